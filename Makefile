@@ -1,0 +1,29 @@
+# Every target installs what it needs first, so these work on a fresh Debian 12 machine.
+BUILD      ?= build
+BENCH_BUILD ?= build-bench
+JOBS       ?= $(shell nproc)
+SAMPLE     := data/sample/portrait.jpg
+
+.PHONY: deps build run test bench clean
+
+deps:
+	@bash scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMUGWARP_SANITIZE=ON
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/src/app/mugwarp $(SAMPLE)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench:
+	@bash scripts/install-deps --bench
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DMUGWARP_BUILD_BENCH=ON -DMUGWARP_BUILD_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	cd $(BENCH_BUILD) && bash ../bench/run-all
+
+clean:
+	rm -rf $(BUILD) $(BENCH_BUILD)

@@ -1,0 +1,106 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "raster/color.h"
+#include "raster/fixed.h"
+#include "raster/geometry.h"
+
+namespace mugwarp {
+
+class PlatformBitmap;
+
+enum class DrawMode { Opaque, Blend };
+enum class CombineMode { Blend, Merge };
+enum class SamplerKind { Nearest, Bilinear };
+
+// A 32-bit picture, pixels 0xAARRGGBB row by row from the top.
+// Copying a surface is "assign from another surface": size, pixels, draw and
+// combine mode, master alpha, outer colour and resampler travel; the change
+// handler stays with the object it was installed on.
+class PixelSurface {
+public:
+    using ChangeHandler = std::function<void(const Rect&)>;
+
+    PixelSurface() = default;
+    PixelSurface(int width, int height);
+    PixelSurface(const PixelSurface& other);
+    PixelSurface& operator=(const PixelSurface& other);
+    PixelSurface(PixelSurface&& other) noexcept;
+    PixelSurface& operator=(PixelSurface&& other) noexcept;
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    Rect bounds() const { return {0, 0, width_, height_}; }
+    bool isEmpty() const { return width_ == 0 || height_ == 0; }
+
+    // Negative sizes count as 0; an unchanged size keeps the pixels.
+    // A new size leaves every pixel 0. Throws Error when memory cannot be had.
+    void setSize(int width, int height);
+
+    Argb* bits() { return bits_.data(); }
+    const Argb* bits() const { return bits_.data(); }
+    Argb* row(int y) { return bits_.data() + static_cast<std::size_t>(y) * width_; }
+    const Argb* row(int y) const { return bits_.data() + static_cast<std::size_t>(y) * width_; }
+    // No bounds check: callers keep x, y inside.
+    Argb pixel(int x, int y) const { return row(y)[x]; }
+    void setPixel(int x, int y, Argb c) { row(y)[x] = c; }
+
+    Argb outerColor() const { return outerColor_; }
+    void setOuterColor(Argb c) { outerColor_ = c; }
+    DrawMode drawMode() const { return drawMode_; }
+    void setDrawMode(DrawMode m) { drawMode_ = m; }
+    CombineMode combineMode() const { return combineMode_; }
+    void setCombineMode(CombineMode m) { combineMode_ = m; }
+    std::uint8_t masterAlpha() const { return masterAlpha_; }
+    void setMasterAlpha(int a);
+    SamplerKind samplerKind() const { return sampler_; }
+    void setSamplerKind(SamplerKind s) { sampler_ = s; }
+    Argb penColor() const { return penColor_; }
+    void setPenColor(Argb c) { penColor_ = c; }
+
+    void setChangeHandler(ChangeHandler handler) { onChange_ = std::move(handler); }
+    void changed(const Rect& r) const;
+    void changed() const { changed(bounds()); }
+
+    // Assign from a platform bitmap: 32-bit keeps alpha, other depths get 255;
+    // a transparent bitmap's key colour (low 24 bits) gets alpha 0.
+    void assign(const PlatformBitmap& bitmap);
+    // Assign to a 32-bit platform bitmap, alpha kept.
+    PlatformBitmap toPlatformBitmap() const;
+
+    void fillRect(const Rect& r, Argb color);
+    void setBorderTransparent(const Rect& r);
+    void moveTo(float x, float y);
+    void lineTo(Fixed x, Fixed y);
+    // Draws source stretched into dst through the source's resampler and draw mode.
+    void draw(const Rect& dst, const PixelSurface& source);
+    // Draws this surface unscaled at (x, y) of the destination by this surface's modes.
+    void drawTo(PixelSurface& destination, int x, int y) const;
+    void resetAlpha(std::uint8_t value = 255);
+    void raiseRectangle(const Rect& r, int contrastPercent);
+    void rotate90ClockwiseInto(PixelSurface& target) const;
+    void rotate90CounterClockwiseInto(PixelSurface& target) const;
+    void rotate180Into(PixelSurface& target) const;
+    void rotate180();
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<Argb> bits_;
+    Argb outerColor_ = 0;
+    DrawMode drawMode_ = DrawMode::Opaque;
+    CombineMode combineMode_ = CombineMode::Blend;
+    std::uint8_t masterAlpha_ = 255;
+    SamplerKind sampler_ = SamplerKind::Nearest;
+    Argb penColor_ = 0xFFFFFFFF;
+    Fixed penX_ = 0, penY_ = 0;
+    ChangeHandler onChange_;
+};
+
+// Writes one source pixel onto a destination pixel as the source's draw mode,
+// combine mode and master alpha say.
+Argb blendPixel(Argb source, Argb destination, CombineMode mode, std::uint8_t masterAlpha);
+
+}  // namespace mugwarp

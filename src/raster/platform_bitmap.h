@@ -1,0 +1,79 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "raster/color.h"
+#include "raster/geometry.h"
+
+namespace mugwarp {
+
+struct PaletteEntry {
+    std::uint8_t blue = 0, green = 0, red = 0, reserved = 0;
+    friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
+};
+
+// A device-independent bitmap: 1, 4, 8, 24 or 32 bits per pixel, rows stored
+// bottom-up and padded to 4 bytes, a palette for the indexed depths, and an
+// optional transparent key colour. 24-bit pixels are bytes blue, green, red;
+// 32-bit pixels blue, green, red, alpha (so a 32-bit pixel read as a
+// little-endian word is 0xAARRGGBB).
+class PlatformBitmap {
+public:
+    PlatformBitmap() = default;
+    PlatformBitmap(int width, int height, int bitsPerPixel);
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    int bitsPerPixel() const { return bitsPerPixel_; }
+    bool isEmpty() const { return width_ == 0 || height_ == 0; }
+    Rect bounds() const { return {0, 0, width_, height_}; }
+    // Bytes per stored row, a multiple of 4.
+    std::size_t stride() const { return stride_; }
+    static std::size_t strideFor(int width, int bitsPerPixel);
+
+    // Row y counted from the top of the picture (stored bottom-up).
+    std::uint8_t* scanLine(int y) { return data_.data() + static_cast<std::size_t>(height_ - 1 - y) * stride_; }
+    const std::uint8_t* scanLine(int y) const { return data_.data() + static_cast<std::size_t>(height_ - 1 - y) * stride_; }
+    std::uint8_t* data() { return data_.data(); }
+    const std::uint8_t* data() const { return data_.data(); }
+    std::size_t byteSize() const { return data_.size(); }
+
+    // Up to 2^bitsPerPixel entries for the indexed depths; may be shorter.
+    std::vector<PaletteEntry>& palette() { return palette_; }
+    const std::vector<PaletteEntry>& palette() const { return palette_; }
+
+    bool transparent() const { return transparent_; }
+    void setTransparent(bool on) { transparent_ = on; }
+    PlatformColor transparentColor() const { return transparentColor_; }
+    void setTransparentColor(PlatformColor c) { transparentColor_ = c; }
+
+    // Reallocates with zeroed pixels. Throws Error when memory cannot be had.
+    void setSize(int width, int height, int bitsPerPixel);
+    // Converts the pixels to another depth. Up-conversion is exact; down to an
+    // indexed depth maps each pixel to the nearest palette entry.
+    void setBitsPerPixel(int bitsPerPixel);
+
+    // The colour of a pixel as 0xAARRGGBB (alpha 255 for depths without alpha).
+    Argb pixelArgb(int x, int y) const;
+
+    // Draws an indexed (or any) bitmap into this 32-bit bitmap at (x, y), alpha 255.
+    void drawBitmap(const PlatformBitmap& source, int x, int y);
+    // Colour-on-colour stretch of source onto dst rectangle (nearest, deleting
+    // rows and columns when shrinking), as a window canvas stretch does.
+    void stretchDraw(const Rect& dst, const PlatformBitmap& source);
+    // Copies a rectangle of source to (x, y) of this bitmap; same depth required.
+    void copyRect(int x, int y, const PlatformBitmap& source, const Rect& sourceRect);
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    int bitsPerPixel_ = 32;
+    std::size_t stride_ = 0;
+    std::vector<std::uint8_t> data_;
+    std::vector<PaletteEntry> palette_;
+    bool transparent_ = false;
+    PlatformColor transparentColor_ = 0;
+};
+
+}  // namespace mugwarp

@@ -1,0 +1,56 @@
+#pragma once
+#include <optional>
+
+#include "raster/displacement_map.h"
+#include "raster/fixed.h"
+#include "raster/geometry.h"
+
+namespace mugwarp {
+
+class PixelSurface;
+
+// Renders a destination from a source through a displacement map: destination
+// pixel (x, y) with vector (vx, vy) samples the source at (x + vx, y + vy)
+// (in the configuration the document uses: map, source and mapping rectangle
+// all of the source's size).
+class RemapTransform {
+public:
+    RemapTransform() { map_.setSize(1, 1); }
+
+    DisplacementMap& displacementMap() { return map_; }
+    const DisplacementMap& displacementMap() const { return map_; }
+
+    FloatRect srcRect() const { return srcRect_; }
+    void setSrcRect(const FloatRect& r) { srcRect_ = r; valid_ = false; }
+    FloatRect mappingRect() const { return mappingRect_; }
+    void setMappingRect(const FloatRect& r) { mappingRect_ = r; valid_ = false; }
+
+    // Computes the derived values; Error("SrcRect is empty!") / ("MappingRect is empty!").
+    void prepare();
+    bool isPrepared() const { return valid_; }
+    // Destination point to source point, both 16.16.
+    void reverseTransform(Fixed x, Fixed y, Fixed& sourceX, Fixed& sourceY) const;
+
+private:
+    friend struct RemapKernel;
+    DisplacementMap map_;
+    FloatRect srcRect_{};
+    FloatRect mappingRect_{};
+    float scalingX_ = 1, scalingY_ = 1;
+    Fixed offsetX_ = 0, offsetY_ = 0;
+    // Derived by prepare().
+    float srcTransX_ = 0, srcTransY_ = 0, srcScaleX_ = 1, srcScaleY_ = 1;
+    float dstTransX_ = 0, dstTransY_ = 0, dstScaleX_ = 1, dstScaleY_ = 1;
+    float combScaleX_ = 1, combScaleY_ = 1;
+    Fixed fxSrcTransX_ = 0, fxSrcTransY_ = 0, fxSrcScaleX_ = kFixedOne, fxSrcScaleY_ = kFixedOne;
+    Fixed fxDstTransX_ = 0, fxDstTransY_ = 0, fxDstScaleX_ = kFixedOne, fxDstScaleY_ = kFixedOne;
+    Fixed fxCombScaleX_ = kFixedOne, fxCombScaleY_ = kFixedOne;
+    bool valid_ = false;
+};
+
+// Renders destination ∩ clip from source through the remap, writing each sample
+// by the source's draw mode; raises the destination's change notification.
+void transform(PixelSurface& destination, const PixelSurface& source, RemapTransform& remap,
+               std::optional<Rect> clip = std::nullopt);
+
+}  // namespace mugwarp
