@@ -1,0 +1,156 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "document/key_color.h"
+#include "document/tool_code.h"
+#include "raster/color.h"
+#include "raster/geometry.h"
+#include "raster/pixel_surface.h"
+#include "raster/platform_bitmap.h"
+#include "raster/remap_transform.h"
+#include "warp/stroke_target.h"
+
+namespace mugwarp {
+
+// The one open picture and everything kept for it: the undeformed source, the
+// displayed surface rendered from it through the deformation, the single undo
+// picture and the flat copy used by the flat-image tools. Zoom and view size
+// belong to the application; the document works in picture pixels only.
+//
+// Between commands: source, display, deformation map and flat picture all
+// have the picture's size; the map is the identity right after a load, a
+// rebase, an undo or a rebuild, and the display then holds the picture itself.
+class Document final : public StrokeTarget {
+public:
+    using ChangeHandler = std::function<void(const Rect&)>;
+
+    Document();
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    // --- Picture ---------------------------------------------------------
+    // Loads pictureFileName(). Decodes first: a file that cannot be read
+    // throws Error and leaves the document exactly as it was. Does not touch
+    // zoom, view size, overlays or title (the caller's business).
+    void loadPicture();
+    // Sets pictureFileName() to path, then loads it (the file name too is
+    // kept unchanged when decoding fails).
+    void loadPicture(const std::string& path);
+
+    // Makes picture the new undeformed source and display and clears the
+    // deformation, baking in what was shown. clearBorder makes the source's
+    // outermost rows and columns transparent (not the display's).
+    // Image Size, rotations and filter runs pass true; crop passes false.
+    // The size of the picture follows the new picture.
+    void rebasePicture(const PixelSurface& picture, bool clearBorder);
+    void rebasePicture(const PlatformBitmap& picture, bool clearBorder);
+    // The same with the display surface itself as the picture (rotations
+    // that work in place, filter runs).
+    void rebaseFromDisplay(bool clearBorder);
+
+    // Identity deformation at the source's size; remap rectangles reset.
+    void resetDeformation();
+    // After the flat tools edited the source: display := source, deformation
+    // reset. The application hides the flat picture.
+    void rebuildFromSource();
+
+    // --- Undo ------------------------------------------------------------
+    // Remembers the displayed picture as the undo picture.
+    void snapshotForUndo();
+    struct UndoResult {
+        bool applied = false;       // false before any picture was loaded
+        bool sizeRestored = false;  // the picture got its earlier size back:
+                                    // the application sets zoom 100 and resizes
+    };
+    // Source, display and flat picture := undo picture; deformation reset.
+    UndoResult undo();
+
+    // --- Flat-image tools ------------------------------------------------
+    // Erase (tool Erase) or paint (tool Paint, alpha 254 in paintColor()) the
+    // (n + 1) x (n + 1) square at (column, row) of source and display, both
+    // written directly without change notification. Negative corners count
+    // as 0; the square is clipped to the picture. Returns the rectangle
+    // written (empty when nothing was, e.g. for another tool).
+    Rect erase(int column, int row, int n);
+
+    // --- Surfaces --------------------------------------------------------
+    const PixelSurface& source() const { return source_; }
+    PixelSurface& source() { return source_; }
+    const PixelSurface& display() const { return display_; }
+    PixelSurface& display() { return display_; }
+    const RemapTransform& remap() const { return remap_; }
+    const DisplacementMap& deformation() const { return remap_.displacementMap(); }
+    const PixelSurface& undoPicture() const { return undo_; }
+    const PlatformBitmap& flatPicture() const { return flat_; }
+    PlatformBitmap& flatPicture() { return flat_; }
+
+    // Called with the display rectangle that changed whenever the displayed
+    // pixels change (brush applications, loads, rebases, undo). Not called
+    // for erase(), whose caller repaints the flat picture.
+    void setDisplayChangeHandler(ChangeHandler handler);
+
+    // --- Fields ----------------------------------------------------------
+    bool pictureLoaded() const override { return pictureLoaded_; }
+    int pictureWidth() const { return pictureWidth_; }
+    int pictureHeight() const { return pictureHeight_; }
+
+    ToolCode currentTool() const { return currentTool_; }
+    void setCurrentTool(ToolCode tool) { currentTool_ = tool; }
+
+    // Whether the undo picture has another size than the current picture.
+    bool sizeChanged() const { return sizeChanged_; }
+    void setSizeChanged(bool on) { sizeChanged_ = on; }
+
+    const std::string& pictureFileName() const { return pictureFileName_; }
+    void setPictureFileName(std::string path) { pictureFileName_ = std::move(path); }
+    const std::string& documentFileName() const { return documentFileName_; }
+    void setDocumentFileName(std::string path) { documentFileName_ = std::move(path); }
+    const std::string& baseDir() const { return baseDir_; }
+    void setBaseDir(std::string dir) { baseDir_ = std::move(dir); }
+
+    // 0xFDFEFF for pictures that are not GIF; the GIF's transparent colour
+    // (or kNoKeyColor) otherwise. Used when saving as GIF.
+    PlatformColor keyColor() const { return keyColor_; }
+    // Outer colour of the source and display: written where the deformation
+    // points outside the picture and by the eraser.
+    Argb outerColor() const { return source_.outerColor(); }
+    // Inserting GIF clipart as transparent keys the source's outer colour.
+    void setSourceOuterColorFromKey(PlatformColor key) { source_.setOuterColor(outerColorForKey(key)); }
+
+    PlatformColor paintColor() const { return paintColor_; }
+    void setPaintColor(PlatformColor c) { paintColor_ = c; }
+    // Edge of the Erase/Paint square in view pixels.
+    int eraseSize() const { return eraseSize_; }
+    void setEraseSize(int size) { eraseSize_ = size; }
+
+    // --- StrokeTarget ----------------------------------------------------
+    WarpCanvas warpCanvas() override { return {source_, display_, remap_}; }
+    void beginUndoableChange() override;
+    void enterWarpTool(int toolCode) override;
+    bool warpToolActive() const override { return isWarpTool(currentTool_); }
+
+private:
+    void installPicture(const PixelSurface& picture, bool clearBorder);
+    void setOuterColors(Argb color);
+
+    PixelSurface source_;
+    PixelSurface display_;
+    RemapTransform remap_;
+    PixelSurface undo_;
+    PlatformBitmap flat_;
+
+    bool pictureLoaded_ = false;
+    int pictureWidth_ = 0;
+    int pictureHeight_ = 0;
+    ToolCode currentTool_ = ToolCode::Arrow;
+    bool sizeChanged_ = false;
+    std::string pictureFileName_;
+    std::string documentFileName_;
+    std::string baseDir_;
+    PlatformColor keyColor_ = 0;
+    PlatformColor paintColor_ = 0;
+    int eraseSize_ = 26;
+};
+
+}  // namespace mugwarp
