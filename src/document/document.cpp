@@ -1,0 +1,153 @@
+#include "document/document.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "document/surface_settings.h"
+#include "formats/picture_io.h"
+
+namespace mugwarp {
+
+namespace {
+
+struct DecodedPicture {
+    PixelSurface pixels;
+    PlatformColor key = kDefaultKeyColor;
+    Argb outer = kDefaultOuterColor;
+};
+
+// Reads a picture file the way the document shows it, without touching the
+// document, so that a file that fails to decode changes nothing.
+DecodedPicture decodePicture(const std::string& path) {
+    DecodedPicture out;
+    if (lowerExtension(path) != ".gif") {
+        out.pixels.assign(loadPicture(path));
+        out.key = kDefaultKeyColor;
+        return out;
+    }
+    GifPicture gif = loadGifPicture(path);
+    if (gif.transparentColor) {
+        out.key = *gif.transparentColor;
+        out.outer = outerColorForKey(out.key);
+        clearKeyColor(gif.composite, out.key);
+        out.pixels.assign(gif.composite);
+    } else {
+        // No transparent colour: the whole frame is opaque. (Keying with the
+        // "no colour" value would read as white and punch out white pixels.)
+        out.key = kNoKeyColor;
+        out.outer = outerColorForKey(out.key);
+        out.pixels.assign(gif.composite);
+        out.pixels.resetAlpha(255);
+    }
+    return out;
+}
+
+}  // namespace
+
+Document::Document() {
+    applySourceSettings(source_, kDefaultOuterColor);
+    applyDisplaySettings(display_, kDefaultOuterColor);
+    resetDeformation();
+}
+
+void Document::setDisplayChangeHandler(ChangeHandler handler) { display_.setChangeHandler(std::move(handler)); }
+
+void Document::loadPicture(const std::string& path) {
+    DecodedPicture decoded = decodePicture(path);
+    pictureFileName_ = path;
+    const Argb outer = decoded.outer;
+    keyColor_ = decoded.key;
+    source_ = std::move(decoded.pixels);  // the source carries no change handler
+    applySourceSettings(source_, outer);
+    display_.setOuterColor(outer);
+    copyPixels(display_, source_);
+    undo_ = source_;
+    pictureWidth_ = source_.width();
+    pictureHeight_ = source_.height();
+    resetDeformation();
+    flat_ = source_.toPlatformBitmap();
+    sizeChanged_ = false;
+    pictureLoaded_ = true;
+}
+
+void Document::loadPicture() { loadPicture(std::string(pictureFileName_)); }
+
+void Document::rebasePicture(const PixelSurface& picture, bool clearBorder) {
+    if (&picture != &source_) copyPixels(source_, picture);
+    copyPixels(display_, source_);
+    // The display keeps the picture's own border; only the source, which the
+    // remap samples, fades out at its edge.
+    if (clearBorder) source_.setBorderTransparent(source_.bounds());
+    pictureWidth_ = source_.width();
+    pictureHeight_ = source_.height();
+    resetDeformation();
+}
+
+void Document::rebasePicture(const PlatformBitmap& picture, bool clearBorder) {
+    PixelSurface pixels;
+    pixels.assign(picture);
+    rebasePicture(pixels, clearBorder);
+}
+
+void Document::rebaseFromDisplay(bool clearBorder) { rebasePicture(display_, clearBorder); }
+
+void Document::resetDeformation() {
+    DisplacementMap& map = remap_.displacementMap();
+    map.setSize(source_.width(), source_.height());
+    map.clear();
+    remap_.setSrcRect({0.0f, 0.0f, static_cast<float>(source_.width()), static_cast<float>(source_.height())});
+    remap_.setMappingRect({0.0f, 0.0f, static_cast<float>(display_.width()), static_cast<float>(display_.height())});
+}
+
+void Document::rebuildFromSource() {
+    copyPixels(display_, source_);
+    resetDeformation();
+}
+
+void Document::snapshotForUndo() { undo_ = display_; }
+
+Document::UndoResult Document::undo() {
+    UndoResult result;
+    if (!pictureLoaded_ || undo_.isEmpty()) return result;
+    copyPixels(source_, undo_);
+    copyPixels(display_, source_);
+    flat_ = undo_.toPlatformBitmap();
+    resetDeformation();
+    pictureWidth_ = source_.width();
+    pictureHeight_ = source_.height();
+    result.applied = true;
+    result.sizeRestored = sizeChanged_;
+    sizeChanged_ = false;
+    return result;
+}
+
+Rect Document::erase(int column, int row, int n) {
+    if (!pictureLoaded_ || n < 0) return {};
+    if (currentTool_ != ToolCode::Erase && currentTool_ != ToolCode::Paint) return {};
+    column = std::max(column, 0);
+    row = std::max(row, 0);
+    const auto end = [](int start, int count) {
+        return static_cast<int>(std::min<long long>(static_cast<long long>(start) + count + 1, 1LL << 30));
+    };
+    const Rect square =
+        Rect{column, row, end(column, n), end(row, n)}.intersected(source_.bounds()).intersected(display_.bounds());
+    if (square.isEmpty()) return {};
+    const Argb color = currentTool_ == ToolCode::Paint ? argbFromPlatform(paintColor_, 254) : source_.outerColor();
+    for (int y = square.top; y < square.bottom; ++y) {
+        std::fill(source_.row(y) + square.left, source_.row(y) + square.right, color);
+        std::fill(display_.row(y) + square.left, display_.row(y) + square.right, color);
+    }
+    return square;
+}
+
+void Document::beginUndoableChange() {
+    sizeChanged_ = false;
+    snapshotForUndo();
+}
+
+void Document::enterWarpTool(int toolCode) {
+    if (isFlatTool(currentTool_)) rebuildFromSource();
+    currentTool_ = static_cast<ToolCode>(toolCode);
+}
+
+}  // namespace mugwarp

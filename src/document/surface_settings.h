@@ -1,0 +1,19 @@
+#pragma once
+#include "raster/color.h"
+
+namespace mugwarp {
+
+class PixelSurface;
+
+// The source is sampled bilinearly by the remap and merges onto the cleared
+// display, so every rendered pixel is exactly its sample.
+void applySourceSettings(PixelSurface& source, Argb outerColor);
+// The display is drawn blended over the view's checkerboard and stretched
+// without smoothing.
+void applyDisplaySettings(PixelSurface& display, Argb outerColor);
+
+// Pixels and size of from into to; to keeps its own settings and change
+// handler, and raises its change notification.
+void copyPixels(PixelSurface& to, const PixelSurface& from);
+
+}  // namespace mugwarp

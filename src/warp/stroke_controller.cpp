@@ -1,0 +1,51 @@
+#include "warp/stroke_controller.h"
+
+#include "warp/stroke_target.h"
+
+namespace mugwarp {
+
+int selectStrokeButton(MouseButtons buttons) {
+    if (buttons.left) return 0;
+    if (buttons.right) return 1;
+    return -1;
+}
+
+StrokeController::StrokeController(StrokeTarget& target) : target_(target) {}
+
+void StrokeController::selectTool(WarpTool tool) {
+    target_.enterWarpTool(static_cast<int>(tool));
+    target_.beginUndoableChange();
+    stroking_ = false;
+    timerEnabled_ = repeatsWhileHeld(tool);
+    engine_.setTool(tool);
+}
+
+void StrokeController::press(PixelPoint p, MouseButtons buttons) {
+    if (!target_.pictureLoaded() || !target_.warpToolActive()) return;
+    target_.beginUndoableChange();
+    const int mesh = selectStrokeButton(buttons);
+    // Without the left or right button there is no stroke: the timer must not
+    // re-apply the previous stroke's brush.
+    stroking_ = mesh >= 0;
+    if (stroking_) engine_.beginStroke(brushTopLeft(p, engine_.size()), mesh);
+}
+
+Rect StrokeController::move(PixelPoint p, MouseButtons buttons) {
+    if (!target_.pictureLoaded() || !target_.warpToolActive()) return {};
+    const int mesh = selectStrokeButton(buttons);
+    if (mesh < 0) return {};
+    engine_.setStrokeMesh(mesh);
+    return apply(brushTopLeft(p, engine_.size()));
+}
+
+Rect StrokeController::tick() {
+    if (!timerEnabled_ || !stroking_ || !target_.pictureLoaded() || !target_.warpToolActive()) return {};
+    return apply(engine_.lastPosition());
+}
+
+Rect StrokeController::apply(PixelPoint topLeft) {
+    WarpCanvas canvas = target_.warpCanvas();
+    return engine_.applyBrush(canvas, topLeft);
+}
+
+}  // namespace mugwarp
