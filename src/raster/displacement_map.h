@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <vector>
 
 #include "raster/fixed.h"
@@ -43,7 +44,9 @@ public:
         if (x < 0 || y < 0 || x >= width_ || y >= height_) return {};
         return row(y)[x];
     }
-    // Bilinear interpolation at a fixed-point position.
+    // Bilinear interpolation at a fixed-point position over the four cells
+    // around it, each read by vectorSafe: beyond the last column or row the
+    // missing neighbours count as (0, 0). Whole-pixel positions give the cell.
     FixedVector fixedVector(Fixed x, Fixed y) const;
 
 private:
@@ -55,10 +58,19 @@ private:
 // 8 bits per cell, row by row from the top.
 class ByteMap {
 public:
+    ByteMap() = default;
+    ByteMap(int width, int height) { setSize(width, height); }
+
     int width() const { return width_; }
     int height() const { return height_; }
+    Rect bounds() const { return {0, 0, width_, height_}; }
+    // Negative sizes count as 0; the same size keeps the contents; a new size
+    // gives zeroed cells. Throws Error("Can't allocate ByteMap!").
     void setSize(int width, int height);
     void setSizeFrom(const PixelSurface& s);
+    void setSizeFrom(const PlatformBitmap& b);
+    void setSizeFrom(const DisplacementMap& m);
+    void setSizeFrom(const ByteMap& m);
     void clear();
     void fill(std::uint8_t value);
     std::uint8_t* row(int y) { return bytes_.data() + static_cast<std::size_t>(y) * width_; }

@@ -1,9 +1,10 @@
 #include "raster/pixel_surface.h"
 
 #include <algorithm>
-#include <new>
+#include <string>
 
-#include "raster/error.h"
+#include "raster/cell_storage.h"
+#include "raster/platform_bitmap.h"
 
 namespace mugwarp {
 
@@ -34,22 +35,45 @@ PixelSurface& PixelSurface::operator=(const PixelSurface& other) {
     return *this;
 }
 
-PixelSurface::PixelSurface(PixelSurface&& other) noexcept = default;
-PixelSurface& PixelSurface::operator=(PixelSurface&& other) noexcept = default;
+// Moves follow the copy rules: the change handler stays with the object it was
+// installed on, so a view keeps hearing about the surface it shows.
+PixelSurface::PixelSurface(PixelSurface&& other) noexcept
+    : width_(other.width_),
+      height_(other.height_),
+      bits_(std::move(other.bits_)),
+      outerColor_(other.outerColor_),
+      drawMode_(other.drawMode_),
+      combineMode_(other.combineMode_),
+      masterAlpha_(other.masterAlpha_),
+      sampler_(other.sampler_),
+      penColor_(other.penColor_) {
+    other.width_ = other.height_ = 0;
+    other.bits_.clear();
+}
+
+PixelSurface& PixelSurface::operator=(PixelSurface&& other) noexcept {
+    if (this == &other) return *this;
+    bits_ = std::move(other.bits_);
+    width_ = other.width_;
+    height_ = other.height_;
+    outerColor_ = other.outerColor_;
+    drawMode_ = other.drawMode_;
+    combineMode_ = other.combineMode_;
+    masterAlpha_ = other.masterAlpha_;
+    sampler_ = other.sampler_;
+    other.width_ = other.height_ = 0;
+    other.bits_.clear();
+    changed();
+    return *this;
+}
 
 void PixelSurface::setSize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
     if (width == width_ && height == height_) return;
     if (width == 0 || height == 0) width = height = 0;
-    std::vector<Argb> bits;
-    try {
-        bits.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-    } catch (const std::bad_alloc&) {
-        throw Error("Out of memory for a " + std::to_string(width) + " x " + std::to_string(height) + " picture");
-    } catch (const std::length_error&) {
-        throw Error("Out of memory for a " + std::to_string(width) + " x " + std::to_string(height) + " picture");
-    }
+    auto bits = allocateCells<Argb>(
+        width, height, "Out of memory for a " + std::to_string(width) + " x " + std::to_string(height) + " picture");
     bits_ = std::move(bits);
     width_ = width;
     height_ = height;
@@ -62,6 +86,74 @@ void PixelSurface::changed(const Rect& r) const {
         const Rect clipped = r.intersected(bounds());
         if (!clipped.isEmpty()) onChange_(clipped);
     }
+}
+
+void PixelSurface::assign(const PlatformBitmap& bitmap) {
+    setSize(bitmap.width(), bitmap.height());
+    for (int y = 0; y < height_; ++y) {
+        Argb* out = row(y);
+        if (bitmap.bitsPerPixel() == 32) {
+            const std::uint8_t* in = bitmap.scanLine(y);
+            for (int x = 0; x < width_; ++x, in += 4) out[x] = makeArgb(in[3], in[2], in[1], in[0]);
+        } else {
+            for (int x = 0; x < width_; ++x) out[x] = bitmap.pixelArgb(x, y) | 0xFF000000u;
+        }
+    }
+    if (bitmap.transparent()) {
+        const Argb key = argbFromPlatform(bitmap.transparentColor(), 0);
+        for (Argb& p : bits_) {
+            if ((p & 0x00FFFFFFu) == key) p &= 0x00FFFFFFu;
+        }
+    }
+    changed();
+}
+
+PlatformBitmap PixelSurface::toPlatformBitmap() const {
+    PlatformBitmap bitmap(width_, height_, 32);
+    for (int y = 0; y < height_; ++y) {
+        const Argb* in = row(y);
+        std::uint8_t* out = bitmap.scanLine(y);
+        for (int x = 0; x < width_; ++x, out += 4) {
+            out[0] = blueOf(in[x]);
+            out[1] = greenOf(in[x]);
+            out[2] = redOf(in[x]);
+            out[3] = alphaOf(in[x]);
+        }
+    }
+    return bitmap;
+}
+
+void PixelSurface::fillRect(const Rect& r, Argb color) {
+    const Rect area = r.intersected(bounds());
+    if (area.isEmpty()) return;
+    for (int y = area.top; y < area.bottom; ++y) std::fill(row(y) + area.left, row(y) + area.right, color);
+    changed(area);
+}
+
+void PixelSurface::setBorderTransparent(const Rect& r) {
+    const Rect area = r.intersected(bounds());
+    if (area.isEmpty()) return;
+    auto clearAlpha = [this](int x, int y) { row(y)[x] &= 0x00FFFFFFu; };
+    for (int x = area.left; x < area.right; ++x) {
+        clearAlpha(x, area.top);
+        clearAlpha(x, area.bottom - 1);
+    }
+    for (int y = area.top; y < area.bottom; ++y) {
+        clearAlpha(area.left, y);
+        clearAlpha(area.right - 1, y);
+    }
+    changed(area);
+}
+
+void PixelSurface::resetAlpha(std::uint8_t value) {
+    const Argb alpha = Argb(value) << 24;
+    for (Argb& p : bits_) p = (p & 0x00FFFFFFu) | alpha;
+    changed();
+}
+
+void PixelSurface::moveTo(float x, float y) {
+    penX_ = toFixed(x);
+    penY_ = toFixed(y);
 }
 
 }  // namespace mugwarp

@@ -60,6 +60,9 @@ public:
     Argb penColor() const { return penColor_; }
     void setPenColor(Argb c) { penColor_ = c; }
 
+    Fixed penX() const { return penX_; }
+    Fixed penY() const { return penY_; }
+
     void setChangeHandler(ChangeHandler handler) { onChange_ = std::move(handler); }
     void changed(const Rect& r) const;
     void changed() const { changed(bounds()); }
@@ -70,16 +73,28 @@ public:
     // Assign to a 32-bit platform bitmap, alpha kept.
     PlatformBitmap toPlatformBitmap() const;
 
+    // Same as copy assignment.
+    void assign(const PixelSurface& other) { *this = other; }
+
+    // Sets (does not blend) the pixels of r, clipped to the surface.
     void fillRect(const Rect& r, Argb color);
+    // Clears the alpha of the outermost rows and columns of r ∩ bounds.
     void setBorderTransparent(const Rect& r);
     void moveTo(float x, float y);
+    // Anti-aliased line from the pen position in the pen colour, blended by the
+    // pen's alpha; the end point itself is left out. Integer coordinates are
+    // pixel centres.
     void lineTo(Fixed x, Fixed y);
     // Draws source stretched into dst through the source's resampler and draw mode.
     void draw(const Rect& dst, const PixelSurface& source);
     // Draws this surface unscaled at (x, y) of the destination by this surface's modes.
     void drawTo(PixelSurface& destination, int x, int y) const;
     void resetAlpha(std::uint8_t value = 255);
+    // Bevel on the inside edge of r: light top and left, dark bottom and right
+    // for a positive contrast, the other way round for a negative one.
     void raiseRectangle(const Rect& r, int contrastPercent);
+    // The target becomes height x width (or width x height for 180 degrees);
+    // only its size and pixels change. The target may be this surface.
     void rotate90ClockwiseInto(PixelSurface& target) const;
     void rotate90CounterClockwiseInto(PixelSurface& target) const;
     void rotate180Into(PixelSurface& target) const;
@@ -99,8 +114,17 @@ private:
     ChangeHandler onChange_;
 };
 
-// Writes one source pixel onto a destination pixel as the source's draw mode,
-// combine mode and master alpha say.
+// Lays one source pixel over a destination pixel by the combine mode, with the
+// source alpha scaled by masterAlpha / 255. Merging onto a destination whose
+// alpha is 0 yields the source pixel exactly (alpha scaled by masterAlpha).
 Argb blendPixel(Argb source, Argb destination, CombineMode mode, std::uint8_t masterAlpha);
+
+// Writes one pixel of `source` onto a destination pixel as the source's draw
+// mode, combine mode and master alpha say.
+inline Argb drawPixel(Argb pixel, Argb destination, const PixelSurface& source) {
+    return source.drawMode() == DrawMode::Opaque
+               ? pixel
+               : blendPixel(pixel, destination, source.combineMode(), source.masterAlpha());
+}
 
 }  // namespace mugwarp

@@ -48,21 +48,34 @@ public:
     PlatformColor transparentColor() const { return transparentColor_; }
     void setTransparentColor(PlatformColor c) { transparentColor_ = c; }
 
-    // Reallocates with zeroed pixels. Throws Error when memory cannot be had.
+    // Reallocates with zeroed pixels; negative sizes count as 0. An indexed
+    // bitmap without a palette gets the default one. Throws Error for an
+    // unsupported depth or when memory cannot be had.
     void setSize(int width, int height, int bitsPerPixel);
     // Converts the pixels to another depth. Up-conversion is exact; down to an
     // indexed depth maps each pixel to the nearest palette entry.
     void setBitsPerPixel(int bitsPerPixel);
 
-    // The colour of a pixel as 0xAARRGGBB (alpha 255 for depths without alpha).
+    // The colour of a pixel as 0xAARRGGBB (alpha 255 for depths without alpha;
+    // an index past the palette's end reads as black).
     Argb pixelArgb(int x, int y) const;
+    // Stores a colour: alpha only at 32 bits, nearest palette entry for the
+    // indexed depths.
+    void setPixelArgb(int x, int y, Argb color);
+    // Raw palette index of an indexed pixel (0 at 24 and 32 bits).
+    int pixelIndex(int x, int y) const;
+    void setPixelIndex(int x, int y, int index);
 
-    // Draws an indexed (or any) bitmap into this 32-bit bitmap at (x, y), alpha 255.
+    // Draws an indexed (or any) bitmap into this 32-bit bitmap at (x, y), alpha
+    // 255, clipped. Every pixel is drawn, the key colour included, so that a
+    // keyed picture can be turned into real transparency afterwards.
     void drawBitmap(const PlatformBitmap& source, int x, int y);
     // Colour-on-colour stretch of source onto dst rectangle (nearest, deleting
     // rows and columns when shrinking), as a window canvas stretch does.
     void stretchDraw(const Rect& dst, const PlatformBitmap& source);
-    // Copies a rectangle of source to (x, y) of this bitmap; same depth required.
+    // Copies a rectangle of source to (x, y) of this bitmap, clipped to both.
+    // Indexed pixels of the same depth and palette are copied as indices; any
+    // other pair goes through the colour.
     void copyRect(int x, int y, const PlatformBitmap& source, const Rect& sourceRect);
 
 private:

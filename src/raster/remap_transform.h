@@ -28,8 +28,17 @@ public:
     // Computes the derived values; Error("SrcRect is empty!") / ("MappingRect is empty!").
     void prepare();
     bool isPrepared() const { return valid_; }
-    // Destination point to source point, both 16.16.
+    // Destination point to source point, both 16.16. Needs prepare(). With the
+    // map the source's size and both rectangles its bounds this is exactly
+    // (x + vx, y + vy) for the interpolated vector (vx, vy).
     void reverseTransform(Fixed x, Fixed y, Fixed& sourceX, Fixed& sourceY) const;
+    // Unbounded: only the destination and the caller's clip limit a rendering.
+    Rect transformedBounds() const;
+
+    // Factor on the vectors and shift of the lookup into the map; (1, 1) and
+    // (0, 0) unless changed.
+    void setScaling(float x, float y) { scalingX_ = x; scalingY_ = y; valid_ = false; }
+    void setOffset(Fixed x, Fixed y) { offsetX_ = x; offsetY_ = y; }
 
 private:
     friend struct RemapKernel;
@@ -45,12 +54,22 @@ private:
     Fixed fxSrcTransX_ = 0, fxSrcTransY_ = 0, fxSrcScaleX_ = kFixedOne, fxSrcScaleY_ = kFixedOne;
     Fixed fxDstTransX_ = 0, fxDstTransY_ = 0, fxDstScaleX_ = kFixedOne, fxDstScaleY_ = kFixedOne;
     Fixed fxCombScaleX_ = kFixedOne, fxCombScaleY_ = kFixedOne;
+    // Destination position to source position, and vector to source offset.
+    Fixed fxDstToSrcX_ = kFixedOne, fxDstToSrcY_ = kFixedOne;
+    Fixed fxVecToSrcX_ = kFixedOne, fxVecToSrcY_ = kFixedOne;
     bool valid_ = false;
 };
 
 // Renders destination ∩ clip from source through the remap, writing each sample
 // by the source's draw mode; raises the destination's change notification.
+// Prepares the remap first when needed (and so may throw its errors before
+// anything is drawn).
 void transform(PixelSurface& destination, const PixelSurface& source, RemapTransform& remap,
                std::optional<Rect> clip = std::nullopt);
+
+// The same rendering through the plain per-pixel path, pixel for pixel the
+// arithmetic transform() must reproduce; kept for checking faster paths.
+void transformReference(PixelSurface& destination, const PixelSurface& source, RemapTransform& remap,
+                        std::optional<Rect> clip = std::nullopt);
 
 }  // namespace mugwarp

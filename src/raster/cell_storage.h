@@ -1,0 +1,33 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "raster/error.h"
+
+namespace mugwarp {
+
+// Largest cell count a surface or map may have: 2^28 cells (a 16384 x 16384
+// picture). Larger requests fail with the caller's message before anything
+// is allocated, so an absurd size can neither overflow the size arithmetic
+// nor push the machine into the out-of-memory killer.
+constexpr std::int64_t kMaxCells = std::int64_t{1} << 28;
+
+// width * height zero-initialised cells, or Error(message).
+template <class T>
+std::vector<T> allocateCells(int width, int height, const std::string& message) {
+    const std::int64_t count = static_cast<std::int64_t>(width) * height;
+    if (width < 0 || height < 0 || count > kMaxCells) throw Error(message);
+    try {
+        return std::vector<T>(static_cast<std::size_t>(count), T{});
+    } catch (const std::bad_alloc&) {
+        throw Error(message);
+    } catch (const std::length_error&) {
+        throw Error(message);
+    }
+}
+
+}  // namespace mugwarp
