@@ -1,0 +1,55 @@
+#pragma once
+#include <cstdint>
+
+#include "raster/pixel_surface.h"
+#include "raster/remap_transform.h"
+#include "warp/warp_canvas.h"
+
+namespace mugwarp::testing {
+
+// A picture with a distinct opaque colour in every pixel, shown undeformed, as
+// the document sets it up: bilinear source that merges, transparent outside.
+struct CanvasFixture {
+    PixelSurface source;
+    PixelSurface display;
+    RemapTransform remap;
+
+    CanvasFixture(int width, int height) : source(width, height) {
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                source.setPixel(x, y, makeArgb(255, std::uint8_t(x * 7 + y), std::uint8_t(y * 5 + x * 3), std::uint8_t(x ^ y)));
+            }
+        }
+        source.setOuterColor(0x00FDFEFF);
+        source.setDrawMode(DrawMode::Blend);
+        source.setCombineMode(CombineMode::Merge);
+        source.setSamplerKind(SamplerKind::Bilinear);
+        display = source;
+        display.setSamplerKind(SamplerKind::Nearest);
+        remap.displacementMap().setSize(width, height);
+        remap.displacementMap().clear();
+        remap.setSrcRect({0, 0, float(width), float(height)});
+        remap.setMappingRect({0, 0, float(width), float(height)});
+    }
+
+    WarpCanvas canvas() { return {source, display, remap}; }
+    DisplacementMap& map() { return remap.displacementMap(); }
+
+    bool mapIsZero() const {
+        const DisplacementMap& m = remap.displacementMap();
+        for (int y = 0; y < m.height(); ++y)
+            for (int x = 0; x < m.width(); ++x)
+                if (!(m.vector(x, y) == FixedVector{})) return false;
+        return true;
+    }
+};
+
+inline bool samePixels(const PixelSurface& a, const PixelSurface& b) {
+    if (a.width() != b.width() || a.height() != b.height()) return false;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) return false;
+    return true;
+}
+
+}  // namespace mugwarp::testing
