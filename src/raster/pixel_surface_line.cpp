@@ -60,7 +60,7 @@ void PixelSurface::lineTo(Fixed x, Fixed y) {
             plot(*this, cell + 1, m, penColor_, fraction);
         }
         minorLo = std::min(minorLo, cell);
-        minorHi = std::max(minorHi, cell == 2147483647 ? cell : cell + 1);
+        minorHi = std::max(minorHi, fraction != 0 && cell < 2147483647 ? cell + 1 : cell);
     }
     if (minorLo > minorHi) return;
     changed(xMajor ? Rect{lo, minorLo, hi + 1, minorHi + 1} : Rect{minorLo, lo, minorHi + 1, hi + 1});
