@@ -1,12 +1,64 @@
 #include <iostream>
 
 #include "cli/cli_commands.h"
+#include "formats/picture_io.h"
+#include "raster/error.h"
+#include "raster/pixel_surface.h"
 
 namespace mugwarp::cli {
+namespace {
 
-int runConvert(const std::vector<std::string>&) {
-    std::cerr << "mugwarp-cli: 'convert' is not available yet\n";
-    return 1;
+// The picture as the editor opens it: BMP and JPEG opaque; a GIF's
+// transparent colour keyed to alpha 0, a GIF without one fully opaque.
+struct OpenedPicture {
+    PixelSurface pixels;
+    PlatformColor key = kDefaultKeyColor;
+};
+
+OpenedPicture open(const std::string& path) {
+    OpenedPicture opened;
+    if (lowerExtension(path) != ".gif") {
+        opened.pixels.assign(loadPicture(path));
+        opened.pixels.resetAlpha(255);
+        return opened;
+    }
+    GifPicture gif = loadGifPicture(path);
+    opened.pixels.assign(gif.composite);
+    opened.pixels.resetAlpha(255);
+    opened.key = kNoKeyColor;
+    if (gif.transparentColor) {
+        opened.key = *gif.transparentColor;
+        const Argb keyRgb = argbFromPlatform(opened.key, 0);
+        for (int y = 0; y < opened.pixels.height(); ++y) {
+            Argb* row = opened.pixels.row(y);
+            for (int x = 0; x < opened.pixels.width(); ++x)
+                if ((row[x] & 0xFFFFFF) == keyRgb) row[x] = keyRgb;
+        }
+    }
+    return opened;
+}
+
+}  // namespace
+
+int runConvert(const std::vector<std::string>& args) {
+    if (args.size() != 2) {
+        std::cerr << "usage: mugwarp-cli convert IN OUT\n";
+        return 2;
+    }
+    try {
+        const std::string ext = lowerExtension(args[1]);
+        if (ext != ".bmp" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif" && ext != ".pdf") {
+            std::cerr << "Cannot save as " << (ext.empty() ? "a file without extension" : ext)
+                      << ": use .bmp, .jpg, .jpeg, .gif or .pdf\n";
+            return 1;
+        }
+        const OpenedPicture picture = open(args[0]);
+        savePicture(picture.pixels, args[1], picture.key);
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace mugwarp::cli

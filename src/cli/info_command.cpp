@@ -1,12 +1,73 @@
+#include <cstdio>
 #include <iostream>
 
 #include "cli/cli_commands.h"
+#include "formats/file_io.h"
+#include "formats/gif_image.h"
+#include "formats/picture_io.h"
+#include "raster/error.h"
 
 namespace mugwarp::cli {
+namespace {
 
-int runInfo(const std::vector<std::string>&) {
-    std::cerr << "mugwarp-cli: 'info' is not available yet\n";
-    return 1;
+std::string hexColor(PlatformColor c) {
+    char text[16];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+    return text;
+}
+
+// Comment lines may hold any bytes; show them printable, one per line.
+std::string printable(const std::string& line) {
+    std::string out;
+    for (unsigned char c : line) {
+        if (c == '\r') continue;
+        out += (c == '\n' || c == '\t' || (c >= 0x20 && c < 0x7F)) ? char(c) : '?';
+    }
+    return out;
+}
+
+void describeGif(const std::string& path) {
+    GifImage gif;
+    gif.load(readWholeFile(path));
+    std::cout << "format: GIF\n";
+    std::cout << "width: " << gif.width() << "\n";
+    std::cout << "height: " << gif.height() << "\n";
+    std::cout << "version: " << (gif.version == 2 ? "89a" : "87a") << "\n";
+    std::cout << "frames: " << gif.frames.size() << "\n";
+    const PlatformColor key = gif.frames.empty() ? kGifNoColor : gif.transparentColor(0);
+    std::cout << "transparent: " << (key == kGifNoColor ? std::string("none") : hexColor(key)) << "\n";
+    if (!gif.frames.empty() && gif.frames[0].corrupted) std::cout << "damaged: yes\n";
+    if (gif.comment.empty()) {
+        std::cout << "comment: none\n";
+    } else {
+        std::cout << "comment:\n";
+        for (const std::string& line : gif.comment) std::cout << "  " << printable(line) << "\n";
+    }
+}
+
+}  // namespace
+
+int runInfo(const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        std::cerr << "usage: mugwarp-cli info FILE\n";
+        return 2;
+    }
+    const std::string& path = args[0];
+    try {
+        const std::string ext = lowerExtension(path);
+        if (ext == ".gif") {
+            describeGif(path);
+            return 0;
+        }
+        const PlatformBitmap picture = loadPicture(path);
+        std::cout << "format: " << (ext == ".bmp" ? "BMP" : "JPEG") << "\n";
+        std::cout << "width: " << picture.width() << "\n";
+        std::cout << "height: " << picture.height() << "\n";
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace mugwarp::cli

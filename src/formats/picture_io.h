@@ -35,4 +35,13 @@ GifPicture loadGifPicture(const std::string& path);
 // only once the new one is complete.
 void savePicture(const PixelSurface& picture, const std::string& path, PlatformColor keyColor);
 
+// The GIF branch of savePicture on its own. Returns the picture as written:
+// opaque, 32-bit, colours reduced, the key colour in every transparent place
+// (what the document keeps as its undo picture after the save).
+PlatformBitmap saveGifPicture(const PixelSurface& picture, const std::string& path, PlatformColor keyColor);
+
+// The PDF branch of savePicture: the picture as a quality-90 JPEG wrapped in
+// a one-page PDF. The temporary JPEG (path + "111") never outlives the call.
+void savePdfPicture(const PixelSurface& picture, const std::string& path);
+
 }  // namespace mugwarp

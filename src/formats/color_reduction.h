@@ -1,0 +1,14 @@
+#pragma once
+#include "raster/platform_bitmap.h"
+
+namespace mugwarp {
+
+// Reduces a 24- or 32-bit bitmap to an 8-bit one with at most 256 colours by
+// a popularity histogram: when the picture holds more than 2049 distinct
+// colours, low bits are masked off (blue, red, green, blue, ...) until it
+// does not, the most frequent colours become the palette, and the rest map
+// to their nearest palette entry. Pictures with at most 256 distinct colours
+// come out exactly. The palette always has 256 entries (unused ones grey).
+PlatformBitmap reduceColors(const PlatformBitmap& picture);
+
+}  // namespace mugwarp

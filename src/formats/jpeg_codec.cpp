@@ -1,0 +1,200 @@
+#include "formats/jpeg_codec.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <jpeglib.h>
+
+#include "formats/picture_limits.h"
+#include "raster/error.h"
+
+namespace mugwarp {
+namespace {
+
+// The library reports fatal errors by calling error_exit, which must not
+// return. We jump back to the one frame that called setjmp; the library's
+// own frames hold no C++ objects, so nothing is skipped that needs a
+// destructor. Warnings are counted instead of printed.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    int warnings = 0;
+    int firstWarningCode = 0;
+};
+
+extern "C" void onError(j_common_ptr info) {
+    auto* mgr = reinterpret_cast<ErrorManager*>(info->err);
+    std::longjmp(mgr->jump, 1);
+}
+
+extern "C" void onMessage(j_common_ptr info, int level) {
+    if (level >= 0) return;  // trace messages
+    auto* mgr = reinterpret_cast<ErrorManager*>(info->err);
+    if (mgr->warnings++ == 0) mgr->firstWarningCode = info->err->msg_code;
+}
+
+extern "C" void onOutputMessage(j_common_ptr) {}
+
+void installErrorManager(ErrorManager& mgr) {
+    jpeg_std_error(&mgr.pub);
+    mgr.pub.error_exit = onError;
+    mgr.pub.emit_message = onMessage;
+    mgr.pub.output_message = onOutputMessage;
+}
+
+[[noreturn]] void raiseJpegError(int code) { throw Error("JPEG error #" + std::to_string(code)); }
+
+// Inks to screen colours. Adobe's writers store CMYK inverted (0 = full ink)
+// and mark the file with their APP14 segment; every such file a user meets
+// comes from them, so the marker decides. Without it the samples are plain
+// ink amounts.
+void cmykRowToArgb(const JSAMPLE* src, std::uint8_t* dst, int width, bool adobeInverted) {
+    for (int x = 0; x < width; ++x, src += 4, dst += 4) {
+        unsigned c = src[0], m = src[1], y = src[2], k = src[3];
+        if (!adobeInverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        dst[0] = std::uint8_t((y * k + 127) / 255);
+        dst[1] = std::uint8_t((m * k + 127) / 255);
+        dst[2] = std::uint8_t((c * k + 127) / 255);
+        dst[3] = 0xFF;
+    }
+}
+
+void greyRowToArgb(const JSAMPLE* src, std::uint8_t* dst, int width) {
+    for (int x = 0; x < width; ++x, dst += 4) {
+        dst[0] = dst[1] = dst[2] = src[x];
+        dst[3] = 0xFF;
+    }
+}
+
+// Everything that may be jumped over lives in the caller; this frame only
+// holds trivially destructible locals besides what it was handed.
+int decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, std::span<const std::uint8_t> file,
+               PlatformBitmap& out, std::vector<JSAMPLE>& rowBuffer) {
+    if (setjmp(err.jump)) return err.pub.msg_code != 0 ? err.pub.msg_code : -1;
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&cinfo, TRUE);
+
+    bool cmyk = false;
+    bool grey = false;
+    switch (cinfo.jpeg_color_space) {
+        case JCS_CMYK:
+        case JCS_YCCK:
+            cinfo.out_color_space = JCS_CMYK;
+            cmyk = true;
+            break;
+        case JCS_GRAYSCALE:
+            cinfo.out_color_space = JCS_GRAYSCALE;
+            grey = true;
+            break;
+        default:
+            cinfo.out_color_space = JCS_EXT_BGRA;
+            break;
+    }
+    jpeg_calc_output_dimensions(&cinfo);
+    // The size check throws; do it outside the library's frames but before
+    // any large allocation, and jump-free: report through the return value.
+    if (cinfo.output_width > unsigned(kMaxPictureSide) || cinfo.output_height > unsigned(kMaxPictureSide) ||
+        std::int64_t(cinfo.output_width) * cinfo.output_height > kMaxPicturePixels)
+        return -2;
+    jpeg_start_decompress(&cinfo);
+    const int width = static_cast<int>(cinfo.output_width);
+    const int height = static_cast<int>(cinfo.output_height);
+    out.setSize(width, height, 32);
+    if (cmyk || grey) rowBuffer.resize(std::size_t(width) * cinfo.output_components);
+    const bool adobe = cinfo.saw_Adobe_marker;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const int y = static_cast<int>(cinfo.output_scanline);
+        std::uint8_t* dst = out.scanLine(y);
+        JSAMPROW row = (cmyk || grey) ? rowBuffer.data() : dst;
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) break;
+        if (cmyk) cmykRowToArgb(rowBuffer.data(), dst, width, adobe);
+        else if (grey) greyRowToArgb(rowBuffer.data(), dst, width);
+    }
+    jpeg_finish_decompress(&cinfo);
+    return 0;
+}
+
+struct Decompressor {
+    jpeg_decompress_struct cinfo{};
+    ~Decompressor() { jpeg_destroy_decompress(&cinfo); }
+};
+
+struct Compressor {
+    jpeg_compress_struct cinfo{};
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    ~Compressor() {
+        jpeg_destroy_compress(&cinfo);
+        std::free(buffer);
+    }
+};
+
+int encodeInto(Compressor& c, ErrorManager& err, const PixelSurface& picture, std::vector<JSAMPLE>& rgb) {
+    if (setjmp(err.jump)) return err.pub.msg_code != 0 ? err.pub.msg_code : -1;
+    jpeg_compress_struct& cinfo = c.cinfo;
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &c.buffer, &c.size);
+    cinfo.image_width = static_cast<JDIMENSION>(picture.width());
+    cinfo.image_height = static_cast<JDIMENSION>(picture.height());
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    cinfo.dct_method = JDCT_FLOAT;  // after set_defaults, which resets it
+    jpeg_start_compress(&cinfo, TRUE);
+    const int width = picture.width();
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const Argb* src = picture.row(static_cast<int>(cinfo.next_scanline));
+        JSAMPLE* dst = rgb.data();
+        for (int x = 0; x < width; ++x, dst += 3) {
+            const Argb p = src[x];
+            dst[0] = JSAMPLE(p >> 16);
+            dst[1] = JSAMPLE(p >> 8);
+            dst[2] = JSAMPLE(p);
+        }
+        JSAMPROW row = rgb.data();
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    return 0;
+}
+
+}  // namespace
+
+JpegDecodeResult decodeJpeg(std::span<const std::uint8_t> file) {
+    JpegDecodeResult result;
+    std::vector<JSAMPLE> rowBuffer;
+    ErrorManager err;
+    installErrorManager(err);
+    Decompressor d;
+    d.cinfo.err = &err.pub;
+    const int code = decodeInto(d.cinfo, err, file, result.bitmap, rowBuffer);
+    if (code == -2)
+        checkPictureSize(d.cinfo.output_width, d.cinfo.output_height, "JPEG image");
+    if (code != 0) raiseJpegError(code);
+    result.warnings = err.warnings;
+    result.firstWarningCode = err.firstWarningCode;
+    return result;
+}
+
+std::vector<std::uint8_t> encodeJpeg(const PixelSurface& picture) {
+    std::vector<JSAMPLE> rgb(std::size_t(picture.width()) * 3 + 3);
+    ErrorManager err;
+    installErrorManager(err);
+    Compressor c;
+    c.cinfo.err = &err.pub;
+    const int code = encodeInto(c, err, picture, rgb);
+    if (code != 0) raiseJpegError(code);
+    return std::vector<std::uint8_t>(c.buffer, c.buffer + c.size);
+}
+
+}  // namespace mugwarp

@@ -1,0 +1,68 @@
+#include "formats/picture_io.h"
+
+#include "formats/bmp_codec.h"
+#include "formats/file_io.h"
+#include "formats/gif_image.h"
+#include "formats/indexed_expand.h"
+#include "formats/jpeg_codec.h"
+#include "raster/error.h"
+
+namespace mugwarp {
+namespace {
+
+[[noreturn]] void unknownExtension(const std::string& ext) {
+    throw Error("Unknown picture file extension (." + (ext.empty() ? std::string() : ext.substr(1)) + ")");
+}
+
+bool isJpegExtension(const std::string& ext) {
+    return ext == ".jpg" || ext == ".jpeg" || ext == ".jpe" || ext == ".jfif";
+}
+
+}  // namespace
+
+std::string lowerExtension(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    const auto slash = path.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    std::string ext = path.substr(dot);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return ext;
+}
+
+PlatformBitmap loadPicture(const std::string& path) {
+    const std::string ext = lowerExtension(path);
+    if (ext == ".bmp") return decodeBmp(readWholeFile(path));
+    if (isJpegExtension(ext)) return decodeJpeg(readWholeFile(path)).bitmap;
+    unknownExtension(ext);
+}
+
+GifPicture loadGifPicture(const std::string& path) {
+    GifImage gif;
+    gif.load(readWholeFile(path));
+    // A file without an image would leave the document with no picture at all.
+    if (gif.frames.empty()) throw Error("GIF image contains no picture");
+    const PlatformBitmap& frame = gif.frameBitmap(0);
+    GifPicture result;
+    result.composite = expandIndexed(frame);
+    const PlatformColor key = gif.transparentColor(0);
+    if (key != kGifNoColor) result.transparentColor = key;
+    return result;
+}
+
+void savePicture(const PixelSurface& picture, const std::string& path, PlatformColor keyColor) {
+    const std::string ext = lowerExtension(path);
+    if (ext == ".bmp") {
+        writeFileAtomically(path, encodeBmp(picture));
+    } else if (ext == ".jpg" || ext == ".jpeg") {
+        writeFileAtomically(path, encodeJpeg(picture));
+    } else if (ext == ".gif") {
+        saveGifPicture(picture, path, keyColor);
+    } else if (ext == ".pdf") {
+        savePdfPicture(picture, path);
+    } else {
+        unknownExtension(ext);
+    }
+}
+
+}  // namespace mugwarp

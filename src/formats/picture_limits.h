@@ -1,0 +1,22 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "raster/error.h"
+
+namespace mugwarp {
+
+// The largest picture a decoder accepts: every document copy of it is a 32-bit
+// surface, so this bounds one copy to 1 GiB. A damaged header claiming more is
+// refused before anything is allocated.
+constexpr std::int64_t kMaxPicturePixels = std::int64_t(1) << 28;
+constexpr int kMaxPictureSide = 65535;
+
+inline void checkPictureSize(std::int64_t width, std::int64_t height, const char* what) {
+    if (width < 0 || height < 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
+        width * height > kMaxPicturePixels)
+        throw Error(std::string(what) + " is too large (" + std::to_string(width) + " x " + std::to_string(height) +
+                    " pixels)");
+}
+
+}  // namespace mugwarp

@@ -1,0 +1,57 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "raster/pixel_surface.h"
+#include "raster/platform_bitmap.h"
+
+namespace mugwarp::test {
+
+// A fresh directory under the system's temp folder, removed with its contents.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    const std::filesystem::path& dir() const { return dir_; }
+
+private:
+    std::filesystem::path dir_;
+};
+
+std::vector<std::uint8_t> readFile(const std::string& path);
+void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// Runs a shell command; returns its exit status (-1 when it could not run).
+int run(const std::string& command);
+// Runs a command and returns its standard output.
+std::string capture(const std::string& command);
+bool toolAvailable(const std::string& path);
+
+// A binary PPM/PGM (P6/P5, maxval 255) as 0xAARRGGBB pixels with alpha 255.
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+RgbImage readPnm(const std::string& path);
+// The picture as a PPM file (for peers that read it).
+void writePpm(const std::string& path, const PixelSurface& picture);
+// A 32-bit bitmap's colours (alpha dropped).
+RgbImage rgbOf(const PlatformBitmap& bitmap);
+RgbImage rgbOf(const PixelSurface& surface);
+
+// Deterministic test pictures.
+PixelSurface gradientPicture(int width, int height);
+PixelSurface paletteSizedPicture(int width, int height, int colours, std::uint32_t seed);
+PixelSurface samplePhoto();  // data/sample/portrait.jpg, decoded
+
+std::string sourcePath(const std::string& relative);
+
+}  // namespace mugwarp::test
