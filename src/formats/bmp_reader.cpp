@@ -34,8 +34,15 @@ public:
         bits_ = std::bit_width(field);
         mask_ = mask;
         if (bits_ <= 8) {
+            // Narrow fields widen by repeating their bits (5-bit 0b10110 -> 0b10110101),
+            // as the other readers of these files do: 0 stays 0, all ones become 255.
             const std::uint32_t max = (std::uint32_t(1) << bits_) - 1;
-            for (std::uint32_t v = 0; v <= max; ++v) table_[v] = std::uint8_t((v * 255 + max / 2) / max);
+            for (std::uint32_t v = 0; v <= max; ++v) {
+                std::uint32_t wide = 0;
+                for (int shift = 8 - bits_; shift > -bits_; shift -= bits_)
+                    wide |= shift >= 0 ? v << shift : v >> -shift;
+                table_[v] = std::uint8_t(wide);
+            }
         }
     }
     std::uint8_t operator()(std::uint32_t pixel) const {
