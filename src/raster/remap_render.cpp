@@ -1,3 +1,4 @@
+#include "raster/remap_fast.h"
 #include "raster/remap_transform.h"
 #include "raster/transform_renderer.h"
 
@@ -24,7 +25,14 @@ void transformReference(PixelSurface& destination, const PixelSurface& source, R
 
 void transform(PixelSurface& destination, const PixelSurface& source, RemapTransform& remap,
                std::optional<Rect> clip) {
-    transformReference(destination, source, remap, clip);
+    const Rect area = renderArea(destination, remap, clip);
+    if (area.isEmpty()) return;
+    if (!remap.isPrepared()) remap.prepare();
+    if (!detail::renderRemapFast(destination, source, remap, area)) {
+        transformReference(destination, source, remap, area);
+        return;
+    }
+    destination.changed(area);
 }
 
 }  // namespace mugwarp

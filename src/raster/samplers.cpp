@@ -21,8 +21,11 @@ Argb bilinearInterior(Argb p00, Argb p10, Argb p01, Argb p11, int fx, int fy) {
 
 Argb sampleBilinear(const PixelSurface& surface, Fixed sx, Fixed sy) {
     // Widened so that the +127 cannot overflow near the top of the range.
-    const std::int64_t x = (static_cast<std::int64_t>(sx) + 127) >> 8;
-    const std::int64_t y = (static_cast<std::int64_t>(sy) + 127) >> 8;
+    return sampleBilinear256(surface, (static_cast<std::int64_t>(sx) + 127) >> 8,
+                             (static_cast<std::int64_t>(sy) + 127) >> 8);
+}
+
+Argb sampleBilinear256(const PixelSurface& surface, std::int64_t x, std::int64_t y) {
     if (x < 0 || y < 0) return surface.outerColor();
     const std::int64_t lastX = (static_cast<std::int64_t>(surface.width()) - 1) * 256;
     const std::int64_t lastY = (static_cast<std::int64_t>(surface.height()) - 1) * 256;

@@ -16,6 +16,8 @@ Argb sampleNearest(const PixelSurface& surface, Fixed x, Fixed y);
 // from the gamma table; points exactly on the last column or row read that
 // column or row without interpolation; everything else is the outer colour.
 Argb sampleBilinear(const PixelSurface& surface, Fixed x, Fixed y);
+// The same with the point already in 1/256 pixel units.
+Argb sampleBilinear256(const PixelSurface& surface, std::int64_t x, std::int64_t y);
 
 // Through the surface's own resampler.
 Argb sample(const PixelSurface& surface, Fixed x, Fixed y);
