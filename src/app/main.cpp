@@ -1,9 +1,3 @@
-#include <QApplication>
-#include <QLabel>
+#include "app/run_application.h"
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QLabel label("Mugwarp Studio  3.0");
-    label.show();
-    return app.exec();
-}
+int main(int argc, char** argv) { return mugwarp::runApplication(argc, argv); }

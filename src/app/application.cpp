@@ -1,0 +1,21 @@
+#include "app/application.h"
+
+#include "app/artwork.h"
+
+namespace mugwarp {
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv), reporter_(messageBoxReporter(nullptr)) {
+    setApplicationName(QStringLiteral("mugwarp"));
+    setApplicationDisplayName(QStringLiteral("Mugwarp Studio"));
+    setApplicationVersion(QStringLiteral("3.0"));
+    setDesktopFileName(QStringLiteral("mugwarp"));
+    setWindowIcon(applicationIcon());
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    bool handled = false;
+    runReportingErrors(reporter_, [&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}
+
+}  // namespace mugwarp

@@ -1,0 +1,29 @@
+#include "app/data_paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace mugwarp {
+
+QString dataDirectory() {
+    const QString executableDir = QCoreApplication::applicationDirPath();
+    const QStringList candidates = {
+        executableDir + QStringLiteral("/../share/mugwarp"),
+        executableDir + QStringLiteral("/data"),
+#ifdef MUGWARP_DATA_DIR
+        QStringLiteral(MUGWARP_DATA_DIR),
+#endif
+    };
+    for (const QString& candidate : candidates) {
+        if (QFileInfo(candidate + QStringLiteral("/help")).isDir()) return QDir::cleanPath(candidate);
+    }
+    return {};
+}
+
+QString tutorialPath() {
+    const QString data = dataDirectory();
+    return data.isEmpty() ? QString() : data + QStringLiteral("/help/index.html");
+}
+
+}  // namespace mugwarp

@@ -1,0 +1,128 @@
+#include "app/image_view.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "app/view_renderer.h"
+#include "raster/pixel_surface.h"
+
+namespace mugwarp {
+
+ImageView::ImageView(QWidget* parent) : QWidget(parent) {
+    // The window, not the view, owns the keyboard: arrows zoom or tune the brush.
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setAutoFillBackground(false);
+}
+
+void ImageView::setSurface(const PixelSurface* surface) {
+    surface_ = surface;
+    pictureReplaced();
+}
+
+void ImageView::setViewSize(QSize size) {
+    resize(size);
+    updateMapping();
+}
+
+void ImageView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    updateMapping();
+}
+
+void ImageView::updateMapping() {
+    const QSize pictureSize = surface_ ? QSize(surface_->width(), surface_->height()) : QSize();
+    mapping_ = ViewMapping(pictureSize, size());
+}
+
+void ImageView::pictureChanged(const QRect& pictureRect) {
+    if (mapping_.pictureSize() != (surface_ ? QSize(surface_->width(), surface_->height()) : QSize())) {
+        pictureReplaced();
+        return;
+    }
+    requestRepaint(mapping_.pictureRectToView(pictureRect));
+}
+
+void ImageView::pictureReplaced() {
+    updateMapping();
+    requestRepaint(rect());
+}
+
+void ImageView::requestRepaint(const QRect& viewRect) {
+    lastRepaintRequest_ = viewRect;
+    if (!viewRect.isEmpty()) update(viewRect);
+}
+
+void ImageView::setCheckerboardVisible(bool visible) {
+    if (visible == checkerboardVisible_) return;
+    checkerboardVisible_ = visible;
+    update();
+}
+
+QRect ImageView::outlineBounds() const {
+    const int reach = outlineRadius_ + 2;
+    return QRect(outlineCentre_.x() - reach, outlineCentre_.y() - reach, 2 * reach + 1, 2 * reach + 1);
+}
+
+void ImageView::setBrushOutlineVisible(bool visible) {
+    if (visible == outlineVisible_) return;
+    outlineVisible_ = visible;
+    update(outlineBounds());
+}
+
+void ImageView::setBrushOutlineRadius(int radius) {
+    if (radius == outlineRadius_) return;
+    const QRect before = outlineBounds();
+    outlineRadius_ = radius;
+    if (outlineVisible_) update(before.united(outlineBounds()));
+}
+
+void ImageView::moveBrushOutline(QPoint centre) {
+    if (centre == outlineCentre_) return;
+    const QRect before = outlineBounds();
+    outlineCentre_ = centre;
+    if (outlineVisible_) {
+        update(before);
+        update(outlineBounds());
+    }
+}
+
+void ImageView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRgb background = palette().color(QPalette::Button).rgb();
+    for (const QRect& area : event->region()) {
+        const QRect pictureArea = area & rect();
+        if (surface_ && !surface_->isEmpty() && !mapping_.isEmpty() && !pictureArea.isEmpty()) {
+            painter.drawImage(pictureArea.topLeft(),
+                              renderViewRect(*surface_, mapping_, pictureArea, checkerboardVisible_, background));
+        } else {
+            painter.fillRect(area, QColor::fromRgb(background));
+        }
+    }
+    if (outlineVisible_ && event->rect().intersects(outlineBounds())) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setBrush(Qt::NoBrush);
+        const int diameter = 2 * outlineRadius_;
+        const QRect circle(outlineCentre_.x() - outlineRadius_, outlineCentre_.y() - outlineRadius_, diameter, diameter);
+        painter.setPen(QPen(QColor(255, 255, 255, 160), 1, Qt::SolidLine));
+        painter.drawEllipse(circle);
+        painter.setPen(QPen(QColor(0, 0, 0, 160), 1, Qt::DashLine));
+        painter.drawEllipse(circle);
+    }
+}
+
+void ImageView::mousePressEvent(QMouseEvent* event) {
+    emit pressed(event->position().toPoint(), event->button(), event->buttons());
+}
+
+void ImageView::mouseMoveEvent(QMouseEvent* event) {
+    emit moved(event->position().toPoint(), event->buttons());
+}
+
+void ImageView::mouseReleaseEvent(QMouseEvent* event) {
+    emit released(event->position().toPoint(), event->button(), event->buttons());
+}
+
+}  // namespace mugwarp

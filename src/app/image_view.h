@@ -1,0 +1,77 @@
+#pragma once
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+
+#include "app/view_mapping.h"
+
+namespace mugwarp {
+
+class PixelSurface;
+
+// Shows the document's display surface stretched over the whole widget, pixel
+// blocks without smoothing, on an 8 x 8 grey and white checkerboard that shows
+// through transparent pixels, with the warp brush outline on top. It turns the
+// mouse into signals in view pixels and repaints only what it is told changed.
+class ImageView : public QWidget {
+    Q_OBJECT
+public:
+    explicit ImageView(QWidget* parent = nullptr);
+
+    // The surface stays owned by the document; nullptr shows nothing.
+    void setSurface(const PixelSurface* surface);
+    const PixelSurface* surface() const { return surface_; }
+
+    // Sets the widget's size; the picture is stretched over all of it.
+    void setViewSize(QSize size);
+    const ViewMapping& mapping() const { return mapping_; }
+    QPoint viewToPicture(QPoint viewPoint) const { return mapping_.viewToPicture(viewPoint); }
+
+    // The surface changed inside a rectangle of picture pixels.
+    void pictureChanged(const QRect& pictureRect);
+    // The surface was replaced or resized: everything is stale.
+    void pictureReplaced();
+
+    void setCheckerboardVisible(bool visible);
+
+    // The brush outline: a circle of the given radius in view pixels.
+    void setBrushOutlineVisible(bool visible);
+    void setBrushOutlineRadius(int radius);
+    void moveBrushOutline(QPoint centre);
+    bool brushOutlineVisible() const { return outlineVisible_; }
+    int brushOutlineRadius() const { return outlineRadius_; }
+    QPoint brushOutlineCentre() const { return outlineCentre_; }
+
+    // What the last change notification asked to repaint, in view pixels.
+    QRect lastRepaintRequest() const { return lastRepaintRequest_; }
+
+    static constexpr QRgb kCheckerGrey = 0xFFB0B0B0;
+    static constexpr QRgb kCheckerWhite = 0xFFFFFFFF;
+
+signals:
+    void pressed(QPoint viewPoint, Qt::MouseButton button, Qt::MouseButtons buttons);
+    void moved(QPoint viewPoint, Qt::MouseButtons buttons);
+    void released(QPoint viewPoint, Qt::MouseButton button, Qt::MouseButtons buttons);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void updateMapping();
+    QRect outlineBounds() const;
+    void requestRepaint(const QRect& viewRect);
+
+    const PixelSurface* surface_ = nullptr;
+    ViewMapping mapping_;
+    bool checkerboardVisible_ = true;
+    bool outlineVisible_ = false;
+    int outlineRadius_ = 50;
+    QPoint outlineCentre_{-10000, -10000};
+    QRect lastRepaintRequest_;
+};
+
+}  // namespace mugwarp

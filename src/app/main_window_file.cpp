@@ -1,0 +1,126 @@
+#include <QAction>
+#include <QFileInfo>
+#include <QMenuBar>
+
+#include "app/image_view.h"
+#include "app/main_window.h"
+#include "app/picture_saving.h"
+#include "app/zoom.h"
+#include "raster/error.h"
+
+namespace mugwarp {
+
+void MainWindow::buildFileMenu() {
+    menus_.file = menuBar()->addMenu(QStringLiteral("File"));
+    menus_.file->setObjectName(QStringLiteral("File1"));
+    actions_.open = addCommand(menus_.file, QStringLiteral("&Open"), "Open1", [this] { open(); });
+    actions_.open->setShortcut(QKeySequence::Open);
+    actions_.open->setToolTip(QStringLiteral("Open"));
+    menus_.file->addSeparator();
+    actions_.save = addCommand(menus_.file, QStringLiteral("&Save"), "save1", [this] { save(); });
+    actions_.save->setShortcut(QKeySequence::Save);
+    actions_.save->setToolTip(QStringLiteral("Save"));
+    actions_.saveAs = addCommand(menus_.file, QStringLiteral("&Save As..."), "saveas1", [this] { saveAs(); });
+    actions_.saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    menus_.file->addSeparator();
+    actions_.exit = addCommand(menus_.file, QStringLiteral("&Exit"), "Exit1", [this] { close(); });
+    actions_.exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
+void MainWindow::setTitleFor(const QString& documentPath) {
+    setWindowTitle(QStringLiteral("Mugwarp Studio 3.0  \"") + QFileInfo(documentPath).fileName() + QLatin1Char('"'));
+}
+
+void MainWindow::open() {
+    const QString path = chooseOpenFile_(this, QString::fromStdString(document_.documentFileName()));
+    if (path.isEmpty()) return;
+    loadAndShow(path);
+}
+
+bool MainWindow::openPicture(const QString& path) {
+    bool opened = false;
+    run([&] {
+        loadAndShow(path);
+        opened = true;
+    });
+    return opened;
+}
+
+// Decoding comes first: a file that cannot be read leaves the picture, both
+// file names, the zoom and the title as they were.
+void MainWindow::loadAndShow(const QString& path) {
+    strokes_.release();
+    document_.loadPicture(path.toStdString());
+    document_.setDocumentFileName(path.toStdString());
+    zoomPercent_ = Zoom::kOriginal;
+    overlays_.clear();
+    afterPictureLoaded();
+    selectArrowTool();
+    setTitleFor(path);
+}
+
+void MainWindow::afterPictureLoaded() {
+    for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view}) menu->menuAction()->setEnabled(true);
+    for (QAction* action : {actions_.save, actions_.saveAs, actions_.putty, actions_.warp, actions_.twirl,
+                            actions_.original, actions_.zoomIn, actions_.zoomOut})
+        action->setEnabled(true);
+    view_->pictureReplaced();
+    applyZoomToView();
+    view_->show();
+}
+
+void MainWindow::reload() {
+    if (!document_.pictureLoaded() || document_.pictureFileName().empty()) return;
+    strokes_.release();
+    zoomPercent_ = Zoom::kOriginal;
+    document_.loadPicture();
+    afterPictureLoaded();
+    selectArrowTool();
+}
+
+void MainWindow::prepareSave() {
+    document_.setSizeChanged(false);
+    selectArrowTool();
+    view_->setBrushOutlineVisible(false);
+}
+
+void MainWindow::finishSave() {
+    // Nothing is selected after a save and the brush outline stays hidden
+    // until a warp tool is chosen again.
+}
+
+void MainWindow::writeTo(const QString& path) {
+    const bool reloads = pictureFormatFor(path) == PictureFormat::Gif;
+    writeDocumentPicture(document_, overlays_, path);
+    if (reloads) afterPictureLoaded();
+}
+
+void MainWindow::save() {
+    if (!document_.pictureLoaded()) return;
+    const QString path = QString::fromStdString(document_.documentFileName());
+    // A name no writer handles is refused before anything changes.
+    if (pictureFormatFor(path) == PictureFormat::None) throw Error(unknownExtensionMessage(path).toStdString());
+    prepareSave();
+    writeTo(path);
+    finishSave();
+}
+
+void MainWindow::saveAs() {
+    if (!document_.pictureLoaded()) return;
+    QString path = chooseSaveFile_(this, QString::fromStdString(document_.documentFileName()));
+    if (path.isEmpty()) {
+        finishSave();
+        return;
+    }
+    // A name without extension is written as a bitmap, and the document is
+    // named after the file really written so that Save goes on writing it.
+    if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.'))) path += QStringLiteral(".bmp");
+    if (pictureFormatFor(path) == PictureFormat::None) throw Error(unknownExtensionMessage(path).toStdString());
+    prepareSave();
+    writeTo(path);
+    document_.setDocumentFileName(path.toStdString());
+    setTitleFor(path);
+    finishSave();
+}
+
+}  // namespace mugwarp

@@ -1,0 +1,93 @@
+#include <QKeyEvent>
+#include <QScrollArea>
+#include <QSlider>
+#include <QWheelEvent>
+
+#include "app/image_view.h"
+#include "app/main_window.h"
+#include "app/zoom.h"
+
+namespace mugwarp {
+namespace {
+
+constexpr int kSliderStep = 3;
+constexpr int kWheelNotch = 120;
+
+MouseButtons strokeButtons(Qt::MouseButtons buttons) {
+    return {buttons.testFlag(Qt::LeftButton), buttons.testFlag(Qt::RightButton), buttons.testFlag(Qt::MiddleButton)};
+}
+
+PixelPoint toPixelPoint(QPoint p) { return {p.x(), p.y()}; }
+
+}  // namespace
+
+void MainWindow::onViewPressed(QPoint viewPoint, Qt::MouseButton, Qt::MouseButtons buttons) {
+    if (!document_.pictureLoaded() || !warpToolActive()) return;
+    strokes_.press(toPixelPoint(view_->viewToPicture(viewPoint)), strokeButtons(buttons));
+}
+
+void MainWindow::onViewMoved(QPoint viewPoint, Qt::MouseButtons buttons) {
+    if (!document_.pictureLoaded() || !warpToolActive()) return;
+    view_->moveBrushOutline(viewPoint);
+    // The brush application reports its square through the document's change
+    // handler, which repaints just that part of the view.
+    strokes_.move(toPixelPoint(view_->viewToPicture(viewPoint)), strokeButtons(buttons));
+}
+
+void MainWindow::onViewReleased() { strokes_.release(); }
+
+void MainWindow::strokeTimerTick() { strokes_.tick(); }
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    QMainWindow::keyPressEvent(event);
+    run([&] {
+        const bool warping = warpToolActive();
+        switch (event->key()) {
+        case Qt::Key_Up:
+            if (warping) sizeBar_->setValue(sizeBar_->value() + kSliderStep);
+            else stepZoomFine(+1);
+            break;
+        case Qt::Key_Down:
+            if (warping) sizeBar_->setValue(sizeBar_->value() - kSliderStep);
+            else if (zoomPercent_ > Zoom::kMinimum) stepZoomFine(-1);
+            break;
+        case Qt::Key_Left:
+            if (warping) effectBar_->setValue(effectBar_->value() - kSliderStep);
+            break;
+        case Qt::Key_Right:
+            if (warping) effectBar_->setValue(effectBar_->value() + kSliderStep);
+            break;
+        default:
+            return;
+        }
+        event->accept();
+    });
+}
+
+// One step per notch of 120; finer wheels add up until a notch is complete.
+void MainWindow::wheelEvent(QWheelEvent* event) {
+    wheelRemainder_ += event->angleDelta().y();
+    const int notches = wheelRemainder_ / kWheelNotch;
+    wheelRemainder_ -= notches * kWheelNotch;
+    event->accept();
+    if (notches != 0) run([&] { onWheelNotches(notches); });
+}
+
+// Turning the wheel up (away from the user) zooms out: the opposite of the Up key.
+void MainWindow::onWheelNotches(int notchesUp) {
+    if (warpToolActive()) {
+        sizeBar_->setValue(sizeBar_->value() - notchesUp * kSliderStep);
+    } else {
+        stepZoomFine(-notchesUp);
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel && (watched == view_ || watched == scrollArea_->viewport())) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace mugwarp

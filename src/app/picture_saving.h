@@ -1,0 +1,24 @@
+#pragma once
+#include <QString>
+
+namespace mugwarp {
+
+class Document;
+class OverlayStack;
+
+// Which writer a file name's lower-cased extension selects.
+enum class PictureFormat { Bmp, Jpeg, Gif, Pdf, None };
+PictureFormat pictureFormatFor(const QString& path);
+
+// "Unknown picture file extension (.png)": the text shown for a name no writer handles.
+QString unknownExtensionMessage(const QString& path);
+
+// The document side of Save and Save As once the target is known: the overlays
+// are flattened into the display, the display is written in the format the
+// name selects, and the document is left as the saved picture describes:
+// for JPEG, PDF and GIF the undo picture holds the saved picture; after a GIF
+// the document is reloaded from the file, its colours reduced and its
+// deformation baked in. Throws Error when the write fails or no writer fits.
+void writeDocumentPicture(Document& document, const OverlayStack& overlays, const QString& path);
+
+}  // namespace mugwarp

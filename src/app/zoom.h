@@ -1,0 +1,21 @@
+#pragma once
+#include <QSize>
+
+namespace mugwarp {
+
+// Zoom is a whole percentage; 100 shows one picture pixel per view pixel.
+struct Zoom {
+    static constexpr int kMinimum = 20;
+    static constexpr int kMaximum = 500;
+    static constexpr int kOriginal = 100;
+    static constexpr int kMenuStep = 20;
+    static constexpr int kFineStep = 5;  // wheel notch and arrow key
+};
+
+int clampZoom(int percent);
+
+// The view's size for a picture at a zoom: picture size / 100 x percent,
+// worked in floating point and truncated, so a 3 x 3 picture at 20 % gives 0 x 0.
+QSize zoomedViewSize(QSize pictureSize, int percent);
+
+}  // namespace mugwarp

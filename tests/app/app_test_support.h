@@ -1,0 +1,94 @@
+#pragma once
+// Shared helpers of the application tests (header only: every test_*.cpp is
+// its own executable).
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+#include <QtTest>
+#include <cstdlib>
+#include <memory>
+
+#include "app/image_view.h"
+#include "app/main_window.h"
+#include "app/surface_image.h"
+#include "raster/pixel_surface.h"
+
+namespace mugwarp::testing {
+
+inline QString samplePortrait() { return QStringLiteral(MUGWARP_SOURCE_DIR "/data/sample/portrait.jpg"); }
+
+// A main window without start-up pause or About window, whose error messages
+// are recorded instead of shown in a modal box.
+struct TestWindow {
+    std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>(StartupOptions::quick());
+    QStringList errors;
+
+    TestWindow() {
+        window->setErrorReporter([this](const QString& message) { errors << message; });
+        window->setOpenFileChooser([](QWidget*, const QString&) { return QString(); });
+        window->setSaveFileChooser([](QWidget*, const QString&) { return QString(); });
+        window->setUrlOpener([](const QUrl&) { return true; });
+        window->resize(900, 700);
+        window->show();
+        QCoreApplication::processEvents();
+    }
+    MainWindow* operator->() const { return window.get(); }
+    MainWindow& operator*() const { return *window; }
+};
+
+inline void sendMouse(QWidget* target, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons) {
+    const QPointF local(p);
+    QMouseEvent event(type, local, target->mapToGlobal(local), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+inline void press(QWidget* w, QPoint p, Qt::MouseButton b) { sendMouse(w, QEvent::MouseButtonPress, p, b, b); }
+inline void moveHeld(QWidget* w, QPoint p, Qt::MouseButtons held) {
+    sendMouse(w, QEvent::MouseMove, p, Qt::NoButton, held);
+}
+inline void release(QWidget* w, QPoint p, Qt::MouseButton b) {
+    sendMouse(w, QEvent::MouseButtonRelease, p, b, Qt::NoButton);
+}
+
+// One wheel notch; up means away from the user.
+inline void wheelNotch(QWidget* target, bool up) {
+    const QPointF local(10, 10);
+    QWheelEvent event(local, target->mapToGlobal(local), QPoint(), QPoint(0, up ? 120 : -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+}
+
+inline void key(QWidget* target, int code) {
+    QKeyEvent event(QEvent::KeyPress, code, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+// Writes a picture with Qt's own writer (BMP), for pictures of special sizes.
+inline QString writeBmp(const QTemporaryDir& dir, const QString& name, const QImage& image) {
+    const QString path = dir.filePath(name);
+    image.convertToFormat(QImage::Format_RGB32).save(path, "BMP");
+    return path;
+}
+
+inline QImage displayImage(const MainWindow& window) { return imageFromSurface(window.document().display()); }
+
+// Runs a Qt Test object with the offscreen platform unless another was asked for.
+template <typename TestObject>
+int runTests(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = QDir::tempPath() + QStringLiteral("/mugwarp-test-runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    }
+    QApplication app(argc, argv);
+    TestObject tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+}  // namespace mugwarp::testing

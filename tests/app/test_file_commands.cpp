@@ -1,0 +1,237 @@
+#include <QAction>
+#include <QFileInfo>
+
+#include "app_test_support.h"
+#include "formats/picture_io.h"
+
+using namespace mugwarp;
+using namespace mugwarp::testing;
+
+namespace {
+
+QImage loadBack(const QString& path) {
+    PixelSurface surface;
+    surface.assign(loadPicture(path.toStdString()));
+    return imageFromSurface(surface);
+}
+
+int largestChannelError(const QImage& a, const QImage& b) {
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            worst = std::max({worst, qAbs(qRed(p) - qRed(q)), qAbs(qGreen(p) - qGreen(q)), qAbs(qBlue(p) - qBlue(q))});
+        }
+    return worst;
+}
+
+double meanChannelError(const QImage& a, const QImage& b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+// Opens the sample and gives it one Putty stroke, so saves write a deformed picture.
+void openAndWarp(TestWindow& w) {
+    QVERIFY(w->openPicture(samplePortrait()));
+    w->actions().putty->trigger();
+    press(w->view(), QPoint(250, 250), Qt::LeftButton);
+    moveHeld(w->view(), QPoint(280, 260), Qt::LeftButton);
+    release(w->view(), QPoint(280, 260), Qt::LeftButton);
+}
+
+QByteArray fileStart(const QString& path, int length) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.read(length);
+}
+
+}  // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+
+    static void chooseSave(TestWindow& w, const QString& path) {
+        w->setSaveFileChooser([path](QWidget*, const QString&) { return path; });
+    }
+
+private slots:
+    void saveAsBmpWritesTheDisplayExactly() {
+        TestWindow w;
+        openAndWarp(w);
+        const QImage shown = displayImage(*w);
+        const QString path = dir_.filePath(QStringLiteral("face.bmp"));
+        chooseSave(w, path);
+        w->actions().saveAs->trigger();
+        QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join('\n')));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Mugwarp Studio 3.0  \"face.bmp\""));
+        QCOMPARE(QString::fromStdString(w->document().documentFileName()), path);
+        QCOMPARE(loadBack(path), shown.convertToFormat(QImage::Format_ARGB32));
+        QCOMPARE(w->document().currentTool(), ToolCode::Arrow);
+        QVERIFY(!w->view()->brushOutlineVisible());
+    }
+
+    void saveWritesToTheDocumentNameAgain() {
+        TestWindow w;
+        openAndWarp(w);
+        const QString path = dir_.filePath(QStringLiteral("again.bmp"));
+        chooseSave(w, path);
+        w->actions().saveAs->trigger();
+        QFile::remove(path);
+        w->actions().warp->trigger();
+        press(w->view(), QPoint(100, 100), Qt::LeftButton);
+        moveHeld(w->view(), QPoint(110, 100), Qt::LeftButton);
+        release(w->view(), QPoint(110, 100), Qt::LeftButton);
+        const QImage shown = displayImage(*w);
+        w->actions().save->trigger();
+        QVERIFY(w.errors.isEmpty());
+        QCOMPARE(loadBack(path), shown);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Mugwarp Studio 3.0  \"again.bmp\""));
+    }
+
+    void saveAsJpegAndJpegKeepTheSavedPictureForUndo() {
+        for (const QString& name : {QStringLiteral("face.jpg"), QStringLiteral("face2.JPEG")}) {
+            TestWindow w;
+            openAndWarp(w);
+            const QImage shown = displayImage(*w);
+            const QString path = dir_.filePath(name);
+            chooseSave(w, path);
+            w->actions().saveAs->trigger();
+            QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join('\n')));
+            QCOMPARE(fileStart(path, 3), QByteArray("\xFF\xD8\xFF"));
+            const QImage back = loadBack(path);
+            QCOMPARE(back.size(), shown.size());
+            QVERIFY(meanChannelError(back, shown) < 4.0);
+            // Undo returns to the saved picture, not to before the stroke.
+            w->actions().undo->trigger();
+            QCOMPARE(displayImage(*w), shown);
+        }
+    }
+
+    void saveAsGifReloadsTheWrittenPicture() {
+        TestWindow w;
+        openAndWarp(w);
+        const QImage shown = displayImage(*w);
+        const QString path = dir_.filePath(QStringLiteral("face.gif"));
+        chooseSave(w, path);
+        w->actions().saveAs->trigger();
+        QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join('\n')));
+        QCOMPARE(fileStart(path, 6), QByteArray("GIF89a"));
+        QCOMPARE(QString::fromStdString(w->document().pictureFileName()), path);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Mugwarp Studio 3.0  \"face.gif\""));
+        const GifPicture gif = loadGifPicture(path.toStdString());
+        QCOMPARE(gif.composite.width(), 512);
+        QCOMPARE(gif.composite.height(), 512);
+        // The document now is the colour-reduced picture just written.
+        const QImage reloaded = displayImage(*w);
+        QVERIFY(largestChannelError(reloaded, shown) > 0);
+        QVERIFY(meanChannelError(reloaded, shown) < 12.0);
+        for (int i = 0; i < 50; ++i) {
+            const int x = (i * 97) % 512, y = (i * 53) % 512;
+            QCOMPARE(reloaded.pixel(x, y) & 0xFFFFFF, QRgb(gif.composite.pixelArgb(x, y)) & 0xFFFFFF);
+        }
+        QCOMPARE(w->document().deformation().width(), 512);
+    }
+
+    void saveAsPdfLeavesNoTemporaryFile() {
+        TestWindow w;
+        openAndWarp(w);
+        const QImage shown = displayImage(*w);
+        const QString path = dir_.filePath(QStringLiteral("face.pdf"));
+        chooseSave(w, path);
+        w->actions().saveAs->trigger();
+        QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join('\n')));
+        QCOMPARE(fileStart(path, 5), QByteArray("%PDF-"));
+        QVERIFY(!QFileInfo::exists(path + QStringLiteral("111")));
+        w->actions().undo->trigger();
+        QCOMPARE(displayImage(*w), shown);
+    }
+
+    void saveAsWithoutExtensionWritesABitmap() {
+        TestWindow w;
+        openAndWarp(w);
+        const QImage shown = displayImage(*w);
+        const QString path = dir_.filePath(QStringLiteral("plain"));
+        chooseSave(w, path);
+        w->actions().saveAs->trigger();
+        QVERIFY(w.errors.isEmpty());
+        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(loadBack(path + QStringLiteral(".bmp")), shown);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Mugwarp Studio 3.0  \"plain.bmp\""));
+    }
+
+    void unsupportedExtensionIsRefusedWithAMessage() {
+        TestWindow w;
+        openAndWarp(w);
+        const QString title = w->windowTitle();
+        const QString path = dir_.filePath(QStringLiteral("face.png"));
+        chooseSave(w, path);
+        w->actions().saveAs->trigger();
+        QCOMPARE(w.errors, QStringList{QStringLiteral("Unknown picture file extension (.png)")});
+        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(w->windowTitle(), title);
+        QCOMPARE(QString::fromStdString(w->document().documentFileName()), samplePortrait());
+        // The window goes on working.
+        QVERIFY(w->openPicture(samplePortrait()));
+    }
+
+    void cancellingSaveAsWritesNothing() {
+        TestWindow w;
+        openAndWarp(w);
+        const QString title = w->windowTitle();
+        w->actions().saveAs->trigger();
+        QCOMPARE(w->windowTitle(), title);
+        QVERIFY(w.errors.isEmpty());
+    }
+
+    void damagedFileLeavesTheOpenPictureUntouched() {
+        TestWindow w;
+        openAndWarp(w);
+        const QImage shown = displayImage(*w);
+        const QString title = w->windowTitle();
+        const QString damaged = dir_.filePath(QStringLiteral("damaged.jpg"));
+        QFile file(damaged);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(fileStart(samplePortrait(), 300));
+        file.close();
+        QVERIFY(!w->openPicture(damaged));
+        QCOMPARE(w.errors.size(), 1);
+        QVERIFY(w.errors.first().startsWith(QStringLiteral("JPEG error #")));
+        QCOMPARE(displayImage(*w), shown);
+        QCOMPARE(w->windowTitle(), title);
+        QCOMPARE(QString::fromStdString(w->document().documentFileName()), samplePortrait());
+        QCOMPARE(QString::fromStdString(w->document().pictureFileName()), samplePortrait());
+        QCOMPARE(w->zoomPercent(), 100);
+    }
+
+    void errorsFromTheMenuAreReportedOnce() {
+        TestWindow w;
+        w->setOpenFileChooser([this](QWidget*, const QString&) { return dir_.filePath(QStringLiteral("missing.bmp")); });
+        w->actions().open->trigger();
+        QCOMPARE(w.errors.size(), 1);
+        QVERIFY(!w->document().pictureLoaded());
+        QCOMPARE(w->windowTitle(), MainWindow::kStartTitle);
+    }
+
+    void droppingAFileOpensIt() {
+        TestWindow w;
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(samplePortrait())});
+        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&*w, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&*w, &drop);
+        QVERIFY(w->document().pictureLoaded());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Mugwarp Studio 3.0  \"portrait.jpg\""));
+    }
+};
+
+int main(int argc, char** argv) { return mugwarp::testing::runTests<FileCommandsTest>(argc, argv); }
+
+#include "test_file_commands.moc"

@@ -1,0 +1,229 @@
+#include <QAction>
+#include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app_test_support.h"
+
+using namespace mugwarp;
+using namespace mugwarp::testing;
+
+class MenusAndZoomTest : public QObject {
+    Q_OBJECT
+
+    static void zoomTo(MainWindow& window, int percent) {
+        window.zoomOriginal();
+        while (window.zoomPercent() < percent) key(&window, Qt::Key_Up);
+        while (window.zoomPercent() > percent) key(&window, Qt::Key_Down);
+        QCOMPARE(window.zoomPercent(), percent);
+    }
+
+private slots:
+    void startsWithOnlyFileHelpAndToolbarEnabled() {
+        TestWindow w;
+        QCOMPARE(w->windowTitle(), QStringLiteral("Mugwarp Studio  3.0"));
+        const auto& m = w->menus();
+        QVERIFY(m.file->menuAction()->isEnabled());
+        QVERIFY(m.help->menuAction()->isEnabled());
+        QVERIFY(!m.edit->menuAction()->isEnabled());
+        QVERIFY(!m.mugwarp->menuAction()->isEnabled());
+        QVERIFY(!m.view->menuAction()->isEnabled());
+        const auto& a = w->actions();
+        QVERIFY(a.open->isEnabled());
+        QVERIFY(a.exit->isEnabled());
+        QVERIFY(!a.save->isEnabled());
+        QVERIFY(!a.saveAs->isEnabled());
+        QVERIFY(a.reload->isEnabled());
+        QVERIFY(a.undo->isEnabled());
+        QVERIFY(a.tutorial->isEnabled());
+        QVERIFY(!w->view()->isVisible());
+        QVERIFY(!w->warpSettingsBar()->isVisible());
+        QCOMPARE(w->document().currentTool(), ToolCode::Arrow);
+    }
+
+    void menuCaptionsAndShortcuts() {
+        TestWindow w;
+        const auto& a = w->actions();
+        QCOMPARE(w->menus().file->title(), QStringLiteral("File"));
+        QCOMPARE(w->menus().mugwarp->title(), QStringLiteral("Mugwarp"));
+        QCOMPARE(a.open->text(), QStringLiteral("&Open"));
+        QCOMPARE(a.saveAs->text(), QStringLiteral("&Save As..."));
+        QCOMPARE(a.exit->text(), QStringLiteral("&Exit"));
+        QCOMPARE(a.twirl->text(), QStringLiteral("Twirl"));
+        QCOMPARE(a.zoomIn->text(), QStringLiteral("Zoom In"));
+        QCOMPARE(a.open->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(a.saveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+        QVERIFY(a.zoomIn->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+="))));
+        QVERIFY(a.zoomIn->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl++"))));
+        QCOMPARE(a.zoomOut->shortcut(), QKeySequence(QStringLiteral("Ctrl+-")));
+        QCOMPARE(a.original->shortcut(), QKeySequence(QStringLiteral("Ctrl+0")));
+        QCOMPARE(a.tutorial->shortcut(), QKeySequence(QStringLiteral("F1")));
+        QCOMPARE(a.undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+        QCOMPARE(a.exit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    }
+
+    void openingEnablesTheRestAndSetsTheTitle() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        QVERIFY(w.errors.isEmpty());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Mugwarp Studio 3.0  \"portrait.jpg\""));
+        for (QMenu* menu : {w->menus().edit, w->menus().mugwarp, w->menus().view})
+            QVERIFY(menu->menuAction()->isEnabled());
+        QVERIFY(w->actions().save->isEnabled());
+        QVERIFY(w->actions().saveAs->isEnabled());
+        QCOMPARE(w->zoomPercent(), 100);
+        QCOMPARE(w->view()->size(), QSize(512, 512));
+        QCOMPARE(w->view()->pos(), QPoint(0, 1));
+        QVERIFY(w->view()->isVisible());
+    }
+
+    void openThroughTheMenuUsesTheChooser() {
+        TestWindow w;
+        w->setOpenFileChooser([](QWidget*, const QString&) { return samplePortrait(); });
+        w->actions().open->trigger();
+        QVERIFY(w->document().pictureLoaded());
+        QCOMPARE(QString::fromStdString(w->document().documentFileName()), samplePortrait());
+    }
+
+    void cancellingOpenChangesNothing() {
+        TestWindow w;
+        w->actions().open->trigger();
+        QVERIFY(!w->document().pictureLoaded());
+        QCOMPARE(w->windowTitle(), MainWindow::kStartTitle);
+    }
+
+    void reloadBeforeOpeningDoesNothing() {
+        TestWindow w;
+        w->actions().reload->trigger();
+        QVERIFY(!w->document().pictureLoaded());
+        QVERIFY(w.errors.isEmpty());
+    }
+
+    void menuZoomStepsAndLimits() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        QList<int> seen;
+        for (int i = 0; i < 5; ++i) {
+            w->actions().zoomIn->trigger();
+            seen << w->zoomPercent();
+        }
+        QCOMPARE(seen, (QList<int>{120, 140, 160, 180, 200}));
+        QCOMPARE(w->view()->size(), QSize(1024, 1024));
+        zoomTo(*w, 490);
+        w->actions().zoomIn->trigger();
+        QCOMPARE(w->zoomPercent(), 500);
+        w->actions().zoomIn->trigger();
+        QCOMPARE(w->zoomPercent(), 500);
+        zoomTo(*w, 30);
+        w->actions().zoomOut->trigger();
+        QCOMPARE(w->zoomPercent(), 20);
+        w->actions().zoomOut->trigger();
+        QCOMPARE(w->zoomPercent(), 20);
+        w->actions().original->trigger();
+        QCOMPARE(w->zoomPercent(), 100);
+        QCOMPARE(w->view()->size(), QSize(512, 512));
+    }
+
+    void viewSizeTruncates() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        zoomTo(*w, 35);
+        QCOMPARE(w->view()->size(), QSize(179, 179));
+        QTemporaryDir dir;
+        QImage tiny(3, 3, QImage::Format_RGB32);
+        tiny.fill(Qt::red);
+        QVERIFY(w->openPicture(writeBmp(dir, QStringLiteral("tiny.bmp"), tiny)));
+        zoomTo(*w, 20);
+        QCOMPARE(w->view()->size(), QSize(0, 0));
+    }
+
+    void wheelZoomsTheOtherWayRound() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        QWidget* viewport = w->scrollArea()->viewport();
+        wheelNotch(w->view(), false);
+        QCOMPARE(w->zoomPercent(), 105);
+        wheelNotch(viewport, true);
+        wheelNotch(viewport, true);
+        QCOMPARE(w->zoomPercent(), 95);
+        zoomTo(*w, 20);
+        wheelNotch(w->view(), true);
+        QCOMPARE(w->zoomPercent(), 20);
+        QCOMPARE(w->scrollArea()->verticalScrollBar()->value(), 0);
+    }
+
+    void arrowKeysZoomInFineSteps() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        key(&*w, Qt::Key_Up);
+        QCOMPARE(w->zoomPercent(), 105);
+        key(&*w, Qt::Key_Down);
+        key(&*w, Qt::Key_Down);
+        QCOMPARE(w->zoomPercent(), 95);
+        zoomTo(*w, 20);
+        key(&*w, Qt::Key_Down);
+        QCOMPARE(w->zoomPercent(), 20);
+        // With the arrow tool, Left and Right do nothing.
+        const int size = w->sizeBar()->value();
+        const int effect = w->effectBar()->value();
+        key(&*w, Qt::Key_Left);
+        key(&*w, Qt::Key_Right);
+        QCOMPARE(w->zoomPercent(), 20);
+        QCOMPARE(w->sizeBar()->value(), size);
+        QCOMPARE(w->effectBar()->value(), effect);
+    }
+
+    void warpToolsTurnWheelAndArrowsIntoBrushSettings() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        w->actions().putty->trigger();
+        QCOMPARE(w->document().currentTool(), ToolCode::Putty);
+        QVERIFY(w->warpSettingsBar()->isVisible());
+        QCOMPARE(w->sizeBar()->value(), 100);
+        wheelNotch(w->view(), true);
+        QCOMPARE(w->sizeBar()->value(), 97);
+        QCOMPARE(w->strokes().brushSize(), 97);
+        QCOMPARE(w->view()->brushOutlineRadius(), 48);
+        wheelNotch(w->view(), false);
+        wheelNotch(w->view(), false);
+        QCOMPARE(w->sizeBar()->value(), 103);
+        key(&*w, Qt::Key_Up);
+        QCOMPARE(w->sizeBar()->value(), 106);
+        key(&*w, Qt::Key_Down);
+        QCOMPARE(w->sizeBar()->value(), 103);
+        key(&*w, Qt::Key_Left);
+        QCOMPARE(w->effectBar()->value(), -3);
+        QCOMPARE(w->strokes().effect(), -3);
+        key(&*w, Qt::Key_Right);
+        key(&*w, Qt::Key_Right);
+        QCOMPARE(w->effectBar()->value(), 3);
+        QCOMPARE(w->zoomPercent(), 100);
+        // The sliders clamp at their ends.
+        for (int i = 0; i < 40; ++i) key(&*w, Qt::Key_Right);
+        QCOMPARE(w->effectBar()->value(), 100);
+        for (int i = 0; i < 40; ++i) wheelNotch(w->view(), true);
+        QCOMPARE(w->sizeBar()->value(), 5);
+        QCOMPARE(w->view()->cursor().shape(), Qt::BlankCursor);
+    }
+
+    void cursorTableHasItsEightCursors() {
+        TestWindow w;
+        QCOMPARE(CursorTable::resourceName(8), QStringLiteral("108"));
+        QCOMPARE(CursorTable::resourceName(7), QStringLiteral("101"));
+        QCOMPARE(CursorTable::resourceName(1), QStringLiteral("107"));
+        QCOMPARE(CursorTable::numberForEraseSize(26), 7);
+        QCOMPARE(CursorTable::numberForEraseSize(3), 2);
+        QCOMPARE(CursorTable::numberForEraseSize(99), 7);
+        QCOMPARE(w->cursors().cursor(6).hotSpot(), QPoint(1, 1));
+        QCOMPARE(w->cursors().cursor(1).hotSpot(), QPoint(15, 15));
+        QCOMPARE(w->cursors().cursor(8).hotSpot(), QPoint(15, 15));
+        QCOMPARE(w->cursors().cursor(7).bitmap().size(), QSize(32, 32));
+    }
+};
+
+int main(int argc, char** argv) { return mugwarp::testing::runTests<MenusAndZoomTest>(argc, argv); }
+
+#include "test_menus_and_zoom.moc"

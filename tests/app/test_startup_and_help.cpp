@@ -1,0 +1,139 @@
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTimer>
+
+#include "app/about_window.h"
+#include "app/data_paths.h"
+#include "app/error_reporter.h"
+#include "app/picture_file_dialog.h"
+#include "app/splash_window.h"
+#include "app/startup_options.h"
+#include "app_test_support.h"
+#include "raster/error.h"
+
+using namespace mugwarp;
+using namespace mugwarp::testing;
+
+class StartupAndHelpTest : public QObject {
+    Q_OBJECT
+private slots:
+    void commandLineSwitches() {
+        qunsetenv("MUGWARP_QUICK_START");
+        StartupOptions plain = StartupOptions::parse({QStringLiteral("mugwarp"), QStringLiteral("face.jpg")});
+        QVERIFY(plain.waitAtStartup);
+        QVERIFY(plain.aboutAtFirstActivation);
+        QCOMPARE(plain.fileToOpen, QStringLiteral("face.jpg"));
+        StartupOptions quick = StartupOptions::parse({QStringLiteral("mugwarp"), QStringLiteral("--quick")});
+        QVERIFY(!quick.waitAtStartup);
+        QVERIFY(!quick.aboutAtFirstActivation);
+        QVERIFY(quick.fileToOpen.isEmpty());
+        StartupOptions noAbout = StartupOptions::parse(
+            {QStringLiteral("mugwarp"), QStringLiteral("--no-about"), QStringLiteral("--"), QStringLiteral("--odd.bmp")});
+        QVERIFY(noAbout.waitAtStartup);
+        QVERIFY(!noAbout.aboutAtFirstActivation);
+        QCOMPARE(noAbout.fileToOpen, QStringLiteral("--odd.bmp"));
+        qputenv("MUGWARP_QUICK_START", "1");
+        StartupOptions fromEnvironment = StartupOptions::parse({QStringLiteral("mugwarp")});
+        QVERIFY(!fromEnvironment.waitAtStartup);
+        QVERIFY(!fromEnvironment.aboutAtFirstActivation);
+        qunsetenv("MUGWARP_QUICK_START");
+    }
+
+    void aboutShowsOnceAtTheFirstActivationAndBlocksTheWindow() {
+        StartupOptions options = StartupOptions::quick();
+        options.aboutAtFirstActivation = true;
+        MainWindow window(options);
+        window.show();
+        window.activateWindow();
+        QTRY_VERIFY(window.aboutWindow()->isVisible());
+        QCOMPARE(window.aboutWindow()->size(), QSize(600, 308));
+        QCOMPARE(window.aboutWindow()->closeButton()->geometry(), QRect(576, 0, 25, 25));
+        QVERIFY(!window.isEnabled());
+        QTest::mouseClick(window.aboutWindow()->closeButton(), Qt::LeftButton);
+        QTRY_VERIFY(!window.aboutWindow()->isVisible());
+        QVERIFY(window.isEnabled());
+        // Activating the window again does not bring the About window back.
+        window.aboutWindow()->showCentred();
+        window.aboutWindow()->close();
+        window.activateWindow();
+        QCoreApplication::processEvents();
+        QTest::qWait(50);
+        QVERIFY(!window.aboutWindow()->isVisible());
+    }
+
+    void helpAboutShowsTheSameWindowModally() {
+        TestWindow w;
+        bool sawIt = false;
+        QTimer::singleShot(50, [&] {
+            sawIt = w->aboutWindow()->isVisible() && w->aboutWindow()->isModal() && !w->isEnabled();
+            w->aboutWindow()->close();
+        });
+        w->actions().about->trigger();
+        QVERIFY(sawIt);
+        QVERIFY(w->isEnabled());
+    }
+
+    void quickStartShowsNoAboutWindow() {
+        TestWindow w;
+        w->activateWindow();
+        QTest::qWait(50);
+        QVERIFY(!w->aboutWindow()->isVisible());
+    }
+
+    void splashIsOurPictureAndClosesOnAClick() {
+        SplashWindow splash;
+        splash.showNow();
+        QCOMPARE(splash.size(), QSize(464, 335));
+        QVERIFY(splash.isVisible());
+        QTest::mouseClick(&splash, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+        QVERIFY(!splash.isVisible());
+    }
+
+    void tutorialOpensOurHtmlPageInTheBrowser() {
+        TestWindow w;
+        QList<QUrl> opened;
+        w->setUrlOpener([&](const QUrl& url) {
+            opened << url;
+            return true;
+        });
+        w->actions().tutorial->trigger();
+        QCOMPARE(opened.size(), 1);
+        QVERIFY(opened.first().isLocalFile());
+        QVERIFY(QFileInfo(opened.first().toLocalFile()).isFile());
+        QVERIFY(opened.first().toLocalFile().endsWith(QStringLiteral("help/index.html")));
+        QVERIFY(w.errors.isEmpty());
+    }
+
+    void errorsOfAnyKindBecomeOneReport() {
+        QStringList reports;
+        const ErrorReporter record = [&](const QString& message) { reports << message; };
+        runReportingErrors(record, [] { throw Error("JPEG error #53"); });
+        runReportingErrors(record, [] { throw std::runtime_error("disk full"); });
+        runReportingErrors(record, [] {});
+        QCOMPARE(reports, (QStringList{QStringLiteral("JPEG error #53"), QStringLiteral("disk full")}));
+    }
+
+    void dialogsOfferThePictureFormats() {
+        const QStringList open = PictureFileDialog::openFilters();
+        QCOMPARE(open.size(), 4);
+        QVERIFY(open[0].startsWith(QStringLiteral("All (")));
+        QVERIFY(open[1].startsWith(QStringLiteral("CompuServe GIF Image (*.gif")));
+        QVERIFY(open[2].startsWith(QStringLiteral("JPEG Image File (*.jpg")));
+        QVERIFY(open[3].startsWith(QStringLiteral("Bitmaps (*.bmp")));
+        const QStringList save = PictureFileDialog::saveFilters();
+        QCOMPARE(save.size(), 4);
+        QVERIFY(save[2].startsWith(QStringLiteral("Portable Document Format (*.pdf")));
+        PictureFileDialog dialog(nullptr, PictureFileDialog::Purpose::Open);
+        QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
+        QVERIFY(dialog.previewLabel() != nullptr);
+        dialog.showPreview(samplePortrait());
+        QCOMPARE(dialog.previewLabel()->pixmap().size(), QSize(200, 200));
+        dialog.showPreview(QStringLiteral(MUGWARP_SOURCE_DIR "/data/help/index.html"));
+        QVERIFY(dialog.previewLabel()->pixmap().isNull());
+    }
+};
+
+int main(int argc, char** argv) { return mugwarp::testing::runTests<StartupAndHelpTest>(argc, argv); }
+
+#include "test_startup_and_help.moc"

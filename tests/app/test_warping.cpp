@@ -1,0 +1,216 @@
+#include <QAction>
+#include <QSlider>
+#include <QToolBar>
+
+#include "app_test_support.h"
+
+using namespace mugwarp;
+using namespace mugwarp::testing;
+
+namespace {
+
+// The rectangle of picture pixels where two pictures differ (empty when equal).
+QRect differingArea(const QImage& a, const QImage& b) {
+    QRect area;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) area |= QRect(x, y, 1, 1);
+    return area;
+}
+
+qint64 totalDifference(const QImage& a, const QImage& b) {
+    qint64 sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
+        }
+    return sum;
+}
+
+// The brush square centred on picture point c for brush size s.
+QRect brushSquare(QPoint c, int s) { return QRect(c.x() - s / 2, c.y() - s / 2, s, s); }
+
+}  // namespace
+
+class WarpingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void leftAndRightWarpDragsChangeOnlyTheBrushSquares() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        const QImage original = displayImage(*w);
+        w->actions().warp->trigger();
+        QCOMPARE(w->document().currentTool(), ToolCode::Warp);
+        ImageView* view = w->view();
+
+        press(view, QPoint(200, 200), Qt::LeftButton);
+        QRect allowed;
+        for (int x = 200; x <= 230; x += 10) {
+            moveHeld(view, QPoint(x, 210), Qt::LeftButton);
+            allowed |= brushSquare(QPoint(x, 210), 100);
+            QCOMPARE(view->lastRepaintRequest(), view->mapping().pictureRectToView(brushSquare(QPoint(x, 210), 100)));
+        }
+        release(view, QPoint(230, 210), Qt::LeftButton);
+        const QImage afterLeft = displayImage(*w);
+        const QRect changedLeft = differingArea(original, afterLeft);
+        QVERIFY(!changedLeft.isEmpty());
+        QVERIFY2(allowed.contains(changedLeft), "a left drag changed pixels outside the brush squares");
+
+        w->undo();
+        QCOMPARE(displayImage(*w), original);
+
+        press(view, QPoint(200, 200), Qt::RightButton);
+        for (int x = 200; x <= 230; x += 10) moveHeld(view, QPoint(x, 210), Qt::RightButton);
+        release(view, QPoint(230, 210), Qt::RightButton);
+        const QImage afterRight = displayImage(*w);
+        const QRect changedRight = differingArea(original, afterRight);
+        QVERIFY(!changedRight.isEmpty());
+        QVERIFY(allowed.contains(changedRight));
+        // The right button warps the other way.
+        QVERIFY(afterRight != afterLeft);
+        QVERIFY(w.errors.isEmpty());
+    }
+
+    void repaintCoversTheBrushSquareMappedToTheZoomedView() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        w->actions().zoomIn->trigger();  // 120 %
+        w->actions().twirl->trigger();
+        ImageView* view = w->view();
+        press(view, QPoint(300, 300), Qt::LeftButton);
+        moveHeld(view, QPoint(310, 305), Qt::LeftButton);
+        const QPoint centre = view->viewToPicture(QPoint(310, 305));
+        const QRect square = brushSquare(centre, 100);
+        const QRect expected = view->mapping().pictureRectToView(square);
+        QCOMPARE(view->lastRepaintRequest(), expected);
+        QVERIFY(expected.width() <= 122 && expected.width() >= 119);
+        release(view, QPoint(310, 305), Qt::LeftButton);
+        // The outline follows the pointer at half the brush size in view pixels.
+        QCOMPARE(view->brushOutlineCentre(), QPoint(310, 305));
+        QCOMPARE(view->brushOutlineRadius(), 50);
+        QVERIFY(view->brushOutlineVisible());
+    }
+
+    void warpHeldStillKeepsDeepening() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        const QImage original = displayImage(*w);
+        w->actions().warp->trigger();
+        QVERIFY(w->strokeTimer().isActive());
+        QCOMPARE(w->strokeTimer().interval(), 50);
+        ImageView* view = w->view();
+        press(view, QPoint(256, 256), Qt::LeftButton);
+        QCOMPARE(displayImage(*w), original);  // a press alone applies nothing
+        w->strokeTimerTick();
+        const qint64 once = totalDifference(original, displayImage(*w));
+        for (int i = 0; i < 4; ++i) w->strokeTimerTick();
+        const qint64 fiveTimes = totalDifference(original, displayImage(*w));
+        QVERIFY(once > 0);
+        QVERIFY(fiveTimes > once);
+        // The real timer does the same while the button stays down.
+        QTest::qWait(260);
+        QVERIFY(totalDifference(original, displayImage(*w)) > fiveTimes);
+        release(view, QPoint(256, 256), Qt::LeftButton);
+        const QImage released = displayImage(*w);
+        QTest::qWait(120);
+        QCOMPARE(displayImage(*w), released);
+    }
+
+    void puttyDoesNotRepeat() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        w->actions().putty->trigger();
+        QVERIFY(!w->strokeTimer().isActive());
+        const QImage original = displayImage(*w);
+        press(w->view(), QPoint(256, 256), Qt::LeftButton);
+        w->strokeTimerTick();
+        QCOMPARE(displayImage(*w), original);
+        moveHeld(w->view(), QPoint(270, 256), Qt::LeftButton);
+        release(w->view(), QPoint(270, 256), Qt::LeftButton);
+        QVERIFY(displayImage(*w) != original);
+    }
+
+    void middleButtonOnlyMovesTheOutline() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        w->actions().warp->trigger();
+        const QImage original = displayImage(*w);
+        press(w->view(), QPoint(100, 100), Qt::MiddleButton);
+        moveHeld(w->view(), QPoint(120, 110), Qt::MiddleButton);
+        w->strokeTimerTick();
+        release(w->view(), QPoint(120, 110), Qt::MiddleButton);
+        QCOMPARE(displayImage(*w), original);
+        QCOMPARE(w->view()->brushOutlineCentre(), QPoint(120, 110));
+    }
+
+    void arrowToolIgnoresTheMouse() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        const QImage original = displayImage(*w);
+        press(w->view(), QPoint(100, 100), Qt::LeftButton);
+        moveHeld(w->view(), QPoint(130, 100), Qt::LeftButton);
+        release(w->view(), QPoint(130, 100), Qt::LeftButton);
+        QCOMPARE(displayImage(*w), original);
+        QVERIFY(!w->view()->brushOutlineVisible());
+    }
+
+    void undoReturnsToThePictureBeforeTheLastStroke() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        w->actions().putty->trigger();
+        ImageView* view = w->view();
+        press(view, QPoint(200, 200), Qt::LeftButton);
+        moveHeld(view, QPoint(230, 200), Qt::LeftButton);
+        release(view, QPoint(230, 200), Qt::LeftButton);
+        const QImage afterFirst = displayImage(*w);
+        press(view, QPoint(300, 300), Qt::LeftButton);
+        moveHeld(view, QPoint(300, 330), Qt::LeftButton);
+        release(view, QPoint(300, 330), Qt::LeftButton);
+        QVERIFY(displayImage(*w) != afterFirst);
+        w->actions().undo->trigger();
+        QCOMPARE(displayImage(*w), afterFirst);
+        QCOMPARE(w->zoomPercent(), 100);
+    }
+
+    void reloadRestoresTheFileAndSelectsTheArrow() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        const QImage original = displayImage(*w);
+        w->actions().zoomIn->trigger();
+        w->actions().warp->trigger();
+        press(w->view(), QPoint(200, 200), Qt::LeftButton);
+        moveHeld(w->view(), QPoint(230, 200), Qt::LeftButton);
+        release(w->view(), QPoint(230, 200), Qt::LeftButton);
+        w->actions().reload->trigger();
+        QCOMPARE(displayImage(*w), original);
+        QCOMPARE(w->zoomPercent(), 100);
+        QCOMPARE(w->view()->size(), QSize(512, 512));
+        QCOMPARE(w->document().currentTool(), ToolCode::Arrow);
+        QVERIFY(!w->warpSettingsBar()->isVisible());
+    }
+
+    void paintedViewShowsThePictureAndTheOutline() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        w->actions().zoomIn->trigger();
+        w->actions().zoomIn->trigger();  // 140 %
+        const QImage grabbed = w->view()->grab().toImage();
+        const QImage picture = displayImage(*w);
+        const ViewMapping& mapping = w->view()->mapping();
+        for (const QPoint p : {QPoint(0, 0), QPoint(137, 401), QPoint(715, 715), QPoint(355, 20)})
+            QCOMPARE(grabbed.pixel(p) & 0xFFFFFF, picture.pixel(mapping.pictureColumnAt(p.x()), mapping.pictureRowAt(p.y())) & 0xFFFFFF);
+        w->actions().warp->trigger();
+        moveHeld(w->view(), QPoint(300, 300), Qt::NoButton);
+        const QImage withOutline = w->view()->grab().toImage();
+        int outlinePixels = 0;
+        for (int x = 300 - 52; x <= 300 + 52; ++x)
+            if (withOutline.pixel(x, 300) != grabbed.pixel(x, 300)) ++outlinePixels;
+        QVERIFY(outlinePixels >= 2);
+        QCOMPARE(withOutline.pixel(300, 300), grabbed.pixel(300, 300));
+    }
+};
+
+int main(int argc, char** argv) { return mugwarp::testing::runTests<WarpingTest>(argc, argv); }
+
+#include "test_warping.moc"
