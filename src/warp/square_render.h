@@ -11,4 +11,12 @@ struct WarpCanvas;
 // part of rect inside the display.
 Rect renderSquare(WarpCanvas& canvas, const Rect& rect);
 
+// Whether the canvas is set up as the document sets it up: source, display
+// and map of one size, source and mapping rectangles equal to the bounds (so
+// display pixel (x, y) samples the source at (x, y) plus its vector, with no
+// scaling), and a bilinear source that merges at full opacity (so that over
+// the cleared square each pixel is exactly its sample). Then a brush
+// application may write the display pixels itself as it composes the vectors.
+bool canRenderDirectly(const WarpCanvas& canvas);
+
 }  // namespace mugwarp

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
+#include "raster/pixel_surface.h"
 #include "raster/remap_transform.h"
+#include "warp/brush_application.h"
 #include "warp/brush_meshes.h"
 #include "warp/square_render.h"
-#include "warp/vector_sampling.h"
 #include "warp/warp_canvas.h"
 
 namespace mugwarp {
@@ -82,30 +82,23 @@ Rect WarpEngine::applyBrush(WarpCanvas& canvas, PixelPoint at) {
         multiplierY = dragY_;
     }
 
-    const int firstColumn = std::max(0, -at.x);
-    const int lastColumn = std::min(at.x + size - 1, map.width() - 1) - at.x;
-    const int firstRow = std::max(0, -at.y);
-    const int lastRow = std::min(at.y + size - 1, map.height() - 1) - at.y;
-    if (firstColumn <= lastColumn && firstRow <= lastRow) {
-        // First pass into the scratch map, so that every read sees the
-        // deformation as it was before this application.
-        for (int t = firstRow; t <= lastRow; ++t) {
-            const FixedVector* brushRow = mesh.row(t);
-            FixedVector* out = scratch_.row(t);
-            const Fixed y = toFixed(at.y + t);
-            for (int s = firstColumn; s <= lastColumn; ++s) {
-                const FixedVector b{fixedMul(multiplierX, brushRow[s].x), fixedMul(multiplierY, brushRow[s].y)};
-                const FixedVector v = sampleDisplacement(map, detail::wrapAdd(toFixed(at.x + s), b.x), detail::wrapAdd(y, b.y));
-                out[s] = {detail::wrapAdd(v.x, b.x), detail::wrapAdd(v.y, b.y)};
-            }
-        }
-        const std::size_t rowBytes = static_cast<std::size_t>(lastColumn - firstColumn + 1) * sizeof(FixedVector);
-        for (int t = firstRow; t <= lastRow; ++t) {
-            std::memcpy(map.row(at.y + t) + at.x + firstColumn, scratch_.row(t) + firstColumn, rowBytes);
-        }
+    const BrushApplication application{
+        mesh, map, scratch_, at, multiplierX, multiplierY,
+        std::max(0, -at.x), std::min(at.x + size - 1, map.width() - 1) - at.x,
+        std::max(0, -at.y), std::min(at.y + size - 1, map.height() - 1) - at.y};
+    const Rect square{at.x, at.y, at.x + size, at.y + size};
+    Rect rendered;
+    if (canRenderDirectly(canvas)) {
+        // One pass composes the vectors and renders the pixels they now show.
+        composeAndRender(application, canvas.source, canvas.display);
+        copyScratchBack(application);
+        rendered = square.intersected(canvas.display.bounds());
+        canvas.display.changed(rendered);
+    } else {
+        composeIntoScratch(application);
+        copyScratchBack(application);
+        rendered = renderSquare(canvas, square);
     }
-
-    const Rect rendered = renderSquare(canvas, {at.x, at.y, at.x + size, at.y + size});
     last_ = at;
     return rendered;
 }

@@ -1,0 +1,159 @@
+// Brush application against a single-threaded bilinear remap of the same
+// square, and the memory an open document holds per pixel.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+// OpenCV's headers trip C++20's enum-arithmetic deprecation.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-enum-enum-conversion"
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#pragma GCC diagnostic pop
+#include <unistd.h>
+
+#include "document/document.h"
+#include "formats/picture_io.h"
+#include "raster/pixel_surface.h"
+#include "raster/remap_transform.h"
+#include "warp/warp_canvas.h"
+#include "warp/warp_engine.h"
+
+namespace {
+
+using namespace mugwarp;
+
+constexpr int kWidth = 4000;
+constexpr int kHeight = 3000;
+
+Argb patternPixel(int x, int y) {
+    return makeArgb(255, std::uint8_t(x * 7 + y * 3), std::uint8_t((x ^ y) + y), std::uint8_t(x * y >> 5));
+}
+
+// A 4000 x 3000 picture installed as the document installs it.
+struct Picture {
+    PixelSurface source{kWidth, kHeight};
+    PixelSurface display;
+    RemapTransform remap;
+
+    Picture() {
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) source.setPixel(x, y, patternPixel(x, y));
+        source.setOuterColor(0x00FDFEFF);
+        source.setDrawMode(DrawMode::Blend);
+        source.setCombineMode(CombineMode::Merge);
+        source.setSamplerKind(SamplerKind::Bilinear);
+        display = source;
+        remap.displacementMap().setSize(kWidth, kHeight);
+        remap.setSrcRect({0, 0, float(kWidth), float(kHeight)});
+        remap.setMappingRect({0, 0, float(kWidth), float(kHeight)});
+    }
+};
+
+Picture& sharedPicture() {
+    static Picture picture;
+    return picture;
+}
+
+void BM_ApplyBrushWarpLeft(benchmark::State& state) {
+    Picture& picture = sharedPicture();
+    picture.remap.displacementMap().clear();
+    const int size = static_cast<int>(state.range(0));
+    WarpEngine engine;
+    engine.setSize(size);
+    engine.setTool(WarpTool::Warp);
+    WarpCanvas canvas{picture.source, picture.display, picture.remap};
+    const PixelPoint at{kWidth / 2 - size / 2, kHeight / 2 - size / 2};
+    engine.beginStroke(at, 0);
+    DisplacementMap& map = picture.remap.displacementMap();
+    for (auto _ : state) {
+        // Each application starts from an undeformed square, so that every
+        // iteration measures the same work rather than an ever deeper pinch.
+        state.PauseTiming();
+        for (int y = at.y; y < at.y + size; ++y) std::fill(map.row(y) + at.x, map.row(y) + at.x + size, FixedVector{});
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(engine.applyBrush(canvas, at));
+    }
+    state.SetItemsProcessed(state.iterations() * size * size);
+    state.counters["pixels"] = size * size;
+}
+BENCHMARK(BM_ApplyBrushWarpLeft)->Arg(100)->Arg(300)->Arg(500)->Unit(benchmark::kMicrosecond);
+
+void BM_BuildBrushMeshes(benchmark::State& state) {
+    WarpEngine engine;
+    engine.setSize(static_cast<int>(state.range(0)));
+    engine.setTool(WarpTool::Warp);
+    for (auto _ : state) {
+        engine.updateBrushes();
+        benchmark::DoNotOptimize(engine.mesh(0).row(0));
+    }
+}
+BENCHMARK(BM_BuildBrushMeshes)->Arg(500)->Unit(benchmark::kMillisecond);
+
+// The yardstick: bilinear remap of a 500 x 500 square of the same picture,
+// fixed-point maps, one thread.
+void BM_CvRemapSquare(benchmark::State& state) {
+    Picture& picture = sharedPicture();
+    cv::setNumThreads(1);
+    const int size = static_cast<int>(state.range(0));
+    const cv::Mat image(kHeight, kWidth, CV_8UC4, picture.source.bits());
+    cv::Mat mapX(size, size, CV_32FC1), mapY(size, size, CV_32FC1);
+    const int left = kWidth / 2 - size / 2, top = kHeight / 2 - size / 2;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            // A gentle swirl so that the samples are not on whole pixels.
+            mapX.at<float>(y, x) = float(left + x) + 0.37f * float((y % 7) - 3);
+            mapY.at<float>(y, x) = float(top + y) + 0.29f * float((x % 5) - 2);
+        }
+    }
+    cv::Mat fixedXY, fixedFraction;
+    cv::convertMaps(mapX, mapY, fixedXY, fixedFraction, CV_16SC2);
+    cv::Mat out(size, size, CV_8UC4);
+    for (auto _ : state) {
+        cv::remap(image, out, fixedXY, fixedFraction, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar());
+        benchmark::DoNotOptimize(out.data);
+    }
+    state.SetItemsProcessed(state.iterations() * size * size);
+    state.counters["pixels"] = size * size;
+}
+BENCHMARK(BM_CvRemapSquare)->Arg(500)->Unit(benchmark::kMicrosecond);
+
+long residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    long total = 0, resident = 0;
+    statm >> total >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+// Resident growth when a 6000 x 4000 picture is opened, per picture pixel.
+void BM_DocumentMemory(benchmark::State& state) {
+    constexpr int kW = 6000, kH = 4000;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("mugwarp-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string file = (dir / "large.bmp").string();
+    {
+        PixelSurface picture(kW, kH);
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) picture.setPixel(x, y, patternPixel(x, y));
+        savePicture(picture, file, kDefaultKeyColor);
+    }
+    double perPixel = 0;
+    for (auto _ : state) {
+        const long before = residentBytes();
+        auto document = std::make_unique<Document>();
+        document->loadPicture(file);
+        const long after = residentBytes();
+        perPixel = double(after - before) / (double(kW) * kH);
+        benchmark::DoNotOptimize(document->display().bits());
+    }
+    std::filesystem::remove_all(dir);
+    state.counters["bytes_per_pixel"] = perPixel;
+}
+BENCHMARK(BM_DocumentMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

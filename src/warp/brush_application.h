@@ -1,0 +1,42 @@
+#pragma once
+#include "raster/displacement_map.h"
+#include "raster/fixed.h"
+#include "raster/geometry.h"
+#include "warp/pixel_point.h"
+
+namespace mugwarp {
+
+class PixelSurface;
+
+// One brush application over the part of the brush square inside the map:
+// mesh cells (s, t) with firstColumn <= s <= lastColumn, firstRow <= t <= lastRow
+// land on map cells (at.x + s, at.y + t).
+struct BrushApplication {
+    const DisplacementMap& mesh;
+    DisplacementMap& map;
+    DisplacementMap& scratch;
+    PixelPoint at;
+    Fixed multiplierX;
+    Fixed multiplierY;
+    int firstColumn;
+    int lastColumn;
+    int firstRow;
+    int lastRow;
+
+    bool isEmpty() const { return firstColumn > lastColumn || firstRow > lastRow; }
+    Rect mapArea() const { return {at.x + firstColumn, at.y + firstRow, at.x + lastColumn + 1, at.y + lastRow + 1}; }
+};
+
+// First pass: scratch(s, t) := the deformation read at the displaced point
+// plus the brush vector. Reads only the map as it was before.
+void composeIntoScratch(const BrushApplication& a);
+
+// The first pass, also writing each display pixel of the area from the new
+// vector at once. Only valid when the source, the display and the map have
+// the same size and the remap maps them one to one (see canRenderDirectly).
+void composeAndRender(const BrushApplication& a, const PixelSurface& source, PixelSurface& display);
+
+// Second pass: the scratch cells replace the map cells.
+void copyScratchBack(const BrushApplication& a);
+
+}  // namespace mugwarp
