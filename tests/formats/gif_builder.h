@@ -1,0 +1,107 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "formats/gif_lzw.h"
+#include "raster/platform_bitmap.h"
+
+namespace mugwarp::test {
+
+// Assembles GIF files block by block for tests of the reader.
+class GifBuilder {
+public:
+    explicit GifBuilder(const char* signature = "GIF89a") { bytes.insert(bytes.end(), signature, signature + 6); }
+
+    GifBuilder& screen(int width, int height, int tableBits, std::uint8_t background = 0) {
+        put16(width);
+        put16(height);
+        bytes.push_back(std::uint8_t(tableBits > 0 ? 0x80 | 0x70 | (tableBits - 1) : 0));
+        bytes.push_back(background);
+        bytes.push_back(0);
+        if (tableBits > 0) table(tableBits);
+        return *this;
+    }
+    // Entry i is (i*40 % 256, i*90 % 256, i*150 % 256)+1 so that entries differ.
+    GifBuilder& table(int bits) {
+        for (int i = 0; i < (1 << bits); ++i) {
+            bytes.push_back(std::uint8_t(i * 40 + 1));
+            bytes.push_back(std::uint8_t(i * 90 + 1));
+            bytes.push_back(std::uint8_t(i * 150 + 1));
+        }
+        return *this;
+    }
+    static std::uint32_t entryColor(int i) {  // as a platform colour
+        return std::uint32_t(std::uint8_t(i * 40 + 1)) | (std::uint32_t(std::uint8_t(i * 90 + 1)) << 8) |
+               (std::uint32_t(std::uint8_t(i * 150 + 1)) << 16);
+    }
+    GifBuilder& control(std::uint8_t packed, int delay, std::uint8_t index) {
+        const std::uint8_t b[] = {'!', 0xF9, 4, packed, std::uint8_t(delay), std::uint8_t(delay >> 8), index, 0};
+        bytes.insert(bytes.end(), std::begin(b), std::end(b));
+        return *this;
+    }
+    GifBuilder& comment(const std::vector<std::string>& lines) {
+        bytes.push_back('!');
+        bytes.push_back(0xFE);
+        for (const auto& l : lines) {
+            bytes.push_back(std::uint8_t(l.size()));
+            bytes.insert(bytes.end(), l.begin(), l.end());
+        }
+        bytes.push_back(0);
+        return *this;
+    }
+    GifBuilder& application(const char* id11, const std::vector<std::uint8_t>& block) {
+        bytes.push_back('!');
+        bytes.push_back(0xFF);
+        bytes.push_back(11);
+        bytes.insert(bytes.end(), id11, id11 + 11);
+        bytes.push_back(std::uint8_t(block.size()));
+        bytes.insert(bytes.end(), block.begin(), block.end());
+        bytes.push_back(0);
+        return *this;
+    }
+    // An image descriptor and raster for an indexed bitmap (1, 4 or 8 bits).
+    GifBuilder& image(const PlatformBitmap& indexed, int localTableBits = 0, bool interlaced = false,
+                      int width = -1, int height = -1) {
+        bytes.push_back(',');
+        put16(0);
+        put16(0);
+        put16(width < 0 ? indexed.width() : width);
+        put16(height < 0 ? indexed.height() : height);
+        std::uint8_t packed = 0;
+        if (localTableBits > 0) packed = std::uint8_t(0x80 | (localTableBits - 1));
+        if (interlaced) packed |= 0x40;
+        bytes.push_back(packed);
+        if (localTableBits > 0) table(localTableBits);
+        const auto raster = encodeLzw(indexed, interlaced);
+        bytes.insert(bytes.end(), raster.begin(), raster.end());
+        return *this;
+    }
+    GifBuilder& raw(const std::vector<std::uint8_t>& b) {
+        bytes.insert(bytes.end(), b.begin(), b.end());
+        return *this;
+    }
+    GifBuilder& trailer() {
+        bytes.push_back(';');
+        return *this;
+    }
+
+    std::vector<std::uint8_t> bytes;
+
+private:
+    void put16(int v) {
+        bytes.push_back(std::uint8_t(v));
+        bytes.push_back(std::uint8_t(v >> 8));
+    }
+};
+
+// An 8-bit indexed bitmap whose pixel (x, y) is f(x, y).
+template <typename F>
+PlatformBitmap indexedBitmap(int width, int height, int depth, F f) {
+    PlatformBitmap b(width, height, depth);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) b.setPixelIndex(x, y, f(x, y));
+    return b;
+}
+
+}  // namespace mugwarp::test
