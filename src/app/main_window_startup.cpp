@@ -30,6 +30,8 @@ void MainWindow::runStartupSequence() {
         scanPlugIns();
     }
     startupDone_ = true;
+    // Claim the keyboard once the splash is gone, as a freshly started program does.
+    activateWindow();
     showAboutOnceIfDue();
 }
 

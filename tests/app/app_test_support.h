@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/application.h"
 #include "app/image_view.h"
 #include "app/main_window.h"
 #include "app/surface_image.h"
@@ -86,7 +87,9 @@ int runTests(int argc, char** argv) {
         QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
     }
-    QApplication app(argc, argv);
+    Application app(argc, argv);
+    // Anything that escapes an event handler unnoticed fails the test run.
+    app.setErrorReporter([](const QString& message) { qFatal("unreported error: %s", qPrintable(message)); });
     TestObject tests;
     return QTest::qExec(&tests, argc, argv);
 }

@@ -15,6 +15,16 @@
 using namespace mugwarp;
 using namespace mugwarp::testing;
 
+namespace {
+
+// A widget whose mouse handler fails, as a broken command would.
+class FailingWidget : public QWidget {
+protected:
+    void mousePressEvent(QMouseEvent*) override { throw Error("Can't allocate VectorMap!"); }
+};
+
+}  // namespace
+
 class StartupAndHelpTest : public QObject {
     Q_OBJECT
 private slots:
@@ -112,6 +122,23 @@ private slots:
         runReportingErrors(record, [] { throw std::runtime_error("disk full"); });
         runReportingErrors(record, [] {});
         QCOMPARE(reports, (QStringList{QStringLiteral("JPEG error #53"), QStringLiteral("disk full")}));
+    }
+
+    void errorsEscapingAnEventHandlerAreShownAndTheAppGoesOn() {
+        auto* app = qobject_cast<Application*>(QCoreApplication::instance());
+        QVERIFY(app);
+        QStringList reports;
+        app->setErrorReporter([&](const QString& message) { reports << message; });
+        FailingWidget widget;
+        widget.resize(50, 50);
+        widget.show();
+        press(&widget, QPoint(5, 5), Qt::LeftButton);
+        release(&widget, QPoint(5, 5), Qt::LeftButton);
+        QCOMPARE(reports, QStringList{QStringLiteral("Can't allocate VectorMap!")});
+        press(&widget, QPoint(6, 6), Qt::LeftButton);
+        release(&widget, QPoint(6, 6), Qt::LeftButton);
+        QCOMPARE(reports.size(), 2);
+        app->setErrorReporter([](const QString& message) { qFatal("unreported error: %s", qPrintable(message)); });
     }
 
     void dialogsOfferThePictureFormats() {
