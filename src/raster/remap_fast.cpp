@@ -29,6 +29,7 @@ namespace detail {
 namespace {
 
 constexpr int kChunk = 64;
+constexpr int kBand = 32;
 // Whole-pixel positions up to here are exact in 16.16; beyond, the general
 // arithmetic wraps and the general path renders.
 constexpr int kMaxFixedPixel = 32767;
@@ -131,40 +132,68 @@ bool renderRemapFast(PixelSurface& destination, const PixelSurface& source, cons
                              source.height() > 0 ? static_cast<std::uint32_t>(source.height() - 1) * 256 : 0,
                              weights().byFraction.data()};
 
-    alignas(16) std::int32_t x256[kChunk];
-    alignas(16) std::int32_t y256[kChunk];
+    struct Coordinates {
+        alignas(16) std::int32_t x256[kChunk];
+        alignas(16) std::int32_t y256[kChunk];
+        bool allInterior;
+    };
+    Coordinates coordinates[2];
     alignas(16) Argb samples[kChunk];
     FixedVector outsideVectors[kChunk];
 
-    for (int y = area.top; y < area.bottom; ++y) {
-        Argb* out = destination.row(y);
-        const bool mapRow = y < map.height();
+    // Source points of one tile row, in 1/256 pixel units.
+    auto locate = [&](int x0, int count, int y, Coordinates& c) {
+        // Cells beyond the map read (0, 0), as the safe get gives them.
+        const FixedVector* vectors;
+        if (y < map.height() && x0 + count <= map.width()) {
+            vectors = map.row(y) + x0;
+        } else {
+            for (int i = 0; i < count; ++i) outsideVectors[i] = map.vectorSafe(x0 + i, y);
+            vectors = outsideVectors;
+        }
         const Fixed rowY = fixedAdd(toFixed(y), shiftY);
+        const Fixed columnX = fixedAdd(toFixed(x0), shiftX);
+        std::uint32_t outside = 0;
+        for (int i = 0; i < count; ++i) {
+            const std::int32_t sx = fixedAdd(fixedAdd(columnX, toFixed(i)), vectors[i].x);
+            const std::int32_t sy = fixedAdd(rowY, vectors[i].y);
+            c.x256[i] = to256(sx);
+            c.y256[i] = to256(sy);
+            outside |= static_cast<std::uint32_t>(static_cast<std::uint32_t>(c.x256[i]) >= context.lastX256) |
+                       static_cast<std::uint32_t>(static_cast<std::uint32_t>(c.y256[i]) >= context.lastY256);
+        }
+        c.allInterior = outside == 0;
+        // Ask for the next row's source pixels while this one is mixed.
+        if (c.allInterior) {
+            for (int i = 0; i < count; i += 4) {
+                const Argb* p = context.pixels + static_cast<std::ptrdiff_t>(c.y256[i] >> 8) * context.stride +
+                                (c.x256[i] >> 8);
+                __builtin_prefetch(p);
+                __builtin_prefetch(p + context.stride);
+            }
+        }
+    };
+
+    // Tiles of kChunk columns by kBand rows: the source pixels that
+    // neighbouring destination rows read (often the same ones, a row apart
+    // for a turning deformation) are then still in the cache.
+    for (int bandTop = area.top; bandTop < area.bottom; bandTop += kBand) {
+        const int bandBottom = std::min(area.bottom, bandTop + kBand);
         for (int x0 = area.left; x0 < area.right; x0 += kChunk) {
             const int count = std::min(kChunk, area.right - x0);
-            // Cells beyond the map read (0, 0), as the safe get gives them.
-            const FixedVector* vectors;
-            if (mapRow && x0 + count <= map.width()) {
-                vectors = map.row(y) + x0;
-            } else {
-                for (int i = 0; i < count; ++i) outsideVectors[i] = map.vectorSafe(x0 + i, y);
-                vectors = outsideVectors;
+            int current = 0;
+            locate(x0, count, bandTop, coordinates[current]);
+            for (int y = bandTop; y < bandBottom; ++y) {
+                if (y + 1 < bandBottom) locate(x0, count, y + 1, coordinates[current ^ 1]);
+                const Coordinates& c = coordinates[current];
+                if (c.allInterior) {
+                    sampleInterior(context, c.x256, c.y256, count, samples);
+                } else {
+                    sampleMixed(context, source, c.x256, c.y256, count, samples);
+                }
+                writeSamples(source, samples, destination.row(y) + x0, count);
+                current ^= 1;
             }
-            std::uint32_t outside = 0;
-            for (int i = 0; i < count; ++i) {
-                const std::int32_t sx = fixedAdd(fixedAdd(toFixed(x0 + i), vectors[i].x), shiftX);
-                const std::int32_t sy = fixedAdd(rowY, vectors[i].y);
-                x256[i] = to256(sx);
-                y256[i] = to256(sy);
-                outside |= static_cast<std::uint32_t>(static_cast<std::uint32_t>(x256[i]) >= context.lastX256) |
-                           static_cast<std::uint32_t>(static_cast<std::uint32_t>(y256[i]) >= context.lastY256);
-            }
-            if (outside == 0) {
-                sampleInterior(context, x256, y256, count, samples);
-            } else {
-                sampleMixed(context, source, x256, y256, count, samples);
-            }
-            writeSamples(source, samples, out + x0, count);
         }
     }
     return true;
