@@ -16,18 +16,28 @@ namespace mugwarp {
 // nor push the machine into the out-of-memory killer.
 constexpr std::int64_t kMaxCells = std::int64_t{1} << 28;
 
-// width * height zero-initialised cells, or Error(message).
+// Throws Error(message) unless width x height is an allowed cell count.
+inline void checkCellCount(int width, int height, const std::string& message) {
+    if (width < 0 || height < 0 || static_cast<std::int64_t>(width) * height > kMaxCells) throw Error(message);
+}
+
+// `count` zero-initialised elements, or Error(message) when memory cannot be had.
 template <class T>
-std::vector<T> allocateCells(int width, int height, const std::string& message) {
-    const std::int64_t count = static_cast<std::int64_t>(width) * height;
-    if (width < 0 || height < 0 || count > kMaxCells) throw Error(message);
+std::vector<T> allocateZeroed(std::size_t count, const std::string& message) {
     try {
-        return std::vector<T>(static_cast<std::size_t>(count), T{});
+        return std::vector<T>(count, T{});
     } catch (const std::bad_alloc&) {
         throw Error(message);
     } catch (const std::length_error&) {
         throw Error(message);
     }
+}
+
+// width * height zero-initialised cells, or Error(message).
+template <class T>
+std::vector<T> allocateCells(int width, int height, const std::string& message) {
+    checkCellCount(width, height, message);
+    return allocateZeroed<T>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), message);
 }
 
 }  // namespace mugwarp

@@ -7,6 +7,12 @@
 namespace mugwarp {
 
 void PixelSurface::drawTo(PixelSurface& destination, int x, int y) const {
+    if (&destination == this && (x != 0 || y != 0)) {
+        // Shifted onto itself, later rows would read already shifted pixels.
+        const PixelSurface copy(*this);
+        copy.drawTo(destination, x, y);
+        return;
+    }
     const Rect placed{x, y, static_cast<int>(std::min<long long>(static_cast<long long>(x) + width_, 2147483647)),
                       static_cast<int>(std::min<long long>(static_cast<long long>(y) + height_, 2147483647))};
     const Rect area = placed.intersected(destination.bounds());
@@ -16,7 +22,8 @@ void PixelSurface::drawTo(PixelSurface& destination, int x, int y) const {
         const Argb* in = row(dy - y) + (area.left - x);
         Argb* out = destination.row(dy) + area.left;
         if (drawMode_ == DrawMode::Opaque) {
-            std::memcpy(out, in, static_cast<std::size_t>(count) * sizeof(Argb));
+            // memmove: a surface may be drawn onto itself in place.
+            std::memmove(out, in, static_cast<std::size_t>(count) * sizeof(Argb));
         } else {
             for (int i = 0; i < count; ++i) out[i] = blendPixel(in[i], out[i], combineMode_, masterAlpha_);
         }
@@ -25,6 +32,12 @@ void PixelSurface::drawTo(PixelSurface& destination, int x, int y) const {
 }
 
 void PixelSurface::draw(const Rect& dst, const PixelSurface& source) {
+    if (&source == this) {
+        // Reading pixels this loop has already overwritten would smear them.
+        const PixelSurface copy(source);
+        draw(dst, copy);
+        return;
+    }
     const Rect area = dst.intersected(bounds());
     if (area.isEmpty() || source.isEmpty()) return;
     // The rectangle's first and last pixels meet the source's first and last

@@ -31,12 +31,11 @@ void PlatformBitmap::setSize(int width, int height, int bitsPerPixel) {
     width = std::max(width, 0);
     height = std::max(height, 0);
     if (width == 0 || height == 0) width = height = 0;
+    const std::string message =
+        "Out of memory for a " + std::to_string(width) + " x " + std::to_string(height) + " bitmap";
+    checkCellCount(width, height, message);
     const std::size_t stride = strideFor(width, bitsPerPixel);
-    // Counted in 32-bit words: the stride is a whole number of them.
-    auto words = allocateCells<std::uint32_t>(static_cast<int>(stride / 4), height,
-                                              "Out of memory for a " + std::to_string(width) + " x " +
-                                                  std::to_string(height) + " bitmap");
-    std::vector<std::uint8_t> data(words.size() * 4, 0);
+    auto data = allocateZeroed<std::uint8_t>(stride * static_cast<std::size_t>(height), message);
     data_ = std::move(data);
     width_ = width;
     height_ = height;

@@ -83,3 +83,22 @@ TEST(DrawToTest, MergeHonoursTheDestinationAlpha) {
 
 }  // namespace
 }  // namespace mugwarp
+
+namespace mugwarp {
+namespace {
+
+TEST(DrawToTest, DrawingOntoItselfShiftedActsOnTheOriginalPixels) {
+    PixelSurface s(4, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) s.setPixel(x, y, 0xFF000000u + y * 4 + x);
+    const PixelSurface original = s;
+    s.drawTo(s, 1, 1);
+    EXPECT_EQ(s.pixel(0, 0), original.pixel(0, 0));
+    EXPECT_EQ(s.pixel(1, 1), original.pixel(0, 0));
+    EXPECT_EQ(s.pixel(3, 2), original.pixel(2, 1));
+    s.draw(Rect{0, 0, 2, 2}, s);  // stretched onto itself: the original 4 x 3 shrunk
+    EXPECT_EQ(s.pixel(0, 0), original.pixel(0, 0));
+}
+
+}  // namespace
+}  // namespace mugwarp
