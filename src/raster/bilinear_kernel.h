@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace mugwarp::detail {
+namespace mugwarp::raster_detail {
 
 // The interior bilinear mix of bilinearInterior(), bit for bit, for the hot
 // loop: the caller passes the two source rows at the left pixel and the gamma
@@ -15,7 +15,37 @@ namespace mugwarp::detail {
 // Every step is (w * a + (255 - w) * b) / 255 on all four channels at once;
 // the sums stay below 65026, where (v + 1 + (v >> 8)) >> 8 equals v / 255.
 
+// Portable form: the four channels of a pixel spread over the 16-bit lanes
+// of a 64-bit word.
+namespace swar {
+
+constexpr std::uint64_t kLanes = 0x00FF00FF00FF00FFull;
+
+inline std::uint64_t spread(Argb p) { return (p & 0x00FF00FFu) | (static_cast<std::uint64_t>(p & 0xFF00FF00u) << 24); }
+inline Argb gather(std::uint64_t v) {
+    return static_cast<Argb>(v & 0x00FF00FFu) | static_cast<Argb>((v >> 24) & 0xFF00FF00u);
+}
+inline std::uint64_t mix(std::uint64_t a, std::uint64_t b, std::uint32_t w) {
+    const std::uint64_t v = a * w + b * (255 - w);
+    return ((v + 0x0001000100010001ull + ((v >> 8) & kLanes)) >> 8) & kLanes;
+}
+
+inline Argb bilinearOne(const Argb* upper, const Argb* lower, std::uint32_t wx, std::uint32_t wy) {
+    const std::uint64_t top = mix(spread(upper[0]), spread(upper[1]), wx);
+    const std::uint64_t bottom = mix(spread(lower[0]), spread(lower[1]), wx);
+    return gather(mix(top, bottom, wy));
+}
+
+inline std::uint64_t bilinearPair(const Argb* upperA, const Argb* lowerA, std::uint32_t wxA, std::uint32_t wyA,
+                                  const Argb* upperB, const Argb* lowerB, std::uint32_t wxB, std::uint32_t wyB) {
+    return bilinearOne(upperA, lowerA, wxA, wyA) |
+           (static_cast<std::uint64_t>(bilinearOne(upperB, lowerB, wxB, wyB)) << 32);
+}
+
+}  // namespace swar
+
 #if defined(__SSE2__)
+namespace sse2 {
 
 inline __m128i div255Epu16(__m128i v) {
     const __m128i one = _mm_set1_epi16(1);
@@ -53,31 +83,12 @@ inline Argb bilinearOne(const Argb* upper, const Argb* lower, std::uint32_t wx, 
     return static_cast<Argb>(bilinearPair(upper, lower, wx, wy, upper, lower, wx, wy));
 }
 
+}  // namespace sse2
+using sse2::bilinearOne;
+using sse2::bilinearPair;
 #else
-
-constexpr std::uint64_t kLanes = 0x00FF00FF00FF00FFull;
-
-inline std::uint64_t spread(Argb p) { return (p & 0x00FF00FFu) | (static_cast<std::uint64_t>(p & 0xFF00FF00u) << 24); }
-inline Argb gather(std::uint64_t v) {
-    return static_cast<Argb>(v & 0x00FF00FFu) | static_cast<Argb>((v >> 24) & 0xFF00FF00u);
-}
-inline std::uint64_t mix(std::uint64_t a, std::uint64_t b, std::uint32_t w) {
-    const std::uint64_t v = a * w + b * (255 - w);
-    return ((v + 0x0001000100010001ull + ((v >> 8) & kLanes)) >> 8) & kLanes;
-}
-
-inline Argb bilinearOne(const Argb* upper, const Argb* lower, std::uint32_t wx, std::uint32_t wy) {
-    const std::uint64_t top = mix(spread(upper[0]), spread(upper[1]), wx);
-    const std::uint64_t bottom = mix(spread(lower[0]), spread(lower[1]), wx);
-    return gather(mix(top, bottom, wy));
-}
-
-inline std::uint64_t bilinearPair(const Argb* upperA, const Argb* lowerA, std::uint32_t wxA, std::uint32_t wyA,
-                                  const Argb* upperB, const Argb* lowerB, std::uint32_t wxB, std::uint32_t wyB) {
-    return bilinearOne(upperA, lowerA, wxA, wyA) |
-           (static_cast<std::uint64_t>(bilinearOne(upperB, lowerB, wxB, wyB)) << 32);
-}
-
+using swar::bilinearOne;
+using swar::bilinearPair;
 #endif
 
-}  // namespace mugwarp::detail
+}  // namespace mugwarp::raster_detail

@@ -24,7 +24,7 @@ struct RemapKernel {
     static Fixed shiftY(const RemapTransform& r) { return fixedSub(r.fxSrcTransY_, r.fxDstTransY_); }
 };
 
-namespace detail {
+namespace raster_detail {
 
 namespace {
 
@@ -199,5 +199,5 @@ bool renderRemapFast(PixelSurface& destination, const PixelSurface& source, cons
     return true;
 }
 
-}  // namespace detail
+}  // namespace raster_detail
 }  // namespace mugwarp

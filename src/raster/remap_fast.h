@@ -6,7 +6,7 @@ namespace mugwarp {
 class PixelSurface;
 class RemapTransform;
 
-namespace detail {
+namespace raster_detail {
 
 // Renders `area` (already clipped to the destination; the remap prepared)
 // when the set-up allows the specialised path: a bilinear source, vectors
@@ -16,5 +16,5 @@ namespace detail {
 bool renderRemapFast(PixelSurface& destination, const PixelSurface& source, const RemapTransform& remap,
                      const Rect& area);
 
-}  // namespace detail
+}  // namespace raster_detail
 }  // namespace mugwarp

@@ -28,7 +28,7 @@ void transform(PixelSurface& destination, const PixelSurface& source, RemapTrans
     const Rect area = renderArea(destination, remap, clip);
     if (area.isEmpty()) return;
     if (!remap.isPrepared()) remap.prepare();
-    if (!detail::renderRemapFast(destination, source, remap, area)) {
+    if (!raster_detail::renderRemapFast(destination, source, remap, area)) {
         transformReference(destination, source, remap, area);
         return;
     }

@@ -64,7 +64,7 @@ void render(const Case& c, unsigned seed, bool reference, PixelSurface& display,
         remap.prepare();
         const Rect area = clip ? clip->intersected(display.bounds()) : display.bounds();
         if (!area.isEmpty()) {
-            ASSERT_TRUE(detail::renderRemapFast(display, source, remap, area));
+            ASSERT_TRUE(raster_detail::renderRemapFast(display, source, remap, area));
         }
     }
 }
@@ -111,7 +111,7 @@ TEST(RemapFastPathTest, DestinationLargerThanTheMapReadsZeroVectors) {
     remap.setMappingRect({0, 0, 20, 10});
     PixelSurface fast(100, 50), reference(100, 50);
     remap.prepare();
-    ASSERT_TRUE(detail::renderRemapFast(fast, source, remap, fast.bounds()));
+    ASSERT_TRUE(raster_detail::renderRemapFast(fast, source, remap, fast.bounds()));
     transformReference(reference, source, remap);
     for (int y = 0; y < 50; ++y)
         for (int x = 0; x < 100; ++x) ASSERT_EQ(fast.pixel(x, y), reference.pixel(x, y)) << x << "," << y;
