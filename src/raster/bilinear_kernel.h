@@ -64,16 +64,17 @@ inline std::uint64_t bilinearPair(const Argb* upperA, const Argb* lowerA, std::u
                                              _mm_loadl_epi64(reinterpret_cast<const __m128i*>(lowerB)));
     const __m128i wxa = _mm_set1_epi16(static_cast<short>(wxA));
     const __m128i wxb = _mm_set1_epi16(static_cast<short>(wxB));
-    // Horizontal: left * wx + right * (255 - wx), upper and lower pair together.
-    const __m128i hA = div255Epu16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(quadA, zero), wxa),
-                                                 _mm_mullo_epi16(_mm_unpackhi_epi8(quadA, zero), _mm_sub_epi16(c255, wxa))));
-    const __m128i hB = div255Epu16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(quadB, zero), wxb),
-                                                 _mm_mullo_epi16(_mm_unpackhi_epi8(quadB, zero), _mm_sub_epi16(c255, wxb))));
-    // Vertical: upper * wy + lower * (255 - wy), both pixels together.
-    const __m128i upper = _mm_unpacklo_epi64(hA, hB);
-    const __m128i lower = _mm_unpackhi_epi64(hA, hB);
-    const __m128i wy = _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<short>(wyA)), _mm_set1_epi16(static_cast<short>(wyB)));
-    const __m128i v = div255Epu16(_mm_add_epi16(_mm_mullo_epi16(upper, wy), _mm_mullo_epi16(lower, _mm_sub_epi16(c255, wy))));
+    // w * a + (255 - w) * b on 16-bit lanes, divided by 255.
+    const auto mix = [&](__m128i a, __m128i b, __m128i w) {
+        return div255Epu16(_mm_add_epi16(_mm_mullo_epi16(a, w), _mm_mullo_epi16(b, _mm_sub_epi16(c255, w))));
+    };
+    // Horizontal: the left pixels against the right ones, upper and lower pair together.
+    const __m128i hA = mix(_mm_unpacklo_epi8(quadA, zero), _mm_unpackhi_epi8(quadA, zero), wxa);
+    const __m128i hB = mix(_mm_unpacklo_epi8(quadB, zero), _mm_unpackhi_epi8(quadB, zero), wxb);
+    // Vertical: the upper results against the lower ones, both pixels together.
+    const __m128i wy =
+        _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<short>(wyA)), _mm_set1_epi16(static_cast<short>(wyB)));
+    const __m128i v = mix(_mm_unpacklo_epi64(hA, hB), _mm_unpackhi_epi64(hA, hB), wy);
     std::uint64_t out;
     _mm_storel_epi64(reinterpret_cast<__m128i*>(&out), _mm_packus_epi16(v, v));
     return out;

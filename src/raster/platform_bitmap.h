@@ -33,8 +33,8 @@ public:
     static std::size_t strideFor(int width, int bitsPerPixel);
 
     // Row y counted from the top of the picture (stored bottom-up).
-    std::uint8_t* scanLine(int y) { return data_.data() + static_cast<std::size_t>(height_ - 1 - y) * stride_; }
-    const std::uint8_t* scanLine(int y) const { return data_.data() + static_cast<std::size_t>(height_ - 1 - y) * stride_; }
+    std::uint8_t* scanLine(int y) { return data_.data() + rowOffset(y); }
+    const std::uint8_t* scanLine(int y) const { return data_.data() + rowOffset(y); }
     std::uint8_t* data() { return data_.data(); }
     const std::uint8_t* data() const { return data_.data(); }
     std::size_t byteSize() const { return data_.size(); }
@@ -79,6 +79,8 @@ public:
     void copyRect(int x, int y, const PlatformBitmap& source, const Rect& sourceRect);
 
 private:
+    std::size_t rowOffset(int y) const { return static_cast<std::size_t>(height_ - 1 - y) * stride_; }
+
     int width_ = 0;
     int height_ = 0;
     int bitsPerPixel_ = 32;

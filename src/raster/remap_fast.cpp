@@ -48,6 +48,14 @@ const Weights& weights() {
     return w;
 }
 
+inline void prefetch(const void* p) {
+#if defined(__GNUC__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
 // floor((v + 127) / 256) without the 32-bit overflow of v + 127.
 inline std::int32_t to256(std::int32_t v) { return (v >> 8) + (((v & 255) + 127) >> 8); }
 
@@ -108,7 +116,8 @@ void writeSamples(const PixelSurface& source, const Argb* samples, Argb* out, in
         // Merge onto alpha 0 keeps the sample with its alpha scaled by the
         // master alpha; at 255 that is the sample itself.
         if (source.masterAlpha() != 255) {
-            for (int i = 0; i < count; ++i) out[i] = blendPixel(samples[i], out[i], CombineMode::Merge, source.masterAlpha());
+            for (int i = 0; i < count; ++i)
+                out[i] = blendPixel(samples[i], out[i], CombineMode::Merge, source.masterAlpha());
             return;
         }
     }
@@ -168,8 +177,8 @@ bool renderRemapFast(PixelSurface& destination, const PixelSurface& source, cons
             for (int i = 0; i < count; i += 4) {
                 const Argb* p = context.pixels + static_cast<std::ptrdiff_t>(c.y256[i] >> 8) * context.stride +
                                 (c.x256[i] >> 8);
-                __builtin_prefetch(p);
-                __builtin_prefetch(p + context.stride);
+                prefetch(p);
+                prefetch(p + context.stride);
             }
         }
     };

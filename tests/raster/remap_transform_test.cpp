@@ -59,7 +59,8 @@ TEST(RemapTransformTest, EmptyRectanglesAreReportedAtTheFirstRendering) {
 }
 
 TEST(RemapTransformTest, ZeroMapRendersTheSourceUnchangedBorderIncluded) {
-    for (auto [w, h] : {std::pair{1, 1}, std::pair{2, 5}, std::pair{37, 23}, std::pair{640, 3}, std::pair{3, 480}, std::pair{4001, 2}}) {
+    const std::pair<int, int> sizes[] = {{1, 1}, {2, 5}, {37, 23}, {640, 3}, {3, 480}, {4001, 2}};
+    for (auto [w, h] : sizes) {
         WarpSetup s(w, h, w * 31 + h);
         s.display.fillRect(s.display.bounds(), 0);
         transform(s.display, s.source, s.remap);
