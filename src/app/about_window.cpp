@@ -12,6 +12,7 @@ namespace mugwarp {
 AboutWindow::AboutWindow(QWidget* blockedWindow)
     : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint), blockedWindow_(blockedWindow), picture_(aboutPicture()) {
     setFixedSize(kSize);
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("About Mugwarp Studio"));
     auto* button = new QToolButton(this);
     button->setAutoRaise(true);

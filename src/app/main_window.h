@@ -105,6 +105,10 @@ public:
     };
     const Menus& menus() const { return menus_; }
 
+signals:
+    // The start-up pause is over and the window is ready for work.
+    void startupFinished();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;

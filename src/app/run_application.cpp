@@ -25,6 +25,8 @@ int runApplication(int argc, char** argv) {
         QObject::connect(&app, &QGuiApplication::focusWindowChanged, &splash, [&](QWindow* window) {
             if (window && window == mainWindow.windowHandle()) splash.hide();
         });
+        // Without a window manager nothing may ever take the activation.
+        QObject::connect(&mainWindow, &MainWindow::startupFinished, &splash, &QWidget::hide);
     }
 
     mainWindow.showMaximized();

@@ -14,6 +14,8 @@ SplashWindow::SplashWindow(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), picture_(splashPicture()) {
     setFixedSize(kSize);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A splash left on the screen must not keep the program alive after Exit.
+    setAttribute(Qt::WA_QuitOnClose, false);
 }
 
 void SplashWindow::showNow() {

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTimer>
 
 #include "app/about_window.h"
@@ -82,6 +83,30 @@ private slots:
         w->actions().about->trigger();
         QVERIFY(sawIt);
         QVERIFY(w->isEnabled());
+    }
+
+    void startupShowsTheSplashDuringThePause() {
+        StartupOptions options = StartupOptions::quick();
+        options.waitAtStartup = true;
+        MainWindow window(options);
+        QSignalSpy finished(&window, &MainWindow::startupFinished);
+        bool splashSeen = false;
+        QTimer::singleShot(400, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (qobject_cast<SplashWindow*>(top) && top->isVisible()) splashSeen = true;
+        });
+        window.show();
+        QVERIFY(finished.wait(10000));
+        QVERIFY(splashSeen);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            QVERIFY(!(qobject_cast<SplashWindow*>(top) && top->isVisible()));
+        QVERIFY(!window.aboutWindow()->isVisible());
+    }
+
+    void exitClosesTheWindow() {
+        TestWindow w;
+        w->actions().exit->trigger();
+        QVERIFY(!w->isVisible());
     }
 
     void quickStartShowsNoAboutWindow() {
