@@ -52,6 +52,7 @@ GifPicture loadGifPicture(const std::string& path) {
 
 void savePicture(const PixelSurface& picture, const std::string& path, PlatformColor keyColor) {
     const std::string ext = lowerExtension(path);
+    if (picture.isEmpty()) throw Error("Cannot save an empty picture");
     if (ext == ".bmp") {
         writeFileAtomically(path, encodeBmp(picture));
     } else if (ext == ".jpg" || ext == ".jpeg") {
