@@ -11,36 +11,35 @@ namespace mugwarp {
 
 namespace {
 
-// Runs the first pass, handing every new vector with its map position to
-// emit. Warp and Twirl have unit multipliers, whose products are the mesh
-// values themselves, so that multiply is left out for them.
-template <bool kScaled, class Emit>
-void composeRows(const BrushApplication& a, Emit emit) {
-    const MapCells map(a.map);
-    for (int t = a.firstRow; t <= a.lastRow; ++t) {
-        const FixedVector* brush = a.mesh.row(t);
-        FixedVector* out = a.scratch.row(t);
-        const int y = a.at.y + t;
-        const Fixed fy = toFixed(y);
-        for (int s = a.firstColumn; s <= a.lastColumn; ++s) {
-            FixedVector b = brush[s];
-            if constexpr (kScaled) b = {fixedMul(a.multiplierX, b.x), fixedMul(a.multiplierY, b.y)};
-            const int x = a.at.x + s;
-            const Fixed fx = toFixed(x);
-            const FixedVector v = sampleDisplacement(map, detail::wrapAdd(fx, b.x), detail::wrapAdd(fy, b.y));
-            const FixedVector c{detail::wrapAdd(v.x, b.x), detail::wrapAdd(v.y, b.y)};
-            out[s] = c;
-            emit(x, y, fx, fy, c);
-        }
+// One row of the first pass. Warp and Twirl have unit multipliers, whose
+// products are the mesh values themselves, so that multiply is left out for
+// them.
+template <bool kScaled>
+void composeRow(const BrushApplication& a, const MapCells& map, int t) {
+    const FixedVector* brush = a.mesh.row(t);
+    FixedVector* out = a.scratch.row(t);
+    const Fixed fy = toFixed(a.at.y + t);
+    for (int s = a.firstColumn; s <= a.lastColumn; ++s) {
+        FixedVector b = brush[s];
+        if constexpr (kScaled) b = {fixedMul(a.multiplierX, b.x), fixedMul(a.multiplierY, b.y)};
+        const Fixed fx = toFixed(a.at.x + s);
+        const FixedVector v = sampleDisplacement(map, detail::wrapAdd(fx, b.x), detail::wrapAdd(fy, b.y));
+        out[s] = {detail::wrapAdd(v.x, b.x), detail::wrapAdd(v.y, b.y)};
     }
 }
 
-template <class Emit>
-void compose(const BrushApplication& a, Emit emit) {
-    if (a.multiplierX == kFixedOne && a.multiplierY == kFixedOne) {
-        composeRows<false>(a, emit);
-    } else {
-        composeRows<true>(a, emit);
+// Runs the first pass row by row, handing each finished row to rowDone.
+template <class RowDone>
+void compose(const BrushApplication& a, RowDone rowDone) {
+    const MapCells map(a.map);
+    const bool scaled = a.multiplierX != kFixedOne || a.multiplierY != kFixedOne;
+    for (int t = a.firstRow; t <= a.lastRow; ++t) {
+        if (scaled) {
+            composeRow<true>(a, map, t);
+        } else {
+            composeRow<false>(a, map, t);
+        }
+        rowDone(t);
     }
 }
 
@@ -48,19 +47,27 @@ void compose(const BrushApplication& a, Emit emit) {
 
 void composeIntoScratch(const BrushApplication& a) {
     if (a.isEmpty()) return;
-    compose(a, [](int, int, Fixed, Fixed, FixedVector) {});
+    compose(a, [](int) {});
 }
 
 void composeAndRender(const BrushApplication& a, const PixelSurface& source, PixelSurface& display) {
     if (a.isEmpty()) return;
     const BilinearSource sample(source, gammaTable());
-    // The display pixel at (x, y) shows the source at (x, y) plus its new
-    // vector; over the cleared square the source's merge writes the sample
-    // unchanged, so it is stored directly.
     Argb* const pixels = display.bits();
     const std::ptrdiff_t width = display.width();
-    compose(a, [&](int x, int y, Fixed fx, Fixed fy, FixedVector c) {
-        pixels[y * width + x] = sample(detail::wrapAdd(fx, c.x), detail::wrapAdd(fy, c.y));
+    // The display pixel at (x, y) shows the source at (x, y) plus its new
+    // vector; over the cleared square the source's merge writes the sample
+    // unchanged, so it is stored directly. Rendering a row right after
+    // composing it reads the new vectors while they are still in cache.
+    compose(a, [&](int t) {
+        const FixedVector* vectors = a.scratch.row(t);
+        const int y = a.at.y + t;
+        const Fixed fy = toFixed(y);
+        Argb* row = pixels + y * width;
+        for (int s = a.firstColumn; s <= a.lastColumn; ++s) {
+            const FixedVector c = vectors[s];
+            row[a.at.x + s] = sample(detail::wrapAdd(toFixed(a.at.x + s), c.x), detail::wrapAdd(fy, c.y));
+        }
     });
 }
 

@@ -28,32 +28,37 @@ inline Argb mixPixels(Argb a, Argb b, std::uint32_t w) {
     return rb | (ag << 8);
 }
 
+#if defined(__SSE2__)
+// Per weight w, the 16-bit pairs (w, 255 - w) four times: one multiply-add
+// then mixes a pair of pixels interleaved channel by channel.
+struct MixWeights {
+    __m128i pairs[256];
+    MixWeights() {
+        for (int w = 0; w < 256; ++w) pairs[w] = _mm_set1_epi32((255 - w) << 16 | w);
+    }
+};
+
+// (n + 1 + (n >> 8)) >> 8 on 32-bit lanes: n / 255 for n up to 255 * 255.
+inline __m128i divide255(__m128i n) {
+    return _mm_srli_epi32(_mm_add_epi32(_mm_add_epi32(n, _mm_set1_epi32(1)), _mm_srli_epi32(n, 8)), 8);
+}
+
 // The four-pixel bilinear mix: upper pair mixed by wx, lower pair by wx, then
 // the two results by wy; exactly mixPixels three times.
-inline Argb mixQuad(const Argb* upper, const Argb* lower, std::uint32_t wx, std::uint32_t wy) {
-#if defined(__SSE2__)
-    // Both horizontal mixes in one register (upper result in the low four
-    // 16-bit lanes, lower result in the high four), then the vertical one.
+inline Argb mixQuad(const Argb* upper, const Argb* lower, const __m128i& wx, const __m128i& wy) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i one = _mm_set1_epi16(1);
     const __m128i up = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(upper));
     const __m128i down = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(lower));
-    const __m128i quad = _mm_unpacklo_epi32(up, down);  // p00 p01 p10 p11
-    const __m128i left = _mm_unpacklo_epi8(quad, zero);
-    const __m128i right = _mm_unpackhi_epi8(quad, zero);
-    const auto div255 = [&](__m128i n) {
-        return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(n, one), _mm_srli_epi16(n, 8)), 8);
-    };
-    const __m128i rows = div255(_mm_add_epi16(_mm_mullo_epi16(left, _mm_set1_epi16(static_cast<short>(wx))),
-                                              _mm_mullo_epi16(right, _mm_set1_epi16(static_cast<short>(255 - wx)))));
-    const __m128i lowerRow = _mm_srli_si128(rows, 8);
-    const __m128i mixed = div255(_mm_add_epi16(_mm_mullo_epi16(rows, _mm_set1_epi16(static_cast<short>(wy))),
-                                               _mm_mullo_epi16(lowerRow, _mm_set1_epi16(static_cast<short>(255 - wy)))));
-    return static_cast<Argb>(_mm_cvtsi128_si32(_mm_packus_epi16(mixed, mixed)));
-#else
-    return mixPixels(mixPixels(upper[0], upper[1], wx), mixPixels(lower[0], lower[1], wx), wy);
-#endif
+    const __m128i quad = _mm_unpacklo_epi32(up, down);                     // p00 p01 p10 p11
+    const __m128i pairs = _mm_unpacklo_epi8(quad, _mm_srli_si128(quad, 8));  // p00/p10, p01/p11 by channel
+    const __m128i top = divide255(_mm_madd_epi16(_mm_unpacklo_epi8(pairs, zero), wx));
+    const __m128i bottom = divide255(_mm_madd_epi16(_mm_unpackhi_epi8(pairs, zero), wx));
+    const __m128i rows = _mm_unpacklo_epi16(_mm_packs_epi32(top, top), _mm_packs_epi32(bottom, bottom));
+    const __m128i mixed = divide255(_mm_madd_epi16(rows, wy));
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(mixed, mixed), zero);
+    return static_cast<Argb>(_mm_cvtsi128_si32(bytes));
 }
+#endif
 
 // The source's bilinear sample at a 16.16 point: the same colour as the
 // surface's own bilinear resampler, with the four-pixel interior case inline.
@@ -75,7 +80,11 @@ public:
         const Argb* lower = upper + width_;
         const std::uint32_t wx = gamma_[255 - (x & 255)];
         const std::uint32_t wy = gamma_[255 - (y & 255)];
-        return mixQuad(upper, lower, wx, wy);
+#if defined(__SSE2__)
+        return mixQuad(upper, lower, weights_.pairs[wx], weights_.pairs[wy]);
+#else
+        return mixPixels(mixPixels(upper[0], upper[1], wx), mixPixels(lower[0], lower[1], wx), wy);
+#endif
     }
 
 private:
@@ -83,6 +92,9 @@ private:
     const Argb* bits_;
     std::ptrdiff_t width_;
     const std::uint8_t* gamma_;
+#if defined(__SSE2__)
+    MixWeights weights_;
+#endif
     std::int64_t lastX_;
     std::int64_t lastY_;
 };

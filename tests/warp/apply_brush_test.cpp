@@ -57,6 +57,14 @@ TEST(VectorSampling, MatchesTheMapsOwnInterpolationInsideAndAtTheEdges) {
         const Fixed x = position(rng), y = position(rng);
         ASSERT_EQ(sampleDisplacement(m, x, y), m.fixedVector(x, y)) << x << ", " << y;
     }
+    // Vectors thousands of pixels long (differences still within 32 bits).
+    std::uniform_int_distribution<Fixed> large(-(1 << 29), 1 << 29);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 9; ++x) m.setVector(x, y, {large(rng), large(rng)});
+    for (int i = 0; i < 20000; ++i) {
+        const Fixed x = position(rng), y = position(rng);
+        ASSERT_EQ(sampleDisplacement(m, x, y), m.fixedVector(x, y)) << x << ", " << y;
+    }
 }
 
 TEST(ApplyBrush, PuttyPressWithoutMotionChangesNothing) {
