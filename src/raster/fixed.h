@@ -12,14 +12,16 @@ constexpr Fixed kFixedOne = 65536;
 constexpr Fixed kFixedHalf = 32768;
 
 // Rounds to nearest, halves to even. Values beyond the 32-bit range saturate
-// and NaN gives 0, so a wild float can never turn into undefined behaviour.
-inline Fixed toFixed(float x) {
-    const double scaled = std::nearbyint(static_cast<double>(x) * 65536.0);
-    if (!(scaled == scaled)) return 0;
+// and NaN gives 0, so a wild value can never turn into undefined behaviour.
+inline Fixed toFixed(double x) {
+    const double scaled = std::nearbyint(x * 65536.0);
+    if (std::isnan(scaled)) return 0;
     if (scaled >= 2147483647.0) return std::numeric_limits<Fixed>::max();
     if (scaled <= -2147483648.0) return std::numeric_limits<Fixed>::min();
     return static_cast<Fixed>(scaled);
 }
+// A float converts to double exactly, so both give the same value.
+inline Fixed toFixed(float x) { return toFixed(static_cast<double>(x)); }
 // n shifted left by 16; integers beyond +-32767 wrap as the shift does.
 constexpr Fixed toFixed(int n) { return static_cast<Fixed>(static_cast<std::uint32_t>(n) << 16); }
 

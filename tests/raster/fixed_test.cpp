@@ -21,6 +21,7 @@ TEST(FixedTest, ConversionsRoundHalvesToEvenAndSaturate) {
     EXPECT_EQ(toFixed(INFINITY), INT_MAX);
     EXPECT_EQ(toFixed(7), 7 * 65536);
     EXPECT_EQ(toFixed(-3), -3 * 65536);
+    EXPECT_EQ(toFixed(0.75), 49152);
     EXPECT_FLOAT_EQ(fixedToFloat(-98304), -1.5f);
 }
 
