@@ -1,6 +1,7 @@
 #include "app/image_view.h"
 
 #include <QMouseEvent>
+#include <QtMath>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -8,6 +9,12 @@
 #include "raster/pixel_surface.h"
 
 namespace mugwarp {
+namespace {
+
+// The view pixel under a pointer position (positions can be fractional on scaled screens).
+QPoint viewPixelAt(QPointF position) { return QPoint(qFloor(position.x()), qFloor(position.y())); }
+
+}  // namespace
 
 ImageView::ImageView(QWidget* parent) : QWidget(parent) {
     // The window, not the view, owns the keyboard: arrows zoom or tune the brush.
@@ -95,8 +102,8 @@ void ImageView::paintEvent(QPaintEvent* event) {
     for (const QRect& area : event->region()) {
         const QRect pictureArea = area & rect();
         if (surface_ && !surface_->isEmpty() && !mapping_.isEmpty() && !pictureArea.isEmpty()) {
-            painter.drawImage(pictureArea.topLeft(),
-                              renderViewRect(*surface_, mapping_, pictureArea, checkerboardVisible_, background));
+            renderViewRectInto(paintBuffer_, *surface_, mapping_, pictureArea, checkerboardVisible_, background);
+            painter.drawImage(pictureArea.topLeft(), paintBuffer_, QRect(QPoint(0, 0), pictureArea.size()));
         } else {
             painter.fillRect(area, QColor::fromRgb(background));
         }
@@ -114,15 +121,15 @@ void ImageView::paintEvent(QPaintEvent* event) {
 }
 
 void ImageView::mousePressEvent(QMouseEvent* event) {
-    emit pressed(event->position().toPoint(), event->button(), event->buttons());
+    emit pressed(viewPixelAt(event->position()), event->button(), event->buttons());
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
-    emit moved(event->position().toPoint(), event->buttons());
+    emit moved(viewPixelAt(event->position()), event->buttons());
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event) {
-    emit released(event->position().toPoint(), event->button(), event->buttons());
+    emit released(viewPixelAt(event->position()), event->button(), event->buttons());
 }
 
 }  // namespace mugwarp

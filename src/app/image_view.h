@@ -72,6 +72,7 @@ private:
     int outlineRadius_ = 50;
     QPoint outlineCentre_{-10000, -10000};
     QRect lastRepaintRequest_;
+    QImage paintBuffer_;
 };
 
 }  // namespace mugwarp

@@ -24,7 +24,9 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
     : QMainWindow(parent),
       options_(std::move(options)),
       reporter_(messageBoxReporter(this)),
-      chooseOpenFile_([](QWidget* parentWidget, const QString&) { return PictureFileDialog::askOpenPicture(parentWidget); }),
+      chooseOpenFile_([](QWidget* parentWidget, const QString& suggestion) {
+          return PictureFileDialog::askOpenPicture(parentWidget, suggestion);
+      }),
       chooseSaveFile_([](QWidget* parentWidget, const QString& suggestion) {
           return PictureFileDialog::askSavePicture(parentWidget, suggestion);
       }),

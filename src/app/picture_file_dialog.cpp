@@ -83,8 +83,9 @@ void PictureFileDialog::showPreview(const QString& path) {
     preview_->setText(QFileInfo(path).isFile() ? QStringLiteral("No preview") : QString());
 }
 
-QString PictureFileDialog::askOpenPicture(QWidget* parent) {
+QString PictureFileDialog::askOpenPicture(QWidget* parent, const QString& suggestedPath) {
     PictureFileDialog dialog(parent, Purpose::Open);
+    if (!suggestedPath.isEmpty()) dialog.setDirectory(QFileInfo(suggestedPath).absolutePath());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }

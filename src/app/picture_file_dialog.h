@@ -18,7 +18,7 @@ public:
     static QStringList saveFilters();
 
     // Shows the dialog; the chosen file, or empty when cancelled.
-    static QString askOpenPicture(QWidget* parent);
+    static QString askOpenPicture(QWidget* parent, const QString& suggestedPath);
     static QString askSavePicture(QWidget* parent, const QString& suggestedPath);
 
     QLabel* previewLabel() const { return preview_; }

@@ -33,7 +33,15 @@ QRgb checkerColorAt(int x, int y) {
 QImage renderViewRect(const PixelSurface& picture, const ViewMapping& mapping, const QRect& viewRect,
                       bool checkerboard, QRgb background) {
     QImage image(viewRect.size(), QImage::Format_RGB32);
-    if (viewRect.isEmpty()) return image;
+    renderViewRectInto(image, picture, mapping, viewRect, checkerboard, background);
+    return image;
+}
+
+void renderViewRectInto(QImage& image, const PixelSurface& picture, const ViewMapping& mapping, const QRect& viewRect,
+                        bool checkerboard, QRgb background) {
+    if (viewRect.isEmpty()) return;
+    if (image.width() < viewRect.width() || image.height() < viewRect.height() || image.format() != QImage::Format_RGB32)
+        image = QImage(viewRect.size().expandedTo(image.size()), QImage::Format_RGB32);
     const std::vector<int> columns = mapping.pictureColumns(viewRect.left(), viewRect.width());
     const int width = viewRect.width();
     for (int row = 0; row < viewRect.height(); ++row) {
@@ -48,7 +56,6 @@ QImage renderViewRect(const PixelSurface& picture, const ViewMapping& mapping, c
                 target[i] = blendOver(source[columns[static_cast<std::size_t>(i)]], background);
         }
     }
-    return image;
 }
 
 }  // namespace mugwarp

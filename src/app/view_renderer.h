@@ -13,6 +13,10 @@ class ViewMapping;
 // square repaints in a fraction of a millisecond at any zoom.
 QImage renderViewRect(const PixelSurface& picture, const ViewMapping& mapping, const QRect& viewRect,
                       bool checkerboard, QRgb background);
+// The same into the top-left corner of buffer, which grows when too small and
+// is otherwise reused, so that painting a brush square allocates nothing.
+void renderViewRectInto(QImage& buffer, const PixelSurface& picture, const ViewMapping& mapping, const QRect& viewRect,
+                        bool checkerboard, QRgb background);
 
 // The checkerboard colour of view pixel (x, y): cells of 8 x 8, cell (0, 0) grey.
 QRgb checkerColorAt(int x, int y);

@@ -152,6 +152,28 @@ private slots:
         QCOMPARE(displayImage(*w), shown);
     }
 
+    void savingDrawsTheOverlaysIntoThePicture() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        PixelSurface sticker(4, 4);
+        sticker.fillRect(sticker.bounds(), 0xFF00FF00);
+        sticker.setDrawMode(DrawMode::Blend);
+        // Edges are truncated toward zero: 10.9 -> 10, 18.7 -> 18.
+        w->overlays().add(Overlay{FloatRect{10.9f, 20.2f, 18.7f, 28.99f}, sticker});
+        const QImage before = displayImage(*w);
+        const QString path = dir_.filePath(QStringLiteral("sticker.bmp"));
+        chooseSave(w, path);
+        w->actions().saveAs->trigger();
+        QVERIFY(w.errors.isEmpty());
+        const QImage written = loadBack(path);
+        for (int y = 15; y < 35; ++y)
+            for (int x = 5; x < 25; ++x) {
+                const bool inside = x >= 10 && x < 18 && y >= 20 && y < 28;
+                QCOMPARE(written.pixel(x, y), inside ? QRgb(0xFF00FF00) : before.pixel(x, y));
+            }
+        QCOMPARE(w->overlays().size(), std::size_t(1));
+    }
+
     void saveAsWithoutExtensionWritesABitmap() {
         TestWindow w;
         openAndWarp(w);
