@@ -22,6 +22,15 @@ struct Rect {
     friend constexpr bool operator==(const Rect&, const Rect&) = default;
 };
 
+// The rectangle of a width x height block with its top-left corner at (x, y),
+// edges clamped to the int range so that far-off positions cannot overflow.
+constexpr int clampToInt(long long v) {
+    return static_cast<int>(v < -2147483647LL - 1 ? -2147483647LL - 1 : (v > 2147483647LL ? 2147483647LL : v));
+}
+constexpr Rect placedRect(long long x, long long y, long long width, long long height) {
+    return {clampToInt(x), clampToInt(y), clampToInt(x + width), clampToInt(y + height)};
+}
+
 struct FloatRect {
     float left = 0, top = 0, right = 0, bottom = 0;
     constexpr bool isEmpty() const { return right <= left || bottom <= top; }

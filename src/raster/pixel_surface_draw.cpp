@@ -13,9 +13,7 @@ void PixelSurface::drawTo(PixelSurface& destination, int x, int y) const {
         copy.drawTo(destination, x, y);
         return;
     }
-    const Rect placed{x, y, static_cast<int>(std::min<long long>(static_cast<long long>(x) + width_, 2147483647)),
-                      static_cast<int>(std::min<long long>(static_cast<long long>(y) + height_, 2147483647))};
-    const Rect area = placed.intersected(destination.bounds());
+    const Rect area = placedRect(x, y, width_, height_).intersected(destination.bounds());
     if (area.isEmpty()) return;
     const int count = area.width();
     for (int dy = area.top; dy < area.bottom; ++dy) {
@@ -42,12 +40,13 @@ void PixelSurface::draw(const Rect& dst, const PixelSurface& source) {
     if (area.isEmpty() || source.isEmpty()) return;
     // The rectangle's first and last pixels meet the source's first and last
     // pixels, so that a bilinear source is never read past its last column.
-    auto step = [](int sourceSize, int targetSize) -> std::int64_t {
+    auto step = [](int sourceSize, int targetStart, int targetEnd) -> std::int64_t {
+        const std::int64_t targetSize = static_cast<std::int64_t>(targetEnd) - targetStart;
         if (targetSize <= 1) return 0;
         return (static_cast<std::int64_t>(sourceSize - 1) << 16) / (targetSize - 1);
     };
-    const std::int64_t stepX = step(source.width(), dst.width());
-    const std::int64_t stepY = step(source.height(), dst.height());
+    const std::int64_t stepX = step(source.width(), dst.left, dst.right);
+    const std::int64_t stepY = step(source.height(), dst.top, dst.bottom);
     for (int y = area.top; y < area.bottom; ++y) {
         const Fixed sy = static_cast<Fixed>((y - static_cast<std::int64_t>(dst.top)) * stepY);
         Argb* out = row(y);

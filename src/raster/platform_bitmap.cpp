@@ -134,7 +134,7 @@ void PlatformBitmap::setBitsPerPixel(int bitsPerPixel) {
 }
 
 void PlatformBitmap::drawBitmap(const PlatformBitmap& source, int x, int y) {
-    const Rect area = Rect{x, y, x + source.width(), y + source.height()}.intersected(bounds());
+    const Rect area = placedRect(x, y, source.width(), source.height()).intersected(bounds());
     for (int dy = area.top; dy < area.bottom; ++dy) {
         for (int dx = area.left; dx < area.right; ++dx) {
             setPixelArgb(dx, dy, source.pixelArgb(dx - x, dy - y) | 0xFF000000u);
@@ -145,8 +145,8 @@ void PlatformBitmap::drawBitmap(const PlatformBitmap& source, int x, int y) {
 void PlatformBitmap::stretchDraw(const Rect& dst, const PlatformBitmap& source) {
     if (dst.isEmpty() || source.isEmpty()) return;
     const Rect area = dst.intersected(bounds());
-    const std::int64_t dw = dst.width();
-    const std::int64_t dh = dst.height();
+    const std::int64_t dw = static_cast<std::int64_t>(dst.right) - dst.left;
+    const std::int64_t dh = static_cast<std::int64_t>(dst.bottom) - dst.top;
     for (int dy = area.top; dy < area.bottom; ++dy) {
         const int sy = static_cast<int>((dy - static_cast<std::int64_t>(dst.top)) * source.height() / dh);
         for (int dx = area.left; dx < area.right; ++dx) {
@@ -161,13 +161,13 @@ void PlatformBitmap::copyRect(int x, int y, const PlatformBitmap& source, const 
     // target corner along with the source rectangle.
     const Rect from = sourceRect.intersected(source.bounds());
     if (from.isEmpty()) return;
-    const int tx = x + (from.left - sourceRect.left);
-    const int ty = y + (from.top - sourceRect.top);
-    const Rect to = Rect{tx, ty, tx + from.width(), ty + from.height()}.intersected(bounds());
+    const long long tx = x + (static_cast<long long>(from.left) - sourceRect.left);
+    const long long ty = y + (static_cast<long long>(from.top) - sourceRect.top);
+    const Rect to = placedRect(tx, ty, from.width(), from.height()).intersected(bounds());
     for (int dy = to.top; dy < to.bottom; ++dy) {
-        const int sy = from.top + (dy - ty);
+        const int sy = static_cast<int>(from.top + (dy - ty));
         for (int dx = to.left; dx < to.right; ++dx) {
-            const int sx = from.left + (dx - tx);
+            const int sx = static_cast<int>(from.left + (dx - tx));
             if (bitsPerPixel_ == source.bitsPerPixel_ && bitsPerPixel_ <= 8 && palette_ == source.palette_) {
                 setPixelIndex(dx, dy, source.pixelIndex(sx, sy));
             } else {

@@ -118,6 +118,19 @@ TEST(PlatformBitmapTest, StretchDrawRepeatsAndDropsPixels) {
     EXPECT_EQ(small.pixelArgb(0, 0), 0xFF111111u);
     dst.stretchDraw({-4, 0, 4, 1}, src);  // half outside
     EXPECT_EQ(dst.pixelArgb(0, 0), 0xFF222222u);
+    dst.stretchDraw({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, src);  // spans beyond int arithmetic
+}
+
+TEST(PlatformBitmapTest, FarOffPositionsDrawNothing) {
+    PlatformBitmap src(2, 2, 32);
+    src.setPixelArgb(0, 0, 0xFFFFFFFF);
+    PlatformBitmap dst(2, 2, 32);
+    dst.drawBitmap(src, INT_MAX, INT_MAX);
+    dst.drawBitmap(src, INT_MIN, 0);
+    dst.copyRect(INT_MAX, 0, src, src.bounds());
+    dst.copyRect(0, 0, src, {INT_MIN, INT_MIN, INT_MIN + 1, INT_MIN + 1});
+    dst.copyRect(INT_MIN, INT_MIN, src, {-5, -5, 2, 2});
+    EXPECT_EQ(dst.pixelArgb(0, 0), 0u);
 }
 
 TEST(PlatformBitmapTest, CopyRectClipsBothSides) {
