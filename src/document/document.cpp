@@ -104,6 +104,24 @@ void Document::rebuildFromSource() {
     resetDeformation();
 }
 
+void Document::selectArrowTool() {
+    if (isFlatTool(currentTool_)) rebuildFromSource();
+    currentTool_ = ToolCode::Arrow;
+}
+
+bool Document::selectFlatTool(ToolCode tool) {
+    if (!pictureLoaded_ || !isFlatTool(tool)) return false;
+    sizeChanged_ = false;
+    snapshotForUndo();
+    const bool entering = !isFlatTool(currentTool_);
+    if (entering) {
+        copyPixels(source_, display_);
+        flat_ = display_.toPlatformBitmap();
+    }
+    currentTool_ = tool;
+    return entering;
+}
+
 void Document::snapshotForUndo() { undo_ = display_; }
 
 Document::UndoResult Document::undo() {

@@ -55,6 +55,18 @@ public:
     // reset. The application hides the flat picture.
     void rebuildFromSource();
 
+    // --- Tool modes (the document's side of choosing a tool) ---------------
+    // Arrow tool: leaves the flat tools (rebuildFromSource) if one is active;
+    // the current tool becomes Arrow.
+    void selectArrowTool();
+    // Erase, Paint, Pick Colour or Crop: snapshots for undo and, coming from
+    // the arrow or a warp tool, bakes what is shown into the source (the
+    // deformation stays until the flat mode ends) and refreshes the flat
+    // picture. Returns whether the flat mode was entered, i.e. the application
+    // now shows the flat picture over the view. Does nothing and returns
+    // false without a picture.
+    bool selectFlatTool(ToolCode tool);
+
     // --- Undo ------------------------------------------------------------
     // Remembers the displayed picture as the undo picture.
     void snapshotForUndo();

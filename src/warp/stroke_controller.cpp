@@ -15,10 +15,11 @@ StrokeController::StrokeController(StrokeTarget& target) : target_(target) {}
 void StrokeController::selectTool(WarpTool tool) {
     target_.enterWarpTool(static_cast<int>(tool));
     target_.beginUndoableChange();
-    stroking_ = false;
     timerEnabled_ = repeatsWhileHeld(tool);
     engine_.setTool(tool);
 }
+
+bool StrokeController::timerShouldRun() const { return timerEnabled_ && target_.warpToolActive(); }
 
 void StrokeController::press(PixelPoint p, MouseButtons buttons) {
     if (!target_.pictureLoaded() || !target_.warpToolActive()) return;
@@ -39,7 +40,7 @@ Rect StrokeController::move(PixelPoint p, MouseButtons buttons) {
 }
 
 Rect StrokeController::tick() {
-    if (!timerEnabled_ || !stroking_ || !target_.pictureLoaded() || !target_.warpToolActive()) return {};
+    if (!timerShouldRun() || !stroking_ || !target_.pictureLoaded()) return {};
     return apply(engine_.lastPosition());
 }
 

@@ -33,7 +33,9 @@ public:
     // tool, its pressure and its timer, rebuild the meshes.
     void selectTool(WarpTool tool);
     WarpTool tool() const { return engine_.tool(); }
-    bool timerShouldRun() const { return timerEnabled_; }
+    // Warp and Twirl repeat while a button is held; off for Putty and
+    // whenever the document's tool is not a warp tool.
+    bool timerShouldRun() const;
 
     // The "Size" (5..500) and "Effect" (-100..100) sliders; values are clamped.
     void setBrushSize(int size) { engine_.setSize(size); }

@@ -327,3 +327,43 @@ TEST(Document, ChoosingAWarpToolLeavesTheFlatToolsFromTheEditedSource) {
 
 }  // namespace
 }  // namespace mugwarp
+
+namespace mugwarp {
+namespace {
+
+TEST(DocumentTools, FlatToolsBakeTheDeformationAndTheArrowToolClearsIt) {
+    LoadedDocument f;
+    StrokeController strokes(f.doc);
+    f.twirl(strokes);
+    EXPECT_TRUE(strokes.timerShouldRun());
+    const PixelSurface shown = f.doc.display();
+    f.doc.setSizeChanged(true);
+    EXPECT_TRUE(f.doc.selectFlatTool(ToolCode::Erase));
+    EXPECT_FALSE(strokes.timerShouldRun());
+    EXPECT_EQ(f.doc.currentTool(), ToolCode::Erase);
+    EXPECT_FALSE(f.doc.sizeChanged());
+    EXPECT_TRUE(samePixels(f.doc.source(), shown));
+    EXPECT_TRUE(samePixels(f.doc.undoPicture(), shown));
+    EXPECT_EQ(f.doc.flatPicture().pixelArgb(20, 15), shown.pixel(20, 15));
+    EXPECT_FALSE(deformationIsIdentity(f.doc));  // until the flat mode ends
+    EXPECT_EQ(f.doc.source().samplerKind(), SamplerKind::Bilinear);
+
+    f.doc.erase(0, 0, 3);
+    EXPECT_FALSE(f.doc.selectFlatTool(ToolCode::Crop));  // between flat tools: edits kept
+    EXPECT_EQ(alphaOf(f.doc.source().pixel(1, 1)), 0);
+
+    f.doc.selectArrowTool();
+    EXPECT_EQ(f.doc.currentTool(), ToolCode::Arrow);
+    EXPECT_TRUE(deformationIsIdentity(f.doc));
+    EXPECT_TRUE(samePixels(f.doc.display(), f.doc.source()));
+    EXPECT_EQ(alphaOf(f.doc.display().pixel(1, 1)), 0);
+}
+
+TEST(DocumentTools, FlatToolsNeedAPicture) {
+    Document doc;
+    EXPECT_FALSE(doc.selectFlatTool(ToolCode::Paint));
+    EXPECT_EQ(doc.currentTool(), ToolCode::Arrow);
+}
+
+}  // namespace
+}  // namespace mugwarp
