@@ -49,9 +49,12 @@ bool MainWindow::openPicture(const QString& path) {
 // Decoding comes first: a file that cannot be read leaves the picture, both
 // file names, the zoom and the title as they were.
 void MainWindow::loadAndShow(const QString& path) {
+    // Kept absolute, so that Reload and Save still find the file should the
+    // working folder change.
+    const std::string fullPath = QFileInfo(path).absoluteFilePath().toStdString();
     strokes_.release();
-    document_.loadPicture(path.toStdString());
-    document_.setDocumentFileName(path.toStdString());
+    document_.loadPicture(fullPath);
+    document_.setDocumentFileName(fullPath);
     zoomPercent_ = Zoom::kOriginal;
     overlays_.clear();
     afterPictureLoaded();
@@ -112,6 +115,7 @@ void MainWindow::saveAs() {
         finishSave();
         return;
     }
+    path = QFileInfo(path).absoluteFilePath();
     // A name without extension is written as a bitmap, and the document is
     // named after the file really written so that Save goes on writing it.
     if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.'))) path += QStringLiteral(".bmp");
