@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QCursor>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSlider>
@@ -51,6 +52,8 @@ void MainWindow::selectWarpTool(WarpTool tool) {
     overlays_.clear();  // hidden and unselected while warping; none can exist yet
     view_->setCursor(Qt::BlankCursor);
     view_->setBrushOutlineRadius(strokes_.brushSize() / 2);
+    // The outline stands in for the hidden pointer straight away, not only after the next move.
+    view_->moveBrushOutline(view_->mapFromGlobal(QCursor::pos()));
     view_->setBrushOutlineVisible(true);
     if (strokes_.timerShouldRun()) {
         strokeTimer_.start();
