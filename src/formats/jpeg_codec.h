@@ -22,8 +22,9 @@ struct JpegDecodeResult {
 // library's message code.
 JpegDecodeResult decodeJpeg(std::span<const std::uint8_t> file);
 
-// Quality 90, baseline, floating-point DCT, 3-component RGB input, every other
-// setting at the library's defaults. Alpha is dropped.
+// Quality 90, baseline, floating-point DCT, every other setting at the
+// library's defaults; the file is the one 3-component RGB rows give (alpha is
+// dropped).
 std::vector<std::uint8_t> encodeJpeg(const PixelSurface& picture);
 
 }  // namespace mugwarp
