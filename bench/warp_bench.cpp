@@ -3,16 +3,13 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-// OpenCV's headers trip C++20's enum-arithmetic deprecation.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-enum-enum-conversion"
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
-#pragma GCC diagnostic pop
 #include <unistd.h>
 
 #include "document/document.h"
@@ -58,29 +55,43 @@ Picture& sharedPicture() {
     return picture;
 }
 
+// One Warp application with the left button on a square that is either
+// undeformed (the first touch of a stroke) or already deformed by a smooth
+// field of a few pixels (every later touch). The square is put back before
+// each iteration, outside the timing, so that every iteration does the same work.
 void BM_ApplyBrushWarpLeft(benchmark::State& state) {
     Picture& picture = sharedPicture();
-    picture.remap.displacementMap().clear();
     const int size = static_cast<int>(state.range(0));
+    const bool deformed = state.range(1) != 0;
     WarpEngine engine;
     engine.setSize(size);
     engine.setTool(WarpTool::Warp);
     WarpCanvas canvas{picture.source, picture.display, picture.remap};
     const PixelPoint at{kWidth / 2 - size / 2, kHeight / 2 - size / 2};
-    engine.beginStroke(at, 0);
+    DisplacementMap field(size, size);
+    if (deformed) {
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                field.setVector(x, y, {toFixed(static_cast<float>(3.0 * std::sin(x * 0.05 + y * 0.02))),
+                                       toFixed(static_cast<float>(2.5 * std::cos(x * 0.03 - y * 0.04)))});
+    }
     DisplacementMap& map = picture.remap.displacementMap();
+    map.clear();
+    engine.beginStroke(at, 0);
     for (auto _ : state) {
-        // Each application starts from an undeformed square, so that every
-        // iteration measures the same work rather than an ever deeper pinch.
         state.PauseTiming();
-        for (int y = at.y; y < at.y + size; ++y) std::fill(map.row(y) + at.x, map.row(y) + at.x + size, FixedVector{});
+        for (int y = 0; y < size; ++y) std::copy(field.row(y), field.row(y) + size, map.row(at.y + y) + at.x);
         state.ResumeTiming();
         benchmark::DoNotOptimize(engine.applyBrush(canvas, at));
     }
     state.SetItemsProcessed(state.iterations() * size * size);
     state.counters["pixels"] = size * size;
 }
-BENCHMARK(BM_ApplyBrushWarpLeft)->Arg(100)->Arg(300)->Arg(500)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ApplyBrushWarpLeft)
+    ->ArgNames({"size", "deformed"})
+    ->Args({100, 0})->Args({300, 0})->Args({500, 0})
+    ->Args({100, 1})->Args({300, 1})->Args({500, 1})
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_BuildBrushMeshes(benchmark::State& state) {
     WarpEngine engine;

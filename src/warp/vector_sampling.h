@@ -72,6 +72,12 @@ inline FixedVector sampleDisplacement(const MapCells& map, Fixed x, Fixed y) {
         const FixedVector* cell = map.cells + (static_cast<std::ptrdiff_t>(j) * map.width + i);
         const __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell));
         const __m128i down = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell + map.width));
+        // Undeformed neighbourhoods (every fresh stroke area) and whole-pixel
+        // positions (every cell outside the brush disc) need no arithmetic:
+        // the interpolation gives zero, or the cell itself.
+        const __m128i zero = _mm_setzero_si128();
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_or_si128(up, down), zero)) == 0xFFFF) return {};
+        if ((fx | fy) == 0) return cell[0];
         const __m128i rows = detail::lerp4(_mm_unpackhi_epi64(up, down), _mm_unpacklo_epi64(up, down),
                                            detail::weightLanes(fx), detail::weightHighLanes(fx));
         const __m128i v = detail::lerp4(_mm_unpackhi_epi64(rows, rows), rows, detail::weightLanes(fy),

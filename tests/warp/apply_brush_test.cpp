@@ -57,6 +57,15 @@ TEST(VectorSampling, MatchesTheMapsOwnInterpolationInsideAndAtTheEdges) {
         const Fixed x = position(rng), y = position(rng);
         ASSERT_EQ(sampleDisplacement(m, x, y), m.fixedVector(x, y)) << x << ", " << y;
     }
+    // Whole-pixel positions, and neighbourhoods that are partly or wholly zero.
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x) m.setVector(x, y, {});
+    for (int i = 0; i < 20000; ++i) {
+        Fixed x = position(rng), y = position(rng);
+        if (i % 3 == 0) x &= ~0xFFFF;
+        if (i % 2 == 0) y &= ~0xFFFF;
+        ASSERT_EQ(sampleDisplacement(m, x, y), m.fixedVector(x, y)) << x << ", " << y;
+    }
     // Vectors thousands of pixels long (differences still within 32 bits).
     std::uniform_int_distribution<Fixed> large(-(1 << 29), 1 << 29);
     for (int y = 0; y < 7; ++y)
