@@ -34,7 +34,7 @@ struct GifExtension {
 struct GifFrame {
     std::vector<std::uint8_t> raster;  // code size byte, sub-blocks, terminator, as in the file
     GifColorTable colors;
-    int bitsPerPixel = 8;
+    int bitsPerPixel = 8;  // without any colour table a frame decodes as 8-bit, all black
     int width = 0;
     int height = 0;
     std::uint8_t packed = 0;

@@ -41,10 +41,10 @@ GifPicture loadGifPicture(const std::string& path) {
     GifImage gif;
     gif.load(readWholeFile(path));
     // A file without an image would leave the document with no picture at all.
-    if (gif.frames.empty()) throw Error("GIF image contains no picture");
-    const PlatformBitmap& frame = gif.frameBitmap(0);
+    if (gif.frames.empty() || gif.width() == 0 || gif.height() == 0) throw Error("GIF image contains no picture");
     GifPicture result;
-    result.composite = expandIndexed(frame);
+    result.composite = expandIndexed(gif.frameBitmap(0));
+    result.damaged = gif.frames[0].corrupted;
     const PlatformColor key = gif.transparentColor(0);
     if (key != kGifNoColor) result.transparentColor = key;
     return result;

@@ -26,6 +26,9 @@ PlatformBitmap loadPicture(const std::string& path);
 struct GifPicture {
     PlatformBitmap composite;
     std::optional<PlatformColor> transparentColor;
+    // Frame 0's raster data were damaged: the pixels that could not be
+    // decoded show palette entry 0.
+    bool damaged = false;
 };
 GifPicture loadGifPicture(const std::string& path);
 

@@ -180,6 +180,15 @@ TEST(GifRead, ErrorsOfTheFileStructure) {
     EXPECT_EQ(loadError(GifBuilder().screen(2, 2, 2).raw({'x'}).trailer().bytes), "Stream read error");
     // An image descriptor cut short.
     EXPECT_EQ(loadError(GifBuilder().screen(2, 2, 2).raw({',', 0, 0, 0}).bytes), "Stream read error");
+    // A file without an image opens as nothing rather than as an empty picture.
+    test::TempDir tmp;
+    test::writeFile(tmp.path("empty.gif"), GifBuilder().screen(2, 2, 2).comment({"only words"}).trailer().bytes);
+    try {
+        loadGifPicture(tmp.path("empty.gif"));
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "GIF image contains no picture");
+    }
 }
 
 TEST(GifRead, DamagedRasterMarksTheFrameInsteadOfFailing) {
@@ -191,6 +200,11 @@ TEST(GifRead, DamagedRasterMarksTheFrameInsteadOfFailing) {
     EXPECT_TRUE(cut.frames[0].corrupted);
     EXPECT_EQ(cut.frameBitmap(0).width(), 40);
     EXPECT_EQ(cut.frameBitmap(0).pixelIndex(39, 29), 0);
+    test::TempDir tmp;
+    test::writeFile(tmp.path("cut.gif"), std::vector<std::uint8_t>(good.begin(), good.end() - 12));
+    const GifPicture opened = loadGifPicture(tmp.path("cut.gif"));
+    EXPECT_TRUE(opened.damaged);
+    EXPECT_EQ(opened.composite.width(), 40);
     // A code size byte out of range: only the pixel after each clear code.
     auto badSize = good;
     const std::size_t codeSizeAt = 13 + 12 + 10;
