@@ -53,19 +53,29 @@ Document::Document() {
 void Document::setDisplayChangeHandler(ChangeHandler handler) { display_.setChangeHandler(std::move(handler)); }
 
 void Document::loadPicture(const std::string& path) {
+    // Everything that can fail (decoding, then every allocation) happens
+    // before the first field changes, so a failure leaves the document as it
+    // was.
     DecodedPicture decoded = decodePicture(path);
-    pictureFileName_ = path;
-    const Argb outer = decoded.outer;
+    PixelSurface& picture = decoded.pixels;
+    applySourceSettings(picture, decoded.outer);
+    PixelSurface undo = picture;
+    PlatformBitmap flat = picture.toPlatformBitmap();
+    DisplacementMap identity(picture.width(), picture.height());
+    std::string fileName = path;
+    display_.setSize(picture.width(), picture.height());
+
+    source_ = std::move(picture);  // the source carries no change handler
+    undo_ = std::move(undo);
+    flat_ = std::move(flat);
+    remap_.displacementMap() = std::move(identity);
+    pictureFileName_ = std::move(fileName);
     keyColor_ = decoded.key;
-    source_ = std::move(decoded.pixels);  // the source carries no change handler
-    applySourceSettings(source_, outer);
-    display_.setOuterColor(outer);
-    copyPixels(display_, source_);
-    undo_ = source_;
     pictureWidth_ = source_.width();
     pictureHeight_ = source_.height();
+    display_.setOuterColor(decoded.outer);
+    copyPixels(display_, source_);
     resetDeformation();
-    flat_ = source_.toPlatformBitmap();
     sizeChanged_ = false;
     pictureLoaded_ = true;
 }
