@@ -90,9 +90,7 @@ bool fill(Histogram& h, const PlatformBitmap& picture, PixelBytes px) {
     return true;
 }
 
-}  // namespace
-
-PlatformBitmap reduceColors(const PlatformBitmap& picture) {
+PlatformBitmap reduce(const PlatformBitmap& picture, std::optional<std::uint32_t> keepRgb) {
     if (picture.bitsPerPixel() != 24 && picture.bitsPerPixel() != 32) throw Error("GIF image encoding error");
     const PixelBytes px{picture.bitsPerPixel() / 8};
     auto histogram = std::make_unique<Histogram>();
@@ -103,6 +101,7 @@ PlatformBitmap reduceColors(const PlatformBitmap& picture) {
     auto& palette = out.palette();
     palette.assign(256, PaletteEntry{128, 128, 128, 0});
     const int picked = h.entryCount < 256 ? h.entryCount : 256;
+    std::array<int, 256> pickedEntries{};
     for (int i = 0; i < picked; ++i) {
         int best = 0;
         std::uint32_t bestCount = 0;
@@ -116,6 +115,17 @@ PlatformBitmap reduceColors(const PlatformBitmap& picture) {
         en.index = std::uint8_t(i);
         en.count = 0;
         palette[std::size_t(i)] = PaletteEntry{en.blue, en.green, en.red, 0};
+        pickedEntries[std::size_t(i)] = best;
+    }
+    if (keepRgb && picked == 256) {
+        const int keep = h.find(std::uint8_t(*keepRgb >> 16), std::uint8_t(*keepRgb >> 8), std::uint8_t(*keepRgb), false);
+        if (keep >= 0 && h.entries[std::size_t(keep)].count != 0) {
+            h.entries[std::size_t(pickedEntries[255])].count = 1;  // not picked after all: mapped below
+            Entry& en = h.entries[std::size_t(keep)];
+            en.index = 255;
+            en.count = 0;
+            palette[255] = PaletteEntry{en.blue, en.green, en.red, 0};
+        }
     }
     for (int e = 0; e < h.entryCount; ++e) {
         Entry& en = h.entries[std::size_t(e)];
@@ -152,5 +162,11 @@ PlatformBitmap reduceColors(const PlatformBitmap& picture) {
     }
     return out;
 }
+
+}  // namespace
+
+PlatformBitmap reduceColors(const PlatformBitmap& picture) { return reduce(picture, std::nullopt); }
+
+PlatformBitmap reduceColors(const PlatformBitmap& picture, std::uint32_t keepRgb) { return reduce(picture, keepRgb); }
 
 }  // namespace mugwarp

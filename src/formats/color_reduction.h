@@ -1,4 +1,7 @@
 #pragma once
+#include <cstdint>
+#include <optional>
+
 #include "raster/platform_bitmap.h"
 
 namespace mugwarp {
@@ -10,5 +13,11 @@ namespace mugwarp {
 // to their nearest palette entry. Pictures with at most 256 distinct colours
 // come out exactly. The palette always has 256 entries (unused ones grey).
 PlatformBitmap reduceColors(const PlatformBitmap& picture);
+
+// The same, but a colour of the picture given as 0x00RRGGBB is sure to be a
+// palette entry: should it not be among the 256 most frequent, it takes the
+// place of the least frequent of them, which then maps to its nearest entry.
+// (The GIF save's key colour may cover only a few pixels of a photograph.)
+PlatformBitmap reduceColors(const PlatformBitmap& picture, std::uint32_t keepRgb);
 
 }  // namespace mugwarp

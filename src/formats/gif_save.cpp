@@ -57,17 +57,25 @@ PlatformBitmap saveGifPicture(const PixelSurface& picture, const std::string& pa
     // that the key is a palette entry and the file's transparent index.
     PlatformBitmap written = expandIndexed(reduceColors(flat));
     const std::uint32_t keyArgb = 0xFF000000u | keyRgb;
+    bool anyKeyed = false;
     for (int y = 0; y < written.height(); ++y) {
         std::uint8_t* row = written.scanLine(y);
-        for (int x = 0; x < written.width(); ++x)
-            if (keyed[std::size_t(y) * std::size_t(written.width()) + std::size_t(x)]) std::memcpy(row + 4 * x, &keyArgb, 4);
+        for (int x = 0; x < written.width(); ++x) {
+            if (keyed[std::size_t(y) * std::size_t(written.width()) + std::size_t(x)]) {
+                std::memcpy(row + 4 * x, &keyArgb, 4);
+                anyKeyed = true;
+            }
+        }
     }
+    // 256 reduced colours and the key make 257; the key must not be the one
+    // that loses its entry, even when it covers only a few pixels.
+    const PlatformBitmap indexed = anyKeyed ? reduceColors(written, keyRgb) : reduceColors(written);
 
     GifImage gif;
-    gif.addFrameFromBitmap(written);
+    gif.addFrameFromBitmap(indexed);
     gif.setFrameTransparency(0, key);
     writeFileAtomically(path, gif.store());
-    return written;
+    return expandIndexed(indexed);
 }
 
 }  // namespace mugwarp

@@ -113,6 +113,24 @@ TEST(GifSave, GifDocumentRoundTrip) {
     EXPECT_EQ(test::readFile(tmp.path("first.gif")), test::readFile(tmp.path("second.gif")));
 }
 
+// A photograph with a small erased spot: the key is the rarest of 257
+// colours after the first reduction, yet must stay the transparent entry.
+TEST(GifSave, SmallTransparentSpotInAPhotograph) {
+    TempDir tmp;
+    PixelSurface photo = test::samplePhoto();
+    for (int y = 100; y < 104; ++y)
+        for (int x = 200; x < 204; ++x) photo.setPixel(x, y, 0x00FDFEFF);
+    saveGifPicture(photo, tmp.path("spot.gif"), kDefaultKeyColor);
+    const GifPicture back = loadGifPicture(tmp.path("spot.gif"));
+    ASSERT_TRUE(back.transparentColor.has_value());
+    EXPECT_EQ(*back.transparentColor, kDefaultKeyColor);
+    const Argb key = argbFromPlatform(kDefaultKeyColor, 255);
+    int keyed = 0;
+    for (int y = 0; y < 512; ++y)
+        for (int x = 0; x < 512; ++x) keyed += back.composite.pixelArgb(x, y) == key;
+    EXPECT_EQ(keyed, 16);
+}
+
 TEST(PdfSave, OnePagePdfAndNoTemporaryLeft) {
     TempDir tmp;
     const PixelSurface picture = test::samplePhoto();
