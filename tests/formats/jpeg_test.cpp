@@ -80,6 +80,22 @@ TEST(JpegDecode, ConformanceCorpus) {
     EXPECT_GT(refusedCount, 0);  // 12-bit and lossless files are beyond an 8-bit decoder
 }
 
+// Application segments (EXIF, XMP, ICC, vendor data) are passed over.
+TEST(JpegDecode, ApplicationSegmentsDoNotMatter) {
+    const auto plain = test::readFile(test::sourcePath("data/sample/portrait.jpg"));
+    std::vector<std::uint8_t> withApp = {0xFF, 0xD8};
+    const std::string exif = std::string("Exif\0\0MM\0*\0\0\0\x08\0\0", 16) + std::string(300, 'x');
+    const std::size_t length = exif.size() + 2;
+    withApp.insert(withApp.end(), {0xFF, 0xE1, std::uint8_t(length >> 8), std::uint8_t(length)});
+    withApp.insert(withApp.end(), exif.begin(), exif.end());
+    withApp.insert(withApp.end(), {0xFF, 0xED, 0x00, 0x06, 'P', 'S', '3', '\0'});
+    withApp.insert(withApp.end(), plain.begin() + 2, plain.end());
+    const auto a = decodeJpeg(plain);
+    const auto b = decodeJpeg(withApp);
+    EXPECT_EQ(b.warnings, 0);
+    EXPECT_TRUE(sameRgb(test::rgbOf(a.bitmap), test::rgbOf(b.bitmap)));
+}
+
 TEST(JpegDecode, LoaderChoosesByExtension) {
     TempDir tmp;
     const auto bytes = test::readFile(test::sourcePath("data/sample/portrait.jpg"));
