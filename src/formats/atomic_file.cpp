@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "formats/file_io.h"
@@ -73,8 +74,15 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path) {
     return bytes;
 }
 
-void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    if (path.empty()) throw Error("Cannot create file \"\". No file name");
+void writeFileAtomically(const std::string& requestedPath, std::span<const std::uint8_t> bytes) {
+    if (requestedPath.empty()) throw Error("Cannot create file \"\". No file name");
+    // Saving through a symbolic link replaces the file it points to, not the link.
+    std::string path = requestedPath;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+        const auto target = std::filesystem::weakly_canonical(path, ec);
+        if (!ec) path = target.string();
+    }
     std::string tempName = directoryOf(path) + "/." + baseNameOf(path) + ".XXXXXX";
     std::vector<char> pattern(tempName.begin(), tempName.end());
     pattern.push_back('\0');

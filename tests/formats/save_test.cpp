@@ -212,6 +212,16 @@ TEST(AtomicSave, ReplacesCompletelyAndKeepsPermissions) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.dir()), {}), 1);
 }
 
+TEST(AtomicSave, SavingThroughALinkReplacesItsTarget) {
+    TempDir tmp;
+    test::writeFile(tmp.path("real.bmp"), {'o', 'l', 'd'});
+    std::filesystem::create_symlink(tmp.path("real.bmp"), tmp.path("link.bmp"));
+    savePicture(test::gradientPicture(6, 2), tmp.path("link.bmp"), kDefaultKeyColor);
+    EXPECT_TRUE(std::filesystem::is_symlink(tmp.path("link.bmp")));
+    EXPECT_EQ(loadPicture(tmp.path("real.bmp")).width(), 6);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.dir()), {}), 2);
+}
+
 TEST(AtomicSave, UnwritableDirectoryIsAClearError) {
     try {
         savePicture(test::gradientPicture(5, 5), "/nonexistent-dir/x.bmp", kDefaultKeyColor);
