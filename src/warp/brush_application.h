@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "raster/displacement_map.h"
 #include "raster/fixed.h"
 #include "raster/geometry.h"
@@ -22,6 +24,9 @@ struct BrushApplication {
     int lastColumn;
     int firstRow;
     int lastRow;
+    // Largest vertical brush displacement of this application, in fixed
+    // point: how far above or below its own row a cell may read.
+    std::int64_t reachY;
 
     bool isEmpty() const { return firstColumn > lastColumn || firstRow > lastRow; }
     Rect mapArea() const { return {at.x + firstColumn, at.y + firstRow, at.x + lastColumn + 1, at.y + lastRow + 1}; }
@@ -31,8 +36,8 @@ struct BrushApplication {
 // plus the brush vector. Reads only the map as it was before.
 void composeIntoScratch(const BrushApplication& a);
 
-// The first pass, also writing each display pixel of the area from the new
-// vector at once. Only valid when the source, the display and the map have
+// Both passes, also writing each display pixel of the area from its new
+// vector as soon as its row is composed. Only valid when the source, the display and the map have
 // the same size and the remap maps them one to one (see canRenderDirectly).
 void composeAndRender(const BrushApplication& a, const PixelSurface& source, PixelSurface& display);
 

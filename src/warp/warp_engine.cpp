@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 
 #include "raster/pixel_surface.h"
@@ -56,7 +57,17 @@ void WarpEngine::updateBrushes() {
     buildBrushMeshes();
 }
 
-void WarpEngine::buildBrushMeshes() { mugwarp::buildBrushMeshes(tool_, brush_, meshes_); }
+void WarpEngine::buildBrushMeshes() {
+    mugwarp::buildBrushMeshes(tool_, brush_, meshes_);
+    for (std::size_t i = 0; i < meshes_.size(); ++i) {
+        std::int64_t reach = 0;
+        for (int y = 0; y < meshes_[i].height(); ++y) {
+            const FixedVector* row = meshes_[i].row(y);
+            for (int x = 0; x < meshes_[i].width(); ++x) reach = std::max(reach, std::abs(static_cast<std::int64_t>(row[x].y)));
+        }
+        meshReachY_[i] = reach;
+    }
+}
 
 void WarpEngine::beginStroke(PixelPoint topLeft, int meshIndex) {
     setStrokeMesh(meshIndex);
@@ -70,7 +81,8 @@ Rect WarpEngine::applyBrush(WarpCanvas& canvas, PixelPoint at) {
     const int size = size_;
     // Putty has one mesh; its multipliers carry the direction, so the right
     // button drags exactly like the left.
-    const DisplacementMap& mesh = meshes_[tool_ == WarpTool::Putty ? 0 : strokeMesh_];
+    const int meshIndex = tool_ == WarpTool::Putty ? 0 : strokeMesh_;
+    const DisplacementMap& mesh = meshes_[meshIndex];
 
     Fixed multiplierX = kFixedOne;
     Fixed multiplierY = kFixedOne;
@@ -85,13 +97,13 @@ Rect WarpEngine::applyBrush(WarpCanvas& canvas, PixelPoint at) {
     const BrushApplication application{
         mesh, map, scratch_, at, multiplierX, multiplierY,
         std::max(0, -at.x), std::min(at.x + size - 1, map.width() - 1) - at.x,
-        std::max(0, -at.y), std::min(at.y + size - 1, map.height() - 1) - at.y};
+        std::max(0, -at.y), std::min(at.y + size - 1, map.height() - 1) - at.y,
+        ((std::abs(static_cast<std::int64_t>(multiplierY)) * meshReachY_[meshIndex]) >> 16) + 1};
     const Rect square{at.x, at.y, at.x + size, at.y + size};
     Rect rendered;
     if (canRenderDirectly(canvas)) {
         // One pass composes the vectors and renders the pixels they now show.
         composeAndRender(application, canvas.source, canvas.display);
-        copyScratchBack(application);
         rendered = square.intersected(canvas.display.bounds());
         canvas.display.changed(rendered);
     } else {

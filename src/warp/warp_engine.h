@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 
 #include "raster/displacement_map.h"
 #include "raster/geometry.h"
@@ -61,6 +62,7 @@ private:
     int size_ = 100;
     int effect_ = 0;
     std::array<DisplacementMap, 2> meshes_;
+    std::array<std::int64_t, 2> meshReachY_{};  // largest |Y| of each mesh, fixed point
     DisplacementMap scratch_;
     int strokeMesh_ = 0;
     PixelPoint last_;

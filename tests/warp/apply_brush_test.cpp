@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include "canvas_fixture.h"
@@ -162,6 +163,29 @@ TEST(ApplyBrush, RepeatedApplicationsCompound) {
         ASSERT_TRUE(sameMap(f.map(), expected)) << "application " << i;
         ASSERT_FALSE(sameMap(f.map(), before));
     }
+}
+
+TEST(ApplyBrush, FarReachingDragsReadOnlyTheDeformationBeforeTheApplication) {
+    // Vertical jerks move brush vectors many rows up and down, over a map
+    // that already varies from row to row.
+    CanvasFixture f(90, 160);
+    WarpCanvas c = f.canvas();
+    WarpEngine twirl = engineFor(WarpTool::Twirl, 61);
+    twirl.beginStroke({15, 50}, 0);
+    for (int i = 0; i < 6; ++i) twirl.applyBrush(c, {15, 50});
+    WarpEngine putty = engineFor(WarpTool::Putty, 61);
+    putty.beginStroke({15, 10}, 0);
+    Fixed dragY = 0;
+    for (int y : {70, 20, 95, 40, -30}) {
+        dragY = static_cast<Fixed>(std::nearbyint((double(toFixed(putty.lastPosition().y - y)) + dragY) / 2));
+        const DisplacementMap expected = referenceApplication(f.map(), putty.mesh(0), {15, y}, 0, dragY);
+        putty.applyBrush(c, {15, y});
+        ASSERT_TRUE(sameMap(f.map(), expected)) << y;
+    }
+    PixelSurface full = f.display;
+    full.fillRect(full.bounds(), 0);
+    transform(full, f.source, f.remap);
+    EXPECT_TRUE(samePixels(f.display, full));
 }
 
 TEST(ApplyBrush, RendersOnlyTheSquareAndExactlyAsAFullRender) {
