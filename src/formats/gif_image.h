@@ -96,7 +96,7 @@ private:
     void updateControlExtension(GifFrame& frame);
 };
 
-// The colour count of a table with 2^bits entries, or 0 for a count not in 2, 4, ..., 256.
+// The b in 1 to 8 with 2^b == count; 0 for a count that is not 2, 4, ..., 256.
 int gifBitsForCount(int count);
 
 }  // namespace mugwarp
