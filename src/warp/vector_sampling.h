@@ -42,21 +42,20 @@ struct MapCells {
 #if defined(__SSE2__)
 namespace detail {
 // b + ((w (a - b)) >> 16) on four 32-bit lanes, exact for any a, b and w in
-// 0..65535, with the same wrap-around as the scalar form. The difference d is
-// split into d = dh 65536 + dl; then (w d) >> 16 = w dh + ((w dl) >> 16),
-// both parts made from 16-bit multiplies. wHigh is 0xFFFF in every lane when
-// w >= 32768 (the signed multiply then needs dh added back), else 0.
-inline __m128i lerp4(__m128i a, __m128i b, __m128i w, __m128i wHigh) {
+// 0..65535 (w in the low half of each lane, 0 in the high half), with the
+// same wrap-around as the scalar form. The difference d is split into
+// d = dh 65536 + dl; then (w d) >> 16 = w dh + ((w dl) >> 16). The signed
+// 32-bit product w dh is built from unsigned 16-bit halves: its high half is
+// that of w times dh read as unsigned, less w where dh is negative.
+inline __m128i lerp4(__m128i a, __m128i b, __m128i w) {
     const __m128i d = _mm_sub_epi32(a, b);
     const __m128i dh = _mm_srai_epi32(d, 16);
     const __m128i dl = _mm_and_si128(d, _mm_set1_epi32(0xFFFF));
     const __m128i low = _mm_mullo_epi16(w, dh);
-    const __m128i high = _mm_add_epi16(_mm_mulhi_epi16(w, dh), _mm_and_si128(dh, wHigh));
+    const __m128i high = _mm_sub_epi16(_mm_mulhi_epu16(w, dh), _mm_and_si128(w, _mm_srai_epi16(dh, 15)));
     const __m128i whole = _mm_or_si128(_mm_slli_epi32(high, 16), low);
     return _mm_add_epi32(b, _mm_add_epi32(whole, _mm_mulhi_epu16(w, dl)));
 }
-inline __m128i weightLanes(Fixed w) { return _mm_set1_epi32(w); }
-inline __m128i weightHighLanes(Fixed w) { return _mm_set1_epi32(w >= 0x8000 ? 0xFFFF : 0); }
 }  // namespace detail
 #endif
 
@@ -78,10 +77,9 @@ inline FixedVector sampleDisplacement(const MapCells& map, Fixed x, Fixed y) {
         const __m128i zero = _mm_setzero_si128();
         if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_or_si128(up, down), zero)) == 0xFFFF) return {};
         if ((fx | fy) == 0) return cell[0];
-        const __m128i rows = detail::lerp4(_mm_unpackhi_epi64(up, down), _mm_unpacklo_epi64(up, down),
-                                           detail::weightLanes(fx), detail::weightHighLanes(fx));
-        const __m128i v = detail::lerp4(_mm_unpackhi_epi64(rows, rows), rows, detail::weightLanes(fy),
-                                        detail::weightHighLanes(fy));
+        const __m128i rows =
+            detail::lerp4(_mm_unpackhi_epi64(up, down), _mm_unpacklo_epi64(up, down), _mm_set1_epi32(fx));
+        const __m128i v = detail::lerp4(_mm_unpackhi_epi64(rows, rows), rows, _mm_set1_epi32(fy));
         return {_mm_cvtsi128_si32(v), _mm_cvtsi128_si32(_mm_shuffle_epi32(v, 1))};
 #else
         const FixedVector* upper = map.cells + (static_cast<std::ptrdiff_t>(j) * map.width + i);
