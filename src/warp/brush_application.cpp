@@ -16,12 +16,18 @@ namespace {
 // them.
 template <bool kScaled>
 void composeRow(const BrushApplication& a, const MapCells& map, int t, FixedVector* out) {
+    // Copied to locals: the stores below could alias the application's fields.
     const FixedVector* brush = a.mesh.row(t);
+    const Fixed multiplierX = a.multiplierX;
+    const Fixed multiplierY = a.multiplierY;
+    const int left = a.at.x;
+    const int first = a.firstColumn;
+    const int last = a.lastColumn;
     const Fixed fy = toFixed(a.at.y + t);
-    for (int s = a.firstColumn; s <= a.lastColumn; ++s) {
+    for (int s = first; s <= last; ++s) {
         FixedVector b = brush[s];
-        if constexpr (kScaled) b = {fixedMul(a.multiplierX, b.x), fixedMul(a.multiplierY, b.y)};
-        const Fixed fx = toFixed(a.at.x + s);
+        if constexpr (kScaled) b = {fixedMul(multiplierX, b.x), fixedMul(multiplierY, b.y)};
+        const Fixed fx = toFixed(left + s);
         const FixedVector v = sampleDisplacement(map, detail::wrapAdd(fx, b.x), detail::wrapAdd(fy, b.y));
         out[s] = {detail::wrapAdd(v.x, b.x), detail::wrapAdd(v.y, b.y)};
     }
@@ -75,13 +81,16 @@ void composeAndRender(const BrushApplication& a, const PixelSurface& source, Pix
     // vector; over the cleared square the source's merge writes the sample
     // unchanged, so it is stored directly. Rendering a row right after
     // composing it reads the new vectors while they are still in cache.
+    const int left = a.at.x;
+    const int first = a.firstColumn;
+    const int last = a.lastColumn;
     compose(a, true, [&](int t, const FixedVector* vectors) {
         const int y = a.at.y + t;
         const Fixed fy = toFixed(y);
         Argb* row = pixels + y * width;
-        for (int s = a.firstColumn; s <= a.lastColumn; ++s) {
+        for (int s = first; s <= last; ++s) {
             const FixedVector c = vectors[s];
-            row[a.at.x + s] = sample(detail::wrapAdd(toFixed(a.at.x + s), c.x), detail::wrapAdd(fy, c.y));
+            row[left + s] = sample(detail::wrapAdd(toFixed(left + s), c.x), detail::wrapAdd(fy, c.y));
         }
     });
 }
