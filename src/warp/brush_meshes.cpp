@@ -35,25 +35,31 @@ void movePolar(WarpTool tool, int meshIndex, float k, float& r, float& theta) {
     }
 }
 
-void fillPolar(WarpTool tool, int meshIndex, const WarpBrush& brush, DisplacementMap& mesh) {
-    const int size = mesh.width();
+// Both meshes in one sweep: the weight and the polar coordinates of a cell
+// are the same for the two buttons.
+void fillPolar(WarpTool tool, const WarpBrush& brush, DisplacementMap& left, DisplacementMap& right) {
+    const int size = left.width();
     const float step = 2.0f / static_cast<float>(size - 1);
     const float k = toolParameter(tool);
     const double span = static_cast<double>(size - 1);
     for (int p = 0; p < size; ++p) {
         const float y = brushCoordinate(p, step);
-        FixedVector* cells = mesh.row(p);
+        FixedVector* cells[2] = {left.row(p), right.row(p)};
         for (int q = 0; q < size; ++q) {
             const float x = brushCoordinate(q, step);
             const float w = brush.weight(x, y);
-            float r = static_cast<float>(std::sqrt(static_cast<double>(x) * x + static_cast<double>(y) * y));
-            float theta = static_cast<float>(std::atan2(static_cast<double>(y), static_cast<double>(x)));
-            movePolar(tool, meshIndex, k, r, theta);
-            const float x2 = static_cast<float>(static_cast<double>(r) * std::cos(static_cast<double>(theta)));
-            const float y2 = static_cast<float>(static_cast<double>(r) * std::sin(static_cast<double>(theta)));
-            const float dx = static_cast<float>((static_cast<double>(x2) + 1.0) * span * 0.5 - q);
-            const float dy = static_cast<float>((static_cast<double>(y2) + 1.0) * span * 0.5 - p);
-            cells[q] = {toFixed(dx * w), toFixed(dy * w)};
+            const float r0 = static_cast<float>(std::sqrt(static_cast<double>(x) * x + static_cast<double>(y) * y));
+            const float theta0 = static_cast<float>(std::atan2(static_cast<double>(y), static_cast<double>(x)));
+            for (int mesh = 0; mesh < 2; ++mesh) {
+                float r = r0;
+                float theta = theta0;
+                movePolar(tool, mesh, k, r, theta);
+                const float x2 = static_cast<float>(static_cast<double>(r) * std::cos(static_cast<double>(theta)));
+                const float y2 = static_cast<float>(static_cast<double>(r) * std::sin(static_cast<double>(theta)));
+                const float dx = static_cast<float>((static_cast<double>(x2) + 1.0) * span * 0.5 - q);
+                const float dy = static_cast<float>((static_cast<double>(y2) + 1.0) * span * 0.5 - p);
+                cells[mesh][q] = {toFixed(dx * w), toFixed(dy * w)};
+            }
         }
     }
 }
@@ -65,8 +71,7 @@ void buildBrushMeshes(WarpTool tool, const WarpBrush& brush, std::array<Displace
         fillPutty(brush, meshes[0]);
         return;
     }
-    fillPolar(tool, 0, brush, meshes[0]);
-    fillPolar(tool, 1, brush, meshes[1]);
+    fillPolar(tool, brush, meshes[0], meshes[1]);
 }
 
 }  // namespace mugwarp

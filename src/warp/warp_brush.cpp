@@ -17,8 +17,10 @@ float pinchProfile(float d, float pinch) {
     if (pinch == -1.0f) return std::nearbyint(static_cast<double>(d) * 65536.0) == 0.0 ? 1.0f : 0.0f;
     const float e = pinch > 0.0f ? static_cast<float>(1.0 / (1.0 - static_cast<double>(pinch)))
                                  : static_cast<float>(1.0 + static_cast<double>(pinch));
-    const double inner = std::fabs(1.0 - std::fabs(std::pow(static_cast<double>(d), static_cast<double>(e))));
-    return static_cast<float>(std::pow(inner, 1.0 / static_cast<double>(e)));
+    // At pinch 0 (the default) e is 1 and both powers are the identity.
+    const auto power = [](double base, double exponent) { return exponent == 1.0 ? base : std::pow(base, exponent); };
+    const double inner = std::fabs(1.0 - std::fabs(power(static_cast<double>(d), static_cast<double>(e))));
+    return static_cast<float>(power(inner, 1.0 / static_cast<double>(e)));
 }
 
 float featherProfile(float d, float feather) {
