@@ -35,7 +35,7 @@ endfunction()
 function(mugwarp_core_test name)
   cmake_parse_arguments(ARG "SANITIZE" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} mugwarp_test_support GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     MUGWARP_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     MUGWARP_BINARY_DIR="${PROJECT_BINARY_DIR}")
@@ -46,7 +46,7 @@ function(mugwarp_core_test name)
       list(APPEND asan_deps ${dep}_asan)
     endforeach()
     add_executable(${name}_asan ${ARG_SOURCES})
-    target_link_libraries(${name}_asan PRIVATE ${asan_deps} GTest::gtest GTest::gtest_main)
+    target_link_libraries(${name}_asan PRIVATE ${asan_deps} mugwarp_test_support GTest::gtest GTest::gtest_main)
     target_compile_definitions(${name}_asan PRIVATE
       MUGWARP_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
       MUGWARP_BINARY_DIR="${PROJECT_BINARY_DIR}"

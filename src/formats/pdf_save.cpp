@@ -1,3 +1,6 @@
+#include <filesystem>
+#include <string>
+
 #include "formats/file_io.h"
 #include "formats/jpeg_codec.h"
 #include "formats/pdf_writer.h"
@@ -8,7 +11,10 @@ namespace mugwarp {
 
 void savePdfPicture(const PixelSurface& picture, const std::string& path) {
     const std::vector<std::uint8_t> jpeg = encodeJpeg(picture);
-    const std::string temporary = path + "111";
+    // The intermediate JPEG is named after the target; a file of the user's
+    // that already carries that name is left alone.
+    std::string temporary = path + "111";
+    for (int n = 2; std::filesystem::exists(temporary); ++n) temporary = path + "111-" + std::to_string(n);
     FileRemover removeTemporary(temporary);
     writeFileAtomically(temporary, jpeg);
     if (!convertJpegToPdf(temporary, path)) throw Error("Cannot convert the picture to PDF");

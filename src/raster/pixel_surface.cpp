@@ -10,20 +10,9 @@ namespace mugwarp {
 
 PixelSurface::PixelSurface(int width, int height) { setSize(width, height); }
 
-PixelSurface::PixelSurface(const PixelSurface& other)
-    : width_(other.width_),
-      height_(other.height_),
-      bits_(other.bits_),
-      outerColor_(other.outerColor_),
-      drawMode_(other.drawMode_),
-      combineMode_(other.combineMode_),
-      masterAlpha_(other.masterAlpha_),
-      sampler_(other.sampler_),
-      penColor_(other.penColor_) {}
-
-PixelSurface& PixelSurface::operator=(const PixelSurface& other) {
-    if (this == &other) return *this;
-    bits_ = other.bits_;
+// Assignment carries what a surface draws and samples with; the pen and the
+// change handler belong to the object itself.
+void PixelSurface::takeSettingsFrom(const PixelSurface& other) {
     width_ = other.width_;
     height_ = other.height_;
     outerColor_ = other.outerColor_;
@@ -31,22 +20,22 @@ PixelSurface& PixelSurface::operator=(const PixelSurface& other) {
     combineMode_ = other.combineMode_;
     masterAlpha_ = other.masterAlpha_;
     sampler_ = other.sampler_;
+}
+
+PixelSurface::PixelSurface(const PixelSurface& other) : bits_(other.bits_) { takeSettingsFrom(other); }
+
+PixelSurface& PixelSurface::operator=(const PixelSurface& other) {
+    if (this == &other) return *this;
+    bits_ = other.bits_;
+    takeSettingsFrom(other);
     changed();
     return *this;
 }
 
 // Moves follow the copy rules: the change handler stays with the object it was
 // installed on, so a view keeps hearing about the surface it shows.
-PixelSurface::PixelSurface(PixelSurface&& other) noexcept
-    : width_(other.width_),
-      height_(other.height_),
-      bits_(std::move(other.bits_)),
-      outerColor_(other.outerColor_),
-      drawMode_(other.drawMode_),
-      combineMode_(other.combineMode_),
-      masterAlpha_(other.masterAlpha_),
-      sampler_(other.sampler_),
-      penColor_(other.penColor_) {
+PixelSurface::PixelSurface(PixelSurface&& other) noexcept : bits_(std::move(other.bits_)) {
+    takeSettingsFrom(other);
     other.width_ = other.height_ = 0;
     other.bits_.clear();
 }
@@ -54,13 +43,7 @@ PixelSurface::PixelSurface(PixelSurface&& other) noexcept
 PixelSurface& PixelSurface::operator=(PixelSurface&& other) noexcept {
     if (this == &other) return *this;
     bits_ = std::move(other.bits_);
-    width_ = other.width_;
-    height_ = other.height_;
-    outerColor_ = other.outerColor_;
-    drawMode_ = other.drawMode_;
-    combineMode_ = other.combineMode_;
-    masterAlpha_ = other.masterAlpha_;
-    sampler_ = other.sampler_;
+    takeSettingsFrom(other);
     other.width_ = other.height_ = 0;
     other.bits_.clear();
     changed();

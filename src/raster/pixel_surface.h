@@ -101,6 +101,8 @@ public:
     void rotate180();
 
 private:
+    void takeSettingsFrom(const PixelSurface& other);
+
     int width_ = 0;
     int height_ = 0;
     std::vector<Argb> bits_;

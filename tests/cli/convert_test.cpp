@@ -12,6 +12,7 @@
 
 #include "formats/gif_image.h"
 #include "formats/picture_io.h"
+#include "support/temp_dir.h"
 #include "raster/pixel_surface.h"
 
 namespace mugwarp {
@@ -44,16 +45,11 @@ Result cli(const std::string& args, const fs::path& dir) {
 
 class ConvertCommand : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "mugwarp-cli-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string path(const std::string& name) const { return tmp_.path(name); }
     std::string sample() const { return std::string(MUGWARP_SOURCE_DIR) + "/data/sample/portrait.jpg"; }
 
-    fs::path dir_;
+    test::TempDir tmp_;
+    const fs::path& dir_ = tmp_.dir();
 };
 
 TEST_F(ConvertCommand, EveryWriterFromTheSample) {

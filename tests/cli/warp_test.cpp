@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include <sys/wait.h>
 
 #include "formats/picture_io.h"
+#include "support/temp_dir.h"
 #include "raster/geometry.h"
 #include "raster/platform_bitmap.h"
 
@@ -26,17 +26,7 @@ const std::string kPortrait = std::string(MUGWARP_SOURCE_DIR) + "/data/sample/po
 
 class WarpCommand : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device rd;
-        dir_ = fs::temp_directory_path() / ("mugwarp-warp-cli-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
-
-    std::string file(const std::string& name) const { return (dir_ / name).string(); }
+    std::string file(const std::string& name) const { return dir_.path(name); }
 
     // Runs "mugwarp-cli warp ARGS..." and returns its exit code; stderr is kept.
     int warp(const std::vector<std::string>& args) {
@@ -64,7 +54,7 @@ protected:
         return s.str();
     }
 
-    fs::path dir_;
+    test::TempDir dir_;
     std::string stderr_;
 };
 

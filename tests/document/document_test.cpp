@@ -12,7 +12,7 @@
 namespace mugwarp {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 std::vector<Argb> gradient(int width, int height) {
     std::vector<Argb> pixels;
@@ -52,7 +52,7 @@ void checkInvariants(const Document& doc) {
 // A document with a 40 x 30 gradient BMP loaded.
 struct LoadedDocument {
     TempDir dir;
-    std::string bmp = dir.file("picture.bmp");
+    std::string bmp = dir.path("picture.bmp");
     Document doc;
     LoadedDocument() {
         testing::writeBmp24(bmp, 40, 30, gradient(40, 30));
@@ -128,13 +128,13 @@ TEST(Document, APictureThatFailsToLoadLeavesTheDocumentAsItWas) {
     const PixelSurface undo = f.doc.undoPicture();
     const DisplacementMap deformation = f.doc.deformation();
 
-    const std::string corrupt = f.dir.file("broken.jpg");
+    const std::string corrupt = f.dir.path("broken.jpg");
     testing::writeBytes(corrupt, {0xFF, 0xD8, 0xFF, 0xE0, 0x00});
-    const std::string cutGif = f.dir.file("broken.gif");
+    const std::string cutGif = f.dir.path("broken.gif");
     testing::writeBytes(cutGif, {'G', 'I', 'F', '8', '9', 'a', 4, 0});
-    const std::string unknown = f.dir.file("picture.png");
+    const std::string unknown = f.dir.path("picture.png");
     testing::writeBytes(unknown, {1, 2, 3});
-    for (const std::string& path : {corrupt, cutGif, unknown, f.dir.file("missing.bmp")}) {
+    for (const std::string& path : {corrupt, cutGif, unknown, f.dir.path("missing.bmp")}) {
         EXPECT_THROW(f.doc.loadPicture(path), Error) << path;
         EXPECT_EQ(f.doc.pictureFileName(), f.bmp);
         EXPECT_EQ(f.doc.pictureWidth(), 40);
@@ -150,7 +150,7 @@ TEST(Document, APictureThatFailsToLoadLeavesTheDocumentAsItWas) {
 TEST(Document, AFailedFirstLoadLeavesNoPicture) {
     TempDir dir;
     Document doc;
-    EXPECT_THROW(doc.loadPicture(dir.file("missing.jpg")), Error);
+    EXPECT_THROW(doc.loadPicture(dir.path("missing.jpg")), Error);
     EXPECT_FALSE(doc.pictureLoaded());
     EXPECT_TRUE(doc.pictureFileName().empty());
     EXPECT_FALSE(doc.undo().applied);
@@ -158,7 +158,7 @@ TEST(Document, AFailedFirstLoadLeavesNoPicture) {
 
 TEST(Document, AGifKeysAwayItsTransparentColourEverywhere) {
     TempDir dir;
-    const std::string gif = dir.file("keyed.gif");
+    const std::string gif = dir.path("keyed.gif");
     // Index 1 (green) is transparent; it occurs at two places.
     testing::writeGif(gif, 3, 2, {0xFFFFFF, 0x00FF00, 0x0000FF, 0x102030}, {0, 1, 2, 3, 1, 0}, 1);
     Document doc;
@@ -177,7 +177,7 @@ TEST(Document, AGifKeysAwayItsTransparentColourEverywhere) {
 
 TEST(Document, AGifWithoutTransparentColourLoadsFullyOpaque) {
     TempDir dir;
-    const std::string gif = dir.file("opaque.gif");
+    const std::string gif = dir.path("opaque.gif");
     testing::writeGif(gif, 2, 2, {0xFFFFFF, 0x000000}, {0, 1, 1, 0}, std::nullopt);
     Document doc;
     doc.loadPicture(gif);

@@ -6,21 +6,9 @@
 #include <vector>
 
 #include "raster/color.h"
+#include "support/temp_dir.h"
 
 namespace mugwarp::testing {
-
-// A fresh directory below the system's temporary directory, removed on scope exit.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 // Writes a 24-bit BMP of the given colours (0x00RRGGBB, row by row from the top).
 void writeBmp24(const std::string& path, int width, int height, const std::vector<Argb>& pixels);

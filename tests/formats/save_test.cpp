@@ -237,5 +237,15 @@ TEST(AtomicSave, UnwritableDirectoryIsAClearError) {
     }
 }
 
+TEST(PdfSave, LeavesAUserFileNamedLikeTheTemporaryAlone) {
+    TempDir tmp;
+    test::writeFile(tmp.path("face.pdf111"), {'m', 'i', 'n', 'e'});
+    savePicture(test::gradientPicture(8, 8), tmp.path("face.pdf"), kDefaultKeyColor);
+    EXPECT_EQ(test::readFile(tmp.path("face.pdf111")), (std::vector<std::uint8_t>{'m', 'i', 'n', 'e'}));
+    EXPECT_EQ(test::run("/usr/bin/qpdf --check " + tmp.path("face.pdf")), 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.dir()), {}), 2);
+}
+
 }  // namespace
+
 }  // namespace mugwarp

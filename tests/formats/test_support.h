@@ -8,22 +8,9 @@
 
 #include "raster/pixel_surface.h"
 #include "raster/platform_bitmap.h"
+#include "support/temp_dir.h"
 
 namespace mugwarp::test {
-
-// A fresh directory under the system's temp folder, removed with its contents.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    const std::filesystem::path& dir() const { return dir_; }
-
-private:
-    std::filesystem::path dir_;
-};
 
 std::vector<std::uint8_t> readFile(const std::string& path);
 void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
