@@ -4,33 +4,16 @@
 
 #include "raster/gamma_table.h"
 #include "raster/pixel_surface.h"
-#include "warp/source_sampling.h"
-#include "warp/vector_sampling.h"
+#include "warp/kernel_choice.h"
+#include "warp/row_kernels.h"
 
 namespace mugwarp {
 
 namespace {
 
-// One row of the first pass. Warp and Twirl have unit multipliers, whose
-// products are the mesh values themselves, so that multiply is left out for
-// them.
-template <bool kScaled>
-void composeRow(const BrushApplication& a, const MapCells& map, int t, FixedVector* out) {
-    // Copied to locals: the stores below could alias the application's fields.
-    const FixedVector* brush = a.mesh.row(t);
-    const Fixed multiplierX = a.multiplierX;
-    const Fixed multiplierY = a.multiplierY;
-    const int left = a.at.x;
-    const int first = a.firstColumn;
-    const int last = a.lastColumn;
-    const Fixed fy = toFixed(a.at.y + t);
-    for (int s = first; s <= last; ++s) {
-        FixedVector b = brush[s];
-        if constexpr (kScaled) b = {fixedMul(multiplierX, b.x), fixedMul(multiplierY, b.y)};
-        const Fixed fx = toFixed(left + s);
-        const FixedVector v = sampleDisplacement(map, detail::wrapAdd(fx, b.x), detail::wrapAdd(fy, b.y));
-        out[s] = {detail::wrapAdd(v.x, b.x), detail::wrapAdd(v.y, b.y)};
-    }
+warp_detail::ComposeRow composeRowOf(const BrushApplication& a, const MapCells& map, int t) {
+    const bool scaled = a.multiplierX != kFixedOne || a.multiplierY != kFixedOne;
+    return {a.mesh.row(t), map, a.multiplierX, a.multiplierY, scaled, a.at.x, toFixed(a.at.y + t)};
 }
 
 void copyRowBack(const BrushApplication& a, int t, const FixedVector* cells) {
@@ -46,17 +29,18 @@ void copyRowBack(const BrushApplication& a, int t, const FixedVector* cells) {
 template <class RowDone>
 void compose(const BrushApplication& a, bool writeBack, RowDone rowDone) {
     const MapCells map(a.map);
-    const bool scaled = a.multiplierX != kFixedOne || a.multiplierY != kFixedOne;
+    const bool wide = warp_detail::rowKernels() == warp_detail::RowKernels::Avx2;
     const int rows = a.lastRow - a.firstRow + 1;
     const std::int64_t reach = (a.reachY >> 16) + 2;
     const int ring = writeBack && reach + 1 < rows ? static_cast<int>(reach) + 1 : rows;
     const auto slot = [&](int t) { return a.scratch.row(a.firstRow + (t - a.firstRow) % ring); };
     for (int t = a.firstRow; t <= a.lastRow; ++t) {
         FixedVector* out = slot(t);
-        if (scaled) {
-            composeRow<true>(a, map, t, out);
+        const warp_detail::ComposeRow row = composeRowOf(a, map, t);
+        if (wide) {
+            warp_detail::composeCellsAvx2(row, a.firstColumn, a.lastColumn, out);
         } else {
-            composeRow<false>(a, map, t, out);
+            warp_detail::composeCells(row, a.firstColumn, a.lastColumn, out);
         }
         rowDone(t, out);
         if (writeBack && ring < rows && t - (ring - 1) >= a.firstRow) copyRowBack(a, t - (ring - 1), slot(t - (ring - 1)));
@@ -77,20 +61,19 @@ void composeAndRender(const BrushApplication& a, const PixelSurface& source, Pix
     const BilinearSource sample(source, gammaTable());
     Argb* const pixels = display.bits();
     const std::ptrdiff_t width = display.width();
+    const bool wide = warp_detail::rowKernels() == warp_detail::RowKernels::Avx2;
     // The display pixel at (x, y) shows the source at (x, y) plus its new
     // vector; over the cleared square the source's merge writes the sample
     // unchanged, so it is stored directly. Rendering a row right after
     // composing it reads the new vectors while they are still in cache.
-    const int left = a.at.x;
-    const int first = a.firstColumn;
-    const int last = a.lastColumn;
     compose(a, true, [&](int t, const FixedVector* vectors) {
         const int y = a.at.y + t;
-        const Fixed fy = toFixed(y);
-        Argb* row = pixels + y * width;
-        for (int s = first; s <= last; ++s) {
-            const FixedVector c = vectors[s];
-            row[left + s] = sample(detail::wrapAdd(toFixed(left + s), c.x), detail::wrapAdd(fy, c.y));
+        const warp_detail::RenderRow row{&sample, source.bits(), source.width(), source.height(), a.at.x, y};
+        Argb* const out = pixels + y * width;
+        if (wide) {
+            warp_detail::renderPixelsAvx2(row, a.firstColumn, a.lastColumn, vectors, out);
+        } else {
+            warp_detail::renderPixels(row, a.firstColumn, a.lastColumn, vectors, out);
         }
     });
 }

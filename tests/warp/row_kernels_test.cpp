@@ -1,0 +1,172 @@
+// The wide row kernels against the cell-by-cell ones, and whole brush
+// applications through either against the plain reference, on deformed maps
+// and with the brush square across every edge of the picture.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "canvas_fixture.h"
+#include "raster/gamma_table.h"
+#include "warp/kernel_choice.h"
+#include "warp/row_kernels.h"
+#include "warp/warp_engine.h"
+
+namespace mugwarp {
+namespace {
+
+using testing::CanvasFixture;
+using warp_detail::RowKernels;
+
+// Restores the kernel choice when a test ends.
+struct KernelChoice {
+    explicit KernelChoice(RowKernels kernels) { warp_detail::setRowKernels(kernels); }
+    ~KernelChoice() { warp_detail::setRowKernels(RowKernels::Avx2); }
+};
+
+Fixed randomFixed(std::mt19937& rng, Fixed reach) { return std::uniform_int_distribution<Fixed>(-reach, reach)(rng); }
+
+// Mostly small deformations, some whole-pixel or zero neighbourhoods, and a
+// few vectors long enough to leave the picture.
+void deform(DisplacementMap& map, std::mt19937& rng) {
+    std::uniform_int_distribution<int> kind(0, 19);
+    for (int y = 0; y < map.height(); ++y) {
+        for (int x = 0; x < map.width(); ++x) {
+            const int k = kind(rng);
+            FixedVector v{};
+            if (k == 0) {
+                v = {randomFixed(rng, 200 << 16), randomFixed(rng, 200 << 16)};
+            } else if (k == 1) {
+                v = {toFixed(static_cast<int>(randomFixed(rng, 3))), toFixed(static_cast<int>(randomFixed(rng, 3)))};
+            } else if (k > 4) {
+                v = {randomFixed(rng, 6 << 16), randomFixed(rng, 6 << 16)};
+            }
+            map.setVector(x, y, v);
+        }
+    }
+}
+
+// Only asserts when equal-sized; otherwise reports the first difference.
+::testing::AssertionResult sameCells(const std::vector<FixedVector>& a, const std::vector<FixedVector>& b) {
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!(a[i] == b[i]))
+            return ::testing::AssertionFailure() << "cell " << i << ": (" << a[i].x << ", " << a[i].y << ") vs ("
+                                                 << b[i].x << ", " << b[i].y << ")";
+    return ::testing::AssertionSuccess();
+}
+
+TEST(RowKernels, WideComposeMatchesCellByCell) {
+    if (!warp_detail::avx2Available()) GTEST_SKIP() << "no AVX2 on this processor";
+    std::mt19937 rng(11);
+    DisplacementMap map(67, 41);
+    const int size = 53;
+    DisplacementMap mesh(size, 1);
+    for (int round = 0; round < 400; ++round) {
+        deform(map, rng);
+        for (int s = 0; s < size; ++s) mesh.setVector(s, 0, {randomFixed(rng, 9 << 16), randomFixed(rng, 9 << 16)});
+        const bool scaled = round % 2 == 1;
+        const Fixed mx = scaled ? randomFixed(rng, 40 << 16) : kFixedOne;
+        const Fixed my = scaled ? randomFixed(rng, 40 << 16) : kFixedOne;
+        const int left = std::uniform_int_distribution<int>(-size, map.width())(rng);
+        const int y = std::uniform_int_distribution<int>(-3, map.height() + 2)(rng);
+        const warp_detail::ComposeRow row{mesh.row(0), MapCells(map), mx, my, scaled, left, toFixed(y)};
+        const int first = std::uniform_int_distribution<int>(0, size - 1)(rng);
+        const int last = std::uniform_int_distribution<int>(first, size - 1)(rng);
+        std::vector<FixedVector> wide(size), plain(size);
+        warp_detail::composeCellsAvx2(row, first, last, wide.data());
+        warp_detail::composeCells(row, first, last, plain.data());
+        ASSERT_TRUE(sameCells(wide, plain)) << "round " << round;
+    }
+}
+
+TEST(RowKernels, WideRenderMatchesPixelByPixel) {
+    if (!warp_detail::avx2Available()) GTEST_SKIP() << "no AVX2 on this processor";
+    std::mt19937 rng(12);
+    CanvasFixture f(71, 37);
+    const BilinearSource sample(f.source, gammaTable());
+    const int width = f.source.width(), height = f.source.height();
+    std::vector<FixedVector> vectors(width);
+    std::uniform_int_distribution<int> kind(0, 9);
+    for (int round = 0; round < 2000; ++round) {
+        const int y = std::uniform_int_distribution<int>(0, height - 1)(rng);
+        for (int s = 0; s < width; ++s) {
+            const int k = kind(rng);
+            FixedVector v{randomFixed(rng, 4 << 16), randomFixed(rng, 4 << 16)};
+            if (k == 0) v = {randomFixed(rng, 100 << 16), randomFixed(rng, 100 << 16)};
+            // Exactly onto the last column or row, or just short of them.
+            if (k == 1) v.x = toFixed(width - 1 - s) - std::uniform_int_distribution<Fixed>(-200, 200)(rng);
+            if (k == 2) v.y = toFixed(height - 1 - y) - std::uniform_int_distribution<Fixed>(-200, 200)(rng);
+            if (k == 3) v = {std::numeric_limits<Fixed>::max() - s, std::numeric_limits<Fixed>::min() + s};
+            if (round % 4 == 0 && k > 3) v = {randomFixed(rng, 1 << 16), randomFixed(rng, 1 << 16)};
+            vectors[s] = v;
+        }
+        const warp_detail::RenderRow row{&sample, f.source.bits(), width, height, 0, y};
+        const int first = std::uniform_int_distribution<int>(0, width - 1)(rng);
+        const int last = std::uniform_int_distribution<int>(first, width - 1)(rng);
+        std::vector<Argb> wide(width, 0x12345678), plain(width, 0x12345678);
+        warp_detail::renderPixelsAvx2(row, first, last, vectors.data(), wide.data());
+        warp_detail::renderPixels(row, first, last, vectors.data(), plain.data());
+        ASSERT_EQ(wide, plain) << "round " << round;
+    }
+}
+
+struct Outcome {
+    DisplacementMap map;
+    PixelSurface display;
+};
+
+// A deformed picture, then strokes of every tool with the square at the
+// given corner, through the chosen kernels.
+Outcome strokesAt(PixelPoint at, int size, RowKernels kernels, unsigned seed) {
+    const KernelChoice choice(kernels);
+    CanvasFixture f(83, 61);
+    std::mt19937 rng(seed);
+    deform(f.map(), rng);
+    f.display.fillRect(f.display.bounds(), 0);
+    transform(f.display, f.source, f.remap);
+    WarpCanvas c = f.canvas();
+    WarpEngine e;
+    e.setSize(size);
+    for (WarpTool tool : {WarpTool::Warp, WarpTool::Twirl, WarpTool::Putty}) {
+        e.setTool(tool);
+        for (int button = 0; button < 2; ++button) {
+            e.beginStroke({at.x - 3, at.y + 2}, button);
+            e.applyBrush(c, at);
+            e.applyBrush(c, {at.x + 1, at.y - 1});
+        }
+    }
+    return {f.map(), f.display};
+}
+
+TEST(RowKernels, StrokesAtEveryEdgeAgreeWithThePortableKernelsAndAFullRender) {
+    const int width = 83, height = 61;
+    for (int size : {9, 24, 40}) {
+        const int xs[] = {-size + 1, -size / 2, -1, 0, 1, width / 2 - size / 2, width - size - 1, width - size,
+                          width - size / 2, width - 1};
+        const int ys[] = {-size + 1, -size / 2, 0, 1, height / 2 - size / 2, height - size, height - size / 2, height - 1};
+        for (int x : xs) {
+            for (int y : ys) {
+                const unsigned seed = static_cast<unsigned>(size * 10007 + (x + 100) * 101 + y + 100);
+                const Outcome portable = strokesAt({x, y}, size, RowKernels::Portable, seed);
+                const Outcome wide = strokesAt({x, y}, size, RowKernels::Avx2, seed);
+                for (int j = 0; j < height; ++j)
+                    for (int i = 0; i < width; ++i) {
+                        ASSERT_EQ(wide.map.vector(i, j), portable.map.vector(i, j))
+                            << "size " << size << " at " << x << ", " << y << " cell " << i << ", " << j;
+                        ASSERT_EQ(wide.display.pixel(i, j), portable.display.pixel(i, j))
+                            << "size " << size << " at " << x << ", " << y << " pixel " << i << ", " << j;
+                    }
+                // And what the display shows is what a full render of the final map shows.
+                CanvasFixture f(width, height);
+                f.map() = wide.map;
+                PixelSurface full(width, height);
+                transform(full, f.source, f.remap);
+                ASSERT_TRUE(testing::samePixels(wide.display, full)) << "size " << size << " at " << x << ", " << y;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace mugwarp
