@@ -18,18 +18,16 @@ namespace mugwarp::warp_detail {
 
 namespace {
 
-// The interpolation step of the scalar kernel on eight lanes: b + ((w (a -
-// b)) >> 16) with w in 0..65535, wrapping the same way. The signed 32 x 16
-// bit product is assembled from 16-bit multiplies because the 64-bit ones
-// only reach half the lanes.
-MUGWARP_AVX2 inline __m256i lerp8(__m256i a, __m256i b, __m256i w) {
+// The interpolation step of the scalar kernel, b + ((w (a - b)) >> 16) with
+// the same wrap-around, on four (x, y) pairs: each pair's weight, 0..65535,
+// is read from the low half of its 64-bit lane. Of the exact 64-bit
+// products only bits 16..47 are kept, which an arithmetic and a logical
+// shift agree on.
+MUGWARP_AVX2 inline __m256i lerpPairs(__m256i a, __m256i b, __m256i w) {
     const __m256i d = _mm256_sub_epi32(a, b);
-    const __m256i dh = _mm256_srai_epi32(d, 16);
-    const __m256i dl = _mm256_and_si256(d, _mm256_set1_epi32(0xFFFF));
-    const __m256i low = _mm256_mullo_epi16(w, dh);
-    const __m256i high = _mm256_sub_epi16(_mm256_mulhi_epu16(w, dh), _mm256_and_si256(w, _mm256_srai_epi16(dh, 15)));
-    const __m256i whole = _mm256_or_si256(_mm256_slli_epi32(high, 16), low);
-    return _mm256_add_epi32(b, _mm256_add_epi32(whole, _mm256_mulhi_epu16(w, dl)));
+    const __m256i xs = _mm256_srli_epi64(_mm256_mul_epi32(d, w), 16);
+    const __m256i ys = _mm256_slli_epi64(_mm256_mul_epi32(_mm256_srli_epi64(d, 32), w), 16);
+    return _mm256_add_epi32(b, _mm256_blend_epi32(xs, ys, 0xAA));
 }
 
 // fixedMul(m, b) on interleaved (x, y) lanes: bits 16..47 of the 64-bit
@@ -161,12 +159,13 @@ MUGWARP_AVX2 void composeCellsAvx2(const ComposeRow& r, int first, int last, Fix
             const __m256i down02 = loadPair(cells + index[0] + width, cells + index[4] + width);
             const __m256i down13 = loadPair(cells + index[2] + width, cells + index[6] + width);
             const __m256i fraction = _mm256_and_si256(p, fractionMask);
-            const __m256i fx = _mm256_shuffle_epi32(fraction, 0xA0);
-            const __m256i fy = _mm256_shuffle_epi32(fraction, 0xF5);
-            const __m256i top = lerp8(_mm256_unpackhi_epi64(up02, up13), _mm256_unpacklo_epi64(up02, up13), fx);
+            // x fractions in the low halves already; y fractions moved there.
+            const __m256i fx = fraction;
+            const __m256i fy = _mm256_srli_epi64(fraction, 32);
+            const __m256i top = lerpPairs(_mm256_unpackhi_epi64(up02, up13), _mm256_unpacklo_epi64(up02, up13), fx);
             const __m256i bottom =
-                lerp8(_mm256_unpackhi_epi64(down02, down13), _mm256_unpacklo_epi64(down02, down13), fx);
-            const __m256i v = lerp8(bottom, top, fy);
+                lerpPairs(_mm256_unpackhi_epi64(down02, down13), _mm256_unpacklo_epi64(down02, down13), fx);
+            const __m256i v = lerpPairs(bottom, top, fy);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + s), _mm256_add_epi32(v, b));
         }
     }
