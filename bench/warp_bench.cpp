@@ -16,6 +16,7 @@
 #include "formats/picture_io.h"
 #include "raster/pixel_surface.h"
 #include "raster/remap_transform.h"
+#include "warp/kernel_choice.h"
 #include "warp/warp_canvas.h"
 #include "warp/warp_engine.h"
 
@@ -59,7 +60,7 @@ Picture& sharedPicture() {
 // undeformed (the first touch of a stroke) or already deformed by a smooth
 // field of a few pixels (every later touch). The square is put back before
 // each iteration, outside the timing, so that every iteration does the same work.
-void BM_ApplyBrushWarpLeft(benchmark::State& state) {
+void applyBrushWarpLeft(benchmark::State& state) {
     Picture& picture = sharedPicture();
     const int size = static_cast<int>(state.range(0));
     const bool deformed = state.range(1) != 0;
@@ -87,10 +88,22 @@ void BM_ApplyBrushWarpLeft(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * size * size);
     state.counters["pixels"] = size * size;
 }
+void BM_ApplyBrushWarpLeft(benchmark::State& state) { applyBrushWarpLeft(state); }
 BENCHMARK(BM_ApplyBrushWarpLeft)
     ->ArgNames({"size", "deformed"})
     ->Args({100, 0})->Args({300, 0})->Args({500, 0})
     ->Args({100, 1})->Args({300, 1})->Args({500, 1})
+    ->Unit(benchmark::kMicrosecond);
+
+// The same through the portable kernels, which processors without AVX2 run.
+void BM_ApplyBrushWarpLeftPortable(benchmark::State& state) {
+    warp_detail::setRowKernels(warp_detail::RowKernels::Portable);
+    applyBrushWarpLeft(state);
+    warp_detail::setRowKernels(warp_detail::RowKernels::Avx2);
+}
+BENCHMARK(BM_ApplyBrushWarpLeftPortable)
+    ->ArgNames({"size", "deformed"})
+    ->Args({500, 0})->Args({500, 1})
     ->Unit(benchmark::kMicrosecond);
 
 void BM_BuildBrushMeshes(benchmark::State& state) {

@@ -17,7 +17,12 @@ std::atomic<RowKernels>& chosen() {
 
 bool avx2Available() {
 #if defined(__x86_64__) && defined(__GNUC__)
-    static const bool available = __builtin_cpu_supports("avx2");
+    // Initialised here too: a static constructor may ask before the
+    // runtime's own initialisation has run.
+    static const bool available = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
     return available;
 #else
     return false;

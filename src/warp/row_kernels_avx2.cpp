@@ -7,9 +7,6 @@
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 
-// The kernels pass vectors between functions of their own target only.
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 // Only the functions marked for AVX2 use it, so the rest of the program
 // still runs on any x86-64; they are called only after checking the CPU.
 #define MUGWARP_AVX2 __attribute__((target("avx2")))
