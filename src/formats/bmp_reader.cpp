@@ -64,6 +64,7 @@ struct Header {
     std::uint32_t compression = kRgb;
     std::uint32_t colorsUsed = 0;
     std::uint32_t masks[3] = {0, 0, 0};
+    std::uint32_t alphaMask = 0;
     bool hasMasks = false;
     std::size_t paletteStart = 0;
     std::size_t paletteEntrySize = 4;
@@ -100,11 +101,13 @@ Header readHeader(std::span<const std::uint8_t> file) {
         hd.hasMasks = true;
         if (headerSize >= 52) {
             for (int i = 0; i < 3; ++i) hd.masks[i] = le32(f + 40 + 4 * i);
+            if (headerSize >= 56) hd.alphaMask = le32(f + 52);
         } else {
             // A plain info header is followed by the masks.
             const std::size_t maskBytes = hd.compression == kAlphaBitFields ? 16 : 12;
             if (file.size() < hd.paletteStart + maskBytes) invalid("truncated colour masks");
             for (int i = 0; i < 3; ++i) hd.masks[i] = le32(&file[hd.paletteStart + 4 * i]);
+            if (maskBytes == 16) hd.alphaMask = le32(&file[hd.paletteStart + 12]);
             hd.paletteStart += maskBytes;
         }
     }
@@ -180,7 +183,12 @@ PlatformBitmap decodeUncompressed(std::span<const std::uint8_t> pixels, const He
         defaultMasks[2] = 0x0000FF;
     }
     const std::uint32_t* masks = hd.hasMasks ? hd.masks : defaultMasks;
-    const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
+    const Channel red(masks[0]), green(masks[1]), blue(masks[2]), alpha(hd.alphaMask);
+    // 32-bit pixels carry alpha in their fourth byte (or the alpha mask), as
+    // our own writer stores erased areas. Many writers leave that byte 0 for
+    // every pixel; such a picture is meant opaque.
+    const bool withAlpha = hd.bitsPerPixel == 32 && (!hd.hasMasks || hd.alphaMask != 0);
+    std::uint8_t alphaSeen = 0;
 
     PlatformBitmap out(width, height, 32);
     for (int y = 0; y < height; ++y) {
@@ -214,7 +222,8 @@ PlatformBitmap decodeUncompressed(std::span<const std::uint8_t> pixels, const He
                         dst[0] = src[0];
                         dst[1] = src[1];
                         dst[2] = src[2];
-                        dst[3] = 0xFF;
+                        dst[3] = src[3];
+                        alphaSeen |= src[3];
                     }
                 } else {
                     for (int x = 0; x < width; ++x, src += 4, dst += 4) {
@@ -222,10 +231,17 @@ PlatformBitmap decodeUncompressed(std::span<const std::uint8_t> pixels, const He
                         dst[0] = blue(v);
                         dst[1] = green(v);
                         dst[2] = red(v);
-                        dst[3] = 0xFF;
+                        dst[3] = withAlpha ? alpha(v) : 0xFF;
+                        alphaSeen |= dst[3];
                     }
                 }
                 break;
+        }
+    }
+    if (withAlpha && alphaSeen == 0) {
+        for (int y = 0; y < height; ++y) {
+            std::uint8_t* row = out.scanLine(y);
+            for (int x = 0; x < width; ++x) row[4 * x + 3] = 0xFF;
         }
     }
     return out;

@@ -365,5 +365,22 @@ TEST(DocumentTools, FlatToolsNeedAPicture) {
     EXPECT_EQ(doc.currentTool(), ToolCode::Arrow);
 }
 
+// What the eraser made transparent stays transparent through a save as BMP
+// and a reopen.
+TEST(DocumentLoad, ErasedAreasSurviveABmpRoundTrip) {
+    LoadedDocument f;
+    f.doc.selectFlatTool(ToolCode::Erase);
+    const Rect erased = f.doc.erase(5, 5, 3);
+    ASSERT_FALSE(erased.isEmpty());
+    f.doc.rebuildFromSource();
+    const std::string saved = f.dir.path("erased.bmp");
+    savePicture(f.doc.display(), saved, f.doc.keyColor());
+    Document reopened;
+    reopened.loadPicture(saved);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            EXPECT_EQ(alphaOf(reopened.display().pixel(x, y)), erased.contains(x, y) ? 0 : 255) << x << "," << y;
+}
+
 }  // namespace
 }  // namespace mugwarp

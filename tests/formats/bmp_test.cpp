@@ -99,10 +99,33 @@ TEST(BmpWrite, KeepsAlphaInTheFourthByte) {
     const auto bytes = encodeBmp(picture);
     const std::vector<std::uint8_t> pixels(bytes.begin() + 54, bytes.end());
     EXPECT_EQ(pixels, (std::vector<std::uint8_t>{0xFF, 0xFE, 0xFD, 0x00, 0x30, 0x20, 0x10, 0x80}));
-    // Opened as the editor opens a BMP: opaque.
+    // Read back with its transparency, so erased areas survive a save as BMP.
     const PlatformBitmap back = decodeBmp(bytes);
-    EXPECT_EQ(back.pixelArgb(0, 0), 0xFFFDFEFFu);
-    EXPECT_EQ(back.pixelArgb(1, 0), 0xFF102030u);
+    EXPECT_EQ(back.pixelArgb(0, 0), 0x00FDFEFFu);
+    EXPECT_EQ(back.pixelArgb(1, 0), 0x80102030u);
+}
+
+// Many writers leave the fourth byte of 32-bit pixels 0: such a picture is opaque.
+TEST(BmpRead, ThirtyTwoBitsWithoutAnyAlphaAreOpaque) {
+    PixelSurface picture(2, 2);
+    for (int i = 0; i < 4; ++i) picture.setPixel(i % 2, i / 2, 0x00102030u + Argb(i));
+    const PlatformBitmap back = decodeBmp(encodeBmp(picture));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(back.pixelArgb(i % 2, i / 2), 0xFF102030u + Argb(i));
+}
+
+TEST(BmpRead, AlphaBitFieldsWrittenByImageMagick) {
+    TempDir tmp;
+    ASSERT_EQ(test::run("/usr/bin/convert -size 3x2 xc:'rgba(200,100,50,0.5)' -define bmp:format=bmp4 " +
+                        tmp.path("half.bmp")),
+              0);
+    const PlatformBitmap back = decodeBmp(test::readFile(tmp.path("half.bmp")));
+    ASSERT_EQ(back.width(), 3);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            const Argb c = back.pixelArgb(x, y);
+            EXPECT_NEAR(alphaOf(c), 128, 1);
+            EXPECT_EQ(c & 0xFFFFFF, 0xC86432u);
+        }
 }
 
 // Every BMP flavour ImageMagick writes decodes to the pixels ImageMagick reads.
