@@ -70,16 +70,6 @@ std::string errorOf(std::span<const std::uint8_t> bytes) {
     return "";
 }
 
-test::RgbImage imageMagickDecode(const std::string& file, const TempDir& tmp) {
-    std::filesystem::remove(tmp.path("im.ppm"));
-    if (test::run("/usr/bin/convert '" + file + "' -depth 8 " + tmp.path("im.ppm")) != 0) return {};
-    return test::readPnm(tmp.path("im.ppm"));
-}
-
-bool sameRgb(const test::RgbImage& a, const test::RgbImage& b) {
-    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
-}
-
 TEST(BmpWrite, ThirtyTwoBitsUncompressedOpensInImageMagick) {
     TempDir tmp;
     PixelSurface picture = test::gradientPicture(33, 17);
@@ -88,8 +78,8 @@ TEST(BmpWrite, ThirtyTwoBitsUncompressedOpensInImageMagick) {
     ASSERT_EQ(bytes.size(), 54u + 33 * 17 * 4);
     EXPECT_EQ(bytes[28], 32);  // bits per pixel
     EXPECT_EQ(bytes[30], 0);   // uncompressed
-    EXPECT_TRUE(sameRgb(imageMagickDecode(tmp.path("out.bmp"), tmp), test::rgbOf(picture)));
-    EXPECT_TRUE(sameRgb(test::rgbOf(loadPicture(tmp.path("out.bmp"))), test::rgbOf(picture)));
+    EXPECT_TRUE(test::sameRgb(test::imageMagickDecode(tmp.path("out.bmp"), tmp), test::rgbOf(picture)));
+    EXPECT_TRUE(test::sameRgb(test::rgbOf(loadPicture(tmp.path("out.bmp"))), test::rgbOf(picture)));
 }
 
 TEST(BmpWrite, KeepsAlphaInTheFourthByte) {
@@ -153,10 +143,10 @@ TEST(BmpRead, VariantsWrittenByImageMagick) {
         SCOPED_TRACE(v.name);
         const std::string out = tmp.path("v.bmp");
         ASSERT_EQ(test::run("/usr/bin/convert " + tmp.path("photo.ppm") + " " + v.options + out), 0);
-        const auto reference = imageMagickDecode(out, tmp);
+        const auto reference = test::imageMagickDecode(out, tmp);
         ASSERT_FALSE(reference.pixels.empty());
         const PlatformBitmap ours = loadPicture(out);
-        EXPECT_TRUE(sameRgb(test::rgbOf(ours), reference));
+        EXPECT_TRUE(test::sameRgb(test::rgbOf(ours), reference));
     }
 }
 

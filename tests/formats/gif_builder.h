@@ -11,7 +11,7 @@ namespace mugwarp::test {
 // Assembles GIF files block by block for tests of the reader.
 class GifBuilder {
 public:
-    explicit GifBuilder(const char* signature = "GIF89a") { bytes.insert(bytes.end(), signature, signature + 6); }
+    explicit GifBuilder(const std::string& signature = "GIF89a") : bytes(signature.begin(), signature.end()) {}
 
     GifBuilder& screen(int width, int height, int tableBits, std::uint8_t background = 0) {
         put16(width);

@@ -22,24 +22,6 @@ std::string loadError(const std::vector<std::uint8_t>& bytes) {
     return "";
 }
 
-// giflib's decode of frame 0 as raw colours (it ignores transparency).
-test::RgbImage giflibDecode(const std::string& gif, int width, int height, const TempDir& tmp) {
-    const std::string out = tmp.path("giflib.rgb");
-    std::filesystem::remove(out);
-    if (test::run("/usr/bin/gif2rgb -1 -o " + out + " " + gif) != 0) return {};
-    const auto bytes = test::readFile(out);
-    test::RgbImage img{width, height, {}};
-    if (bytes.size() != std::size_t(width) * height * 3) return {};
-    for (std::size_t i = 0; i < bytes.size(); i += 3)
-        img.pixels.push_back(0xFF000000u | (std::uint32_t(bytes[i]) << 16) | (std::uint32_t(bytes[i + 1]) << 8) |
-                             bytes[i + 2]);
-    return img;
-}
-
-bool sameRgb(const test::RgbImage& a, const test::RgbImage& b) {
-    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
-}
-
 // GIFs as ImageMagick writes them (1 to 8 bits, interlaced or not, with and
 // without a transparent colour) decode to giflib's pixels, and the colour we
 // key is exactly where ImageMagick sees transparency.
@@ -66,10 +48,10 @@ TEST(GifRead, FilesWrittenByImageMagick) {
                 EXPECT_EQ(gif.frames[0].interlaced, interlaced);
                 EXPECT_FALSE(gif.frames[0].corrupted);
                 const GifPicture loaded = loadGifPicture(gifPath);
-                EXPECT_TRUE(sameRgb(test::rgbOf(loaded.composite), giflibDecode(gifPath, 97, 61, tmp)));
+                EXPECT_TRUE(test::sameRgb(test::rgbOf(loaded.composite), test::giflibDecode(gifPath, 97, 61, tmp)));
                 ASSERT_EQ(loaded.transparentColor.has_value(), transparent);
                 if (!transparent) {
-                    EXPECT_TRUE(sameRgb(test::rgbOf(loaded.composite), test::rgbOf(picture)));
+                    EXPECT_TRUE(test::sameRgb(test::rgbOf(loaded.composite), test::rgbOf(picture)));
                     continue;
                 }
                 ASSERT_EQ(test::run("/usr/bin/convert " + gifPath + " -alpha extract -depth 8 " + tmp.path("a.pgm")), 0);

@@ -14,29 +14,6 @@ namespace {
 
 using test::TempDir;
 
-bool sameRgb(const test::RgbImage& a, const test::RgbImage& b) {
-    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
-}
-
-test::RgbImage imageMagickDecode(const std::string& file, const TempDir& tmp) {
-    std::filesystem::remove(tmp.path("im.ppm"));
-    if (test::run("/usr/bin/convert '" + file + "' -depth 8 " + tmp.path("im.ppm")) != 0) return {};
-    return test::readPnm(tmp.path("im.ppm"));
-}
-
-test::RgbImage giflibDecode(const std::string& gif, int width, int height, const TempDir& tmp) {
-    const std::string out = tmp.path("giflib.rgb");
-    std::filesystem::remove(out);
-    if (test::run("/usr/bin/gif2rgb -1 -o " + out + " " + gif) != 0) return {};
-    const auto bytes = test::readFile(out);
-    test::RgbImage img{width, height, {}};
-    if (bytes.size() != std::size_t(width) * height * 3) return {};
-    for (std::size_t i = 0; i < bytes.size(); i += 3)
-        img.pixels.push_back(0xFF000000u | (std::uint32_t(bytes[i]) << 16) | (std::uint32_t(bytes[i + 1]) << 8) |
-                             bytes[i + 2]);
-    return img;
-}
-
 PlatformBitmap bitmapOf(const PixelSurface& s) { return s.toPlatformBitmap(); }
 
 std::vector<std::uint8_t> writeSingleFrame(const PlatformBitmap& bitmap, PlatformColor transparent = kGifNoColor) {
@@ -58,12 +35,12 @@ TEST(GifWrite, PeersDecodeOurFilesPixelForPixel) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " " + std::to_string(c.colours));
         const PixelSurface picture = test::paletteSizedPicture(c.width, c.height, c.colours, 7);
         test::writeFile(tmp.path("ours.gif"), writeSingleFrame(bitmapOf(picture)));
-        EXPECT_TRUE(sameRgb(imageMagickDecode(tmp.path("ours.gif"), tmp), test::rgbOf(picture)));
-        EXPECT_TRUE(sameRgb(giflibDecode(tmp.path("ours.gif"), c.width, c.height, tmp), test::rgbOf(picture)));
+        EXPECT_TRUE(test::sameRgb(test::imageMagickDecode(tmp.path("ours.gif"), tmp), test::rgbOf(picture)));
+        EXPECT_TRUE(test::sameRgb(test::giflibDecode(tmp.path("ours.gif"), c.width, c.height, tmp), test::rgbOf(picture)));
         GifImage back;
         back.load(test::readFile(tmp.path("ours.gif")));
         EXPECT_FALSE(back.frames[0].corrupted);
-        EXPECT_TRUE(sameRgb(test::rgbOf(loadGifPicture(tmp.path("ours.gif")).composite), test::rgbOf(picture)));
+        EXPECT_TRUE(test::sameRgb(test::rgbOf(loadGifPicture(tmp.path("ours.gif")).composite), test::rgbOf(picture)));
     }
     // Noise defeats the string table: it fills up and is cleared many times.
     std::mt19937 rng(3);
@@ -73,8 +50,8 @@ TEST(GifWrite, PeersDecodeOurFilesPixelForPixel) {
     for (int y = 0; y < noise.height(); ++y)
         for (int x = 0; x < noise.width(); ++x) noise.setPixelIndex(x, y, int(rng() % 256));
     test::writeFile(tmp.path("noise.gif"), writeSingleFrame(noise));
-    EXPECT_TRUE(sameRgb(giflibDecode(tmp.path("noise.gif"), 211, 157, tmp), test::rgbOf(noise)));
-    EXPECT_TRUE(sameRgb(imageMagickDecode(tmp.path("noise.gif"), tmp), test::rgbOf(noise)));
+    EXPECT_TRUE(test::sameRgb(test::giflibDecode(tmp.path("noise.gif"), 211, 157, tmp), test::rgbOf(noise)));
+    EXPECT_TRUE(test::sameRgb(test::imageMagickDecode(tmp.path("noise.gif"), tmp), test::rgbOf(noise)));
 }
 
 TEST(GifWrite, IndexedBitmapsKeepTheirDepth) {
@@ -90,7 +67,7 @@ TEST(GifWrite, IndexedBitmapsKeepTheirDepth) {
         const std::size_t rasterAt = 13 + 3 * (std::size_t(1) << depth) + 10;
         EXPECT_EQ(bytes[rasterAt], depth == 1 ? 2 : 4) << "minimum code size";
         test::writeFile(tmp.path("d.gif"), bytes);
-        EXPECT_TRUE(sameRgb(giflibDecode(tmp.path("d.gif"), 37, 11, tmp), test::rgbOf(b)));
+        EXPECT_TRUE(test::sameRgb(test::giflibDecode(tmp.path("d.gif"), 37, 11, tmp), test::rgbOf(b)));
     }
 }
 
@@ -222,8 +199,8 @@ TEST(ColorReduction, PhotographGetsThePopularityPalette) {
     ASSERT_LE(secondPass.size(), 256u);
     EXPECT_EQ(std::vector<std::uint32_t>(table.begin(), table.begin() + std::ptrdiff_t(secondPass.size())), secondPass);
     // Both peers see exactly the reduced picture.
-    EXPECT_TRUE(sameRgb(imageMagickDecode(tmp.path("photo.gif"), tmp), test::rgbOf(reduced)));
-    EXPECT_TRUE(sameRgb(giflibDecode(tmp.path("photo.gif"), 512, 512, tmp), test::rgbOf(reduced)));
+    EXPECT_TRUE(test::sameRgb(test::imageMagickDecode(tmp.path("photo.gif"), tmp), test::rgbOf(reduced)));
+    EXPECT_TRUE(test::sameRgb(test::giflibDecode(tmp.path("photo.gif"), 512, 512, tmp), test::rgbOf(reduced)));
 }
 
 TEST(ColorReduction, MasksDropBlueThenRedThenGreen) {

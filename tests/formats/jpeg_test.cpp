@@ -37,10 +37,6 @@ test::RgbImage djpegDecode(const std::string& jpeg, const TempDir& tmp) {
     return test::readPnm(out);
 }
 
-bool sameRgb(const test::RgbImage& a, const test::RgbImage& b) {
-    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
-}
-
 TEST(JpegDecode, SampleMatchesDjpeg) {
     TempDir tmp;
     const std::string sample = test::sourcePath("data/sample/portrait.jpg");
@@ -48,7 +44,7 @@ TEST(JpegDecode, SampleMatchesDjpeg) {
     EXPECT_EQ(decoded.warnings, 0);
     EXPECT_EQ(decoded.bitmap.width(), 512);
     EXPECT_EQ(decoded.bitmap.height(), 512);
-    EXPECT_TRUE(sameRgb(test::rgbOf(decoded.bitmap), djpegDecode(sample, tmp)));
+    EXPECT_TRUE(test::sameRgb(test::rgbOf(decoded.bitmap), djpegDecode(sample, tmp)));
     for (int y = 0; y < 512; y += 37)
         for (int x = 0; x < 512; x += 41) ASSERT_EQ(decoded.bitmap.pixelArgb(x, y) >> 24, 255u) << "opaque";
 }
@@ -69,7 +65,7 @@ TEST(JpegDecode, ConformanceCorpus) {
             const auto ours = decodeJpeg(bytes);
             ++decodedCount;
             ASSERT_FALSE(reference.pixels.empty()) << "we decode what djpeg refuses";
-            EXPECT_TRUE(sameRgb(test::rgbOf(ours.bitmap), reference));
+            EXPECT_TRUE(test::sameRgb(test::rgbOf(ours.bitmap), reference));
         } catch (const Error& e) {
             ++refusedCount;
             EXPECT_EQ(std::string(e.what()).rfind("JPEG error #", 0), 0u) << e.what();
@@ -93,7 +89,7 @@ TEST(JpegDecode, ApplicationSegmentsDoNotMatter) {
     const auto a = decodeJpeg(plain);
     const auto b = decodeJpeg(withApp);
     EXPECT_EQ(b.warnings, 0);
-    EXPECT_TRUE(sameRgb(test::rgbOf(a.bitmap), test::rgbOf(b.bitmap)));
+    EXPECT_TRUE(test::sameRgb(test::rgbOf(a.bitmap), test::rgbOf(b.bitmap)));
 }
 
 TEST(JpegDecode, LoaderChoosesByExtension) {
@@ -222,7 +218,7 @@ TEST(JpegEncode, SavedFileOpensInImageMagickWithOurPixels) {
     savePicture(picture, tmp.path("out.jpg"), kDefaultKeyColor);
     const auto ours = decodeJpeg(test::readFile(tmp.path("out.jpg")));
     ASSERT_EQ(test::run("/usr/bin/convert " + tmp.path("out.jpg") + " " + tmp.path("im.ppm")), 0);
-    EXPECT_TRUE(sameRgb(test::rgbOf(ours.bitmap), test::readPnm(tmp.path("im.ppm"))));
+    EXPECT_TRUE(test::sameRgb(test::rgbOf(ours.bitmap), test::readPnm(tmp.path("im.ppm"))));
     EXPECT_EQ(test::capture("/usr/bin/identify -format '%w %h %Q' " + tmp.path("out.jpg")), "67 41 90");
 }
 

@@ -152,4 +152,27 @@ PixelSurface samplePhoto() {
     return s;
 }
 
+bool sameRgb(const RgbImage& a, const RgbImage& b) {
+    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
+}
+
+RgbImage imageMagickDecode(const std::string& file, const TempDir& tmp) {
+    std::filesystem::remove(tmp.path("im.ppm"));
+    if (run("/usr/bin/convert '" + file + "' -depth 8 " + tmp.path("im.ppm")) != 0) return {};
+    return readPnm(tmp.path("im.ppm"));
+}
+
+RgbImage giflibDecode(const std::string& gif, int width, int height, const TempDir& tmp) {
+    const std::string out = tmp.path("giflib.rgb");
+    std::filesystem::remove(out);
+    if (run("/usr/bin/gif2rgb -1 -o " + out + " " + gif) != 0) return {};
+    const auto bytes = readFile(out);
+    RgbImage img{width, height, {}};
+    if (bytes.size() != std::size_t(width) * height * 3) return {};
+    for (std::size_t i = 0; i < bytes.size(); i += 3)
+        img.pixels.push_back(0xFF000000u | (std::uint32_t(bytes[i]) << 16) | (std::uint32_t(bytes[i + 1]) << 8) |
+                             bytes[i + 2]);
+    return img;
+}
+
 }  // namespace mugwarp::test

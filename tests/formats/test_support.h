@@ -28,6 +28,12 @@ struct RgbImage {
     std::vector<std::uint32_t> pixels;
 };
 RgbImage readPnm(const std::string& path);
+bool sameRgb(const RgbImage& a, const RgbImage& b);
+// ImageMagick's reading of any picture file as 8-bit RGB; empty when it refuses.
+RgbImage imageMagickDecode(const std::string& file, const TempDir& tmp);
+// giflib's decode of frame 0 as raw colours (it ignores transparency); empty
+// when giflib refuses the file or gives another size.
+RgbImage giflibDecode(const std::string& gif, int width, int height, const TempDir& tmp);
 // The picture as a PPM file (for peers that read it).
 void writePpm(const std::string& path, const PixelSurface& picture);
 // A 32-bit bitmap's colours (alpha dropped).
