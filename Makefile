@@ -4,16 +4,20 @@ BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
 SAMPLE     := data/sample/portrait.jpg
 
-.PHONY: deps build run test bench clean
+.PHONY: deps configure build run test bench clean
 
 deps:
 	@bash scripts/install-deps
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMUGWARP_SANITIZE=ON
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the editor itself, so the first start does not wait for the test suites.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target mugwarp
 	./$(BUILD)/src/app/mugwarp $(SAMPLE)
 
 test: build
