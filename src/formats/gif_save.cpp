@@ -17,10 +17,12 @@ constexpr std::uint32_t kDefaultOuterRgb = 0xFDFEFF;
 
 // The picture as an opaque 32-bit bitmap in which every transparent place
 // carries exactly the key colour. Transparent places are pixels of alpha 0 in
-// the key colour, in black, or in the default outer colour; other pixels of
-// alpha 0 (the faded one-pixel border a rotation leaves) keep their colour.
-// keyed[i] tells which pixels were keyed.
-PlatformBitmap keyTransparentPlaces(const PixelSurface& picture, std::uint32_t keyRgb, std::vector<bool>& keyed) {
+// the key colour, in the document's own key colour (documentRgb: white for a
+// GIF document without one, whose outer colour it is), in black, or in the
+// default outer colour; other pixels of alpha 0 (the faded one-pixel border a
+// rotation leaves) keep their colour. keyed[i] tells which pixels were keyed.
+PlatformBitmap keyTransparentPlaces(const PixelSurface& picture, std::uint32_t keyRgb, std::uint32_t documentRgb,
+                                    std::vector<bool>& keyed) {
     PlatformBitmap flat(picture.width(), picture.height(), 32);
     keyed.assign(std::size_t(picture.width()) * std::size_t(picture.height()), false);
     const std::uint32_t keyArgb = 0xFF000000u | keyRgb;
@@ -30,7 +32,8 @@ PlatformBitmap keyTransparentPlaces(const PixelSurface& picture, std::uint32_t k
         for (int x = 0; x < picture.width(); ++x) {
             const Argb p = src[x];
             const std::uint32_t rgb = p & 0xFFFFFF;
-            const bool transparent = (p >> 24) == 0 && (rgb == keyRgb || rgb == 0 || rgb == kDefaultOuterRgb);
+            const bool transparent =
+                (p >> 24) == 0 && (rgb == keyRgb || rgb == documentRgb || rgb == 0 || rgb == kDefaultOuterRgb);
             const std::uint32_t out = transparent ? keyArgb : (p | 0xFF000000u);
             std::memcpy(dst + 4 * x, &out, 4);
             if (transparent) keyed[std::size_t(y) * std::size_t(picture.width()) + std::size_t(x)] = true;
@@ -48,9 +51,12 @@ PlatformBitmap saveGifPicture(const PixelSurface& picture, const std::string& pa
     // reads as white; keying with it would turn every white pixel transparent.
     const PlatformColor key = (keyColor == kNoKeyColor ? kDefaultKeyColor : keyColor) & 0xFFFFFF;
     const std::uint32_t keyRgb = argbFromPlatform(key, 0) & 0xFFFFFF;
+    // Such a document still erases and warps away to its own outer colour, the
+    // "none" key read as white with alpha 0: those places are transparent too.
+    const std::uint32_t documentRgb = argbFromPlatform(keyColor, 0) & 0xFFFFFF;
 
     std::vector<bool> keyed;
-    const PlatformBitmap flat = keyTransparentPlaces(picture, keyRgb, keyed);
+    const PlatformBitmap flat = keyTransparentPlaces(picture, keyRgb, documentRgb, keyed);
 
     // The reduction may move the key to a neighbouring palette colour; put
     // exactly the key back at every transparent place and reduce again, so

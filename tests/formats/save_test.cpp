@@ -86,6 +86,27 @@ TEST(GifSave, NoKeyLeavesWhiteOpaque) {
     EXPECT_EQ(alpha[2 * 20 + 12], 0) << "erased stays transparent";
 }
 
+// A GIF document without a transparent colour erases and warps away to its
+// outer colour, transparent white; those places are saved under the default key.
+TEST(GifSave, NoKeyDocumentsOuterColourIsSavedTransparent) {
+    TempDir tmp;
+    PixelSurface picture = documentPicture();
+    for (int y = 6; y < 9; ++y)
+        for (int x = 3; x < 6; ++x) picture.setPixel(x, y, 0x00FFFFFF);
+    const PlatformBitmap written = saveGifPicture(picture, tmp.path("w.gif"), kNoKeyColor);
+    const GifPicture back = loadGifPicture(tmp.path("w.gif"));
+    ASSERT_TRUE(back.transparentColor.has_value());
+    EXPECT_EQ(*back.transparentColor, kDefaultKeyColor);
+    const Argb key = argbFromPlatform(kDefaultKeyColor, 255);
+    for (int y = 6; y < 9; ++y)
+        for (int x = 3; x < 6; ++x) {
+            EXPECT_EQ(back.composite.pixelArgb(x, y), key) << x << "," << y;
+            EXPECT_EQ(written.pixelArgb(x, y), key) << x << "," << y;
+        }
+    EXPECT_EQ(back.composite.pixelArgb(2, 7), 0xFFFFFFFFu) << "opaque white stays white";
+    EXPECT_EQ(back.composite.pixelArgb(13, 3), key) << "the default outer colour is keyed as before";
+}
+
 TEST(GifSave, OpaquePictureWithoutKeyColourHasTheFlagClear) {
     TempDir tmp;
     saveGifPicture(test::gradientPicture(30, 20), tmp.path("o.gif"), kDefaultKeyColor);
