@@ -6,7 +6,8 @@ namespace mugwarp {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv), reporter_(messageBoxReporter(nullptr)) {
     setApplicationName(QStringLiteral("mugwarp"));
-    setApplicationDisplayName(QStringLiteral("Mugwarp Studio"));
+    // No display name: the desktop platforms append it to every window
+    // title, and the main window's caption must read exactly as set.
     setApplicationVersion(QStringLiteral("3.0"));
     setDesktopFileName(QStringLiteral("mugwarp"));
     setWindowIcon(applicationIcon());

@@ -12,7 +12,7 @@ namespace mugwarp {
 ErrorReporter messageBoxReporter(QWidget* parent) {
     QPointer<QWidget> guardedParent(parent);
     return [guardedParent](const QString& message) {
-        QMessageBox::critical(guardedParent.data(), QApplication::applicationDisplayName(), message);
+        QMessageBox::critical(guardedParent.data(), QStringLiteral("Mugwarp Studio"), message);
     };
 }
 

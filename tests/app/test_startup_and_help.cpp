@@ -103,6 +103,12 @@ private slots:
         QVERIFY(!window.aboutWindow()->isVisible());
     }
 
+    void titlesCarryNoAppendedApplicationName() {
+        // A display name of its own would be appended by the desktop platforms
+        // to every window title ("... 3.0 — Mugwarp Studio").
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    }
+
     void exitClosesTheWindow() {
         TestWindow w;
         w->actions().exit->trigger();
