@@ -75,8 +75,10 @@ void MainWindow::afterPictureLoaded() {
 void MainWindow::reload() {
     if (!document_.pictureLoaded() || document_.pictureFileName().empty()) return;
     strokes_.release();
-    zoomPercent_ = Zoom::kOriginal;
+    // As with Open, a file that no longer reads leaves the zoom with the
+    // picture still shown.
     document_.loadPicture();
+    zoomPercent_ = Zoom::kOriginal;
     afterPictureLoaded();
     selectArrowTool();
 }
