@@ -24,7 +24,8 @@ void MainWindow::buildWarpSettingsBar() {
     warpBar_->setObjectName(QStringLiteral("ToolBar2"));
     warpBar_->setMovable(false);
     const auto addSlider = [this](const QString& caption, const char* name, int minimum, int maximum, int start) {
-        auto* label = new QLabel(caption + QStringLiteral(" "), warpBar_);
+        auto* label = new QLabel(caption, warpBar_);
+        label->setContentsMargins(0, 0, 4, 0);
         warpBar_->addWidget(label);
         auto* slider = new QSlider(Qt::Horizontal, warpBar_);
         slider->setObjectName(QString::fromLatin1(name));
@@ -49,7 +50,8 @@ bool MainWindow::warpToolActive() const { return isWarpTool(document_.currentToo
 void MainWindow::selectWarpTool(WarpTool tool) {
     if (!document_.pictureLoaded()) return;
     strokes_.selectTool(tool);
-    overlays_.clear();  // hidden and unselected while warping; none can exist yet
+    // Overlay objects are only hidden while warping: they stay in place and a
+    // save still draws them in.
     view_->setCursor(Qt::BlankCursor);
     view_->setBrushOutlineRadius(strokes_.brushSize() / 2);
     // The outline stands in for the hidden pointer straight away, not only after the next move.

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -207,6 +208,18 @@ private slots:
         for (int i = 0; i < 40; ++i) wheelNotch(w->view(), true);
         QCOMPARE(w->sizeBar()->value(), 5);
         QCOMPARE(w->view()->cursor().shape(), Qt::BlankCursor);
+    }
+
+    void warpSettingsAreLabelledSizeAndEffect() {
+        TestWindow w;
+        QStringList captions;
+        for (const QLabel* label : w->warpSettingsBar()->findChildren<QLabel*>()) captions << label->text();
+        QCOMPARE(captions, (QStringList{QStringLiteral("Size"), QStringLiteral("Effect")}));
+        QCOMPARE(w->sizeBar()->minimum(), 5);
+        QCOMPARE(w->sizeBar()->maximum(), 500);
+        QCOMPARE(w->effectBar()->minimum(), -100);
+        QCOMPARE(w->effectBar()->maximum(), 100);
+        QCOMPARE(w->effectBar()->value(), 0);
     }
 
     void cursorTableHasItsEightCursors() {
