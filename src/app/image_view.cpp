@@ -7,6 +7,7 @@
 
 #include "app/view_renderer.h"
 #include "raster/pixel_surface.h"
+#include "warp/brush_outline.h"
 
 namespace mugwarp {
 namespace {
@@ -109,14 +110,18 @@ void ImageView::paintEvent(QPaintEvent* event) {
         }
     }
     if (outlineVisible_ && event->rect().intersects(outlineBounds())) {
+        // Equal dashes alternating black and white keep the outline readable
+        // on light and dark pictures alike.
+        BrushOutline outline;
+        outline.setRadius(outlineRadius_);
+        outline.setCenter({outlineCentre_.x(), outlineCentre_.y()});
         painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setBrush(Qt::NoBrush);
-        const int diameter = 2 * outlineRadius_;
-        const QRect circle(outlineCentre_.x() - outlineRadius_, outlineCentre_.y() - outlineRadius_, diameter, diameter);
-        painter.setPen(QPen(QColor(255, 255, 255, 160), 1, Qt::SolidLine));
-        painter.drawEllipse(circle);
-        painter.setPen(QPen(QColor(0, 0, 0, 160), 1, Qt::DashLine));
-        painter.drawEllipse(circle);
+        // Segment ends are pixel centres; the painter's pixel centres lie half a pixel further on.
+        const QPointF centreOffset(0.5, 0.5);
+        for (const BrushOutline::Segment& segment : outline.segments()) {
+            painter.setPen(QPen(QColor::fromRgba(segment.color), 1));
+            painter.drawLine(QPointF(segment.x1, segment.y1) + centreOffset, QPointF(segment.x2, segment.y2) + centreOffset);
+        }
     }
 }
 

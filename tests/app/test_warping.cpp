@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QSlider>
 #include <QToolBar>
+#include <cmath>
 
 #include "app_test_support.h"
 
@@ -208,6 +209,38 @@ private slots:
             if (withOutline.pixel(x, 300) != grabbed.pixel(x, 300)) ++outlinePixels;
         QVERIFY(outlinePixels >= 2);
         QCOMPARE(withOutline.pixel(300, 300), grabbed.pixel(300, 300));
+    }
+
+    void outlineIsDashedInEqualBlackAndWhiteSegments() {
+        QTemporaryDir dir;
+        QImage grey(300, 300, QImage::Format_RGB32);
+        grey.fill(QColor(128, 128, 128));
+        TestWindow w;
+        QVERIFY(w->openPicture(writeBmp(dir, QStringLiteral("grey.bmp"), grey)));
+        w->actions().putty->trigger();
+        const QPoint centre(150, 150);
+        moveHeld(w->view(), centre, Qt::NoButton);
+        const QImage shown = w->view()->grab().toImage();
+        // Radius 50 gives 54 segments going round from angle 0, the first black,
+        // each at alpha 160: black over grey is about 48, white about 208.
+        const int radius = 50, count = 54;
+        for (int i = 1; i <= 8; ++i) {
+            const double a0 = (i - 1) * 2 * M_PI / count, a1 = i * 2 * M_PI / count;
+            const QPoint middle(qRound(centre.x() + radius * (std::cos(a0) + std::cos(a1)) / 2),
+                                qRound(centre.y() + radius * (std::sin(a0) + std::sin(a1)) / 2));
+            int darkest = 255, brightest = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int g = qGreen(shown.pixel(middle + QPoint(dx, dy)));
+                    darkest = std::min(darkest, g);
+                    brightest = std::max(brightest, g);
+                }
+            if (i % 2 == 1) {
+                QVERIFY2(darkest < 70 && brightest <= 140, qPrintable(QStringLiteral("segment %1 is not black").arg(i)));
+            } else {
+                QVERIFY2(brightest > 190 && darkest >= 120, qPrintable(QStringLiteral("segment %1 is not white").arg(i)));
+            }
+        }
     }
 };
 
