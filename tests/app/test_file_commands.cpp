@@ -174,6 +174,45 @@ private slots:
         QCOMPARE(w->overlays().size(), std::size_t(1));
     }
 
+    void warpingKeepsTheOverlaysForTheSave() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        PixelSurface sticker(4, 4);
+        sticker.fillRect(sticker.bounds(), 0xFF00FF00);
+        sticker.setDrawMode(DrawMode::Blend);
+        w->overlays().add(Overlay{FloatRect{10.0f, 20.0f, 18.0f, 28.0f}, sticker});
+        w->actions().putty->trigger();
+        QCOMPARE(w->overlays().size(), std::size_t(1));
+        const QString path = dir_.filePath(QStringLiteral("kept.bmp"));
+        chooseSave(w, path);
+        w->actions().saveAs->trigger();
+        QVERIFY(w.errors.isEmpty());
+        QCOMPARE(loadBack(path).pixel(12, 22), QRgb(0xFF00FF00));
+        QCOMPARE(w->overlays().size(), std::size_t(1));
+    }
+
+    void reloadOfAnUnreadableFileKeepsPictureAndZoom() {
+        const QString path = dir_.filePath(QStringLiteral("reloaded.jpg"));
+        QFile::remove(path);
+        QVERIFY(QFile::copy(samplePortrait(), path));
+        TestWindow w;
+        QVERIFY(w->openPicture(path));
+        w->actions().zoomIn->trigger();
+        const QImage shown = displayImage(*w);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(fileStart(samplePortrait(), 300));
+        file.close();
+        w->actions().reload->trigger();
+        QCOMPARE(w.errors.size(), 1);
+        QCOMPARE(w->zoomPercent(), 120);
+        QCOMPARE(w->view()->size(), QSize(614, 614));
+        QCOMPARE(displayImage(*w), shown);
+        // The next step goes on from the zoom that is shown.
+        w->actions().zoomIn->trigger();
+        QCOMPARE(w->zoomPercent(), 140);
+    }
+
     void saveAsWithoutExtensionWritesABitmap() {
         TestWindow w;
         openAndWarp(w);
