@@ -382,5 +382,30 @@ TEST(DocumentLoad, ErasedAreasSurviveABmpRoundTrip) {
             EXPECT_EQ(alphaOf(reopened.display().pixel(x, y)), erased.contains(x, y) ? 0 : 255) << x << "," << y;
 }
 
+// A GIF without a transparent colour opens opaque; what is then erased
+// becomes transparent in the saved GIF, while its white stays visible.
+TEST(DocumentLoad, ErasedAreasOfAGifWithoutKeySurviveAGifRoundTrip) {
+    TempDir dir;
+    const std::string gif = dir.path("opaque.gif");
+    std::vector<std::uint8_t> indices;
+    for (int i = 0; i < 12 * 10; ++i) indices.push_back(std::uint8_t(i % 3 == 0 ? 0 : 1));
+    testing::writeGif(gif, 12, 10, {0xFFFFFF, 0x204060}, indices, std::nullopt);
+    Document doc;
+    doc.loadPicture(gif);
+    ASSERT_TRUE(doc.selectFlatTool(ToolCode::Erase));
+    const Rect erased = doc.erase(3, 2, 4);
+    ASSERT_FALSE(erased.isEmpty());
+    doc.rebuildFromSource();
+    const std::string saved = dir.path("saved.gif");
+    savePicture(doc.display(), saved, doc.keyColor());
+    Document reopened;
+    reopened.loadPicture(saved);
+    EXPECT_EQ(reopened.keyColor(), kDefaultKeyColor);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 12; ++x)
+            EXPECT_EQ(alphaOf(reopened.display().pixel(x, y)), erased.contains(x, y) ? 0 : 255) << x << "," << y;
+    EXPECT_EQ(reopened.display().pixel(0, 0), 0xFFFFFFFFu);
+}
+
 }  // namespace
 }  // namespace mugwarp
