@@ -7,8 +7,11 @@ namespace mugwarp {
 int clampZoom(int percent) { return std::clamp(percent, Zoom::kMinimum, Zoom::kMaximum); }
 
 QSize zoomedViewSize(QSize pictureSize, int percent) {
+    // Whole-number arithmetic: in floating point length / 100 x percent can land
+    // just below a whole result (29 pixels at 100 % gave 28), which would
+    // stretch the picture at its original size.
     const auto scaled = [percent](int length) {
-        return static_cast<int>(static_cast<double>(length) / 100.0 * percent);
+        return static_cast<int>(static_cast<long long>(length) * percent / 100);
     };
     return {scaled(pictureSize.width()), scaled(pictureSize.height())};
 }

@@ -14,8 +14,9 @@ struct Zoom {
 
 int clampZoom(int percent);
 
-// The view's size for a picture at a zoom: picture size / 100 x percent,
-// worked in floating point and truncated, so a 3 x 3 picture at 20 % gives 0 x 0.
+// The view's size for a picture at a zoom: the integer part of picture size
+// / 100 x percent, so a 3 x 3 picture at 20 % gives 0 x 0 and 100 % gives the
+// picture's own size.
 QSize zoomedViewSize(QSize pictureSize, int percent);
 
 }  // namespace mugwarp

@@ -141,6 +141,24 @@ private slots:
         QCOMPARE(w->view()->size(), QSize(0, 0));
     }
 
+    void originalSizeIsExactForEveryPictureSize() {
+        TestWindow w;
+        QTemporaryDir dir;
+        QImage odd(29, 57, QImage::Format_RGB32);
+        odd.fill(Qt::blue);
+        QVERIFY(w->openPicture(writeBmp(dir, QStringLiteral("odd.bmp"), odd)));
+        QCOMPARE(w->view()->size(), QSize(29, 57));
+        QCOMPARE(w->view()->viewToPicture(QPoint(28, 56)), QPoint(28, 56));
+        w->actions().zoomIn->trigger();
+        w->actions().zoomOut->trigger();
+        QCOMPARE(w->view()->size(), QSize(29, 57));
+        key(&*w, Qt::Key_Up);
+        key(&*w, Qt::Key_Down);
+        QCOMPARE(w->view()->size(), QSize(29, 57));
+        w->actions().original->trigger();
+        QCOMPARE(w->view()->size(), QSize(29, 57));
+    }
+
     void wheelZoomsTheOtherWayRound() {
         TestWindow w;
         QVERIFY(w->openPicture(samplePortrait()));

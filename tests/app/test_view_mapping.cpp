@@ -13,6 +13,11 @@ private slots:
         QCOMPARE(zoomedViewSize(QSize(512, 512), 35), QSize(179, 179));
         QCOMPARE(zoomedViewSize(QSize(3, 3), 20), QSize(0, 0));
         QCOMPARE(zoomedViewSize(QSize(333, 7), 115), QSize(382, 8));
+        // Sizes whose floating-point quotient by 100 falls just short.
+        for (int length : {29, 57, 58, 113, 201, 226, 4001})
+            QCOMPARE(zoomedViewSize(QSize(length, length), 100), QSize(length, length));
+        QCOMPARE(zoomedViewSize(QSize(29, 57), 200), QSize(58, 114));
+        QCOMPARE(zoomedViewSize(QSize(29, 57), 20), QSize(5, 11));
     }
 
     void zoomIsClamped() {
