@@ -228,6 +228,32 @@ private slots:
         QCOMPARE(w->view()->cursor().shape(), Qt::BlankCursor);
     }
 
+    void arrowKeysReachTheWindowAfterClicksOnItsControls() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&*w));
+        w->actions().zoomIn->trigger();
+        w->actions().zoomIn->trigger();  // 140 %: the scroll bars show
+        QCoreApplication::processEvents();
+        const auto typeUp = [] {
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+            QTest::keyClick(target, Qt::Key_Up);
+        };
+        QTest::mouseClick(w->view(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        typeUp();
+        QCOMPARE(w->zoomPercent(), 145);
+        QTest::mouseClick(w->scrollArea()->verticalScrollBar(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 40));
+        typeUp();
+        QCOMPARE(w->zoomPercent(), 150);
+        w->actions().putty->trigger();
+        QTest::mouseClick(w->sizeBar(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        const int size = w->sizeBar()->value();
+        typeUp();
+        QCOMPARE(w->sizeBar()->value(), std::min(size + 3, 500));
+        QCOMPARE(w->zoomPercent(), 150);
+    }
+
     void warpSettingsAreLabelledSizeAndEffect() {
         TestWindow w;
         QStringList captions;
