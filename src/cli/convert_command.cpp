@@ -8,7 +8,8 @@
 namespace mugwarp::cli {
 namespace {
 
-// The picture as the editor opens it: BMP and JPEG opaque; a GIF's
+// The picture as the editor opens it: JPEG and BMP as decoded (opaque, except
+// the alpha a 32-bit BMP carries, so erased places stay erased); a GIF's
 // transparent colour keyed to alpha 0, a GIF without one fully opaque.
 struct OpenedPicture {
     PixelSurface pixels;
@@ -19,7 +20,6 @@ OpenedPicture open(const std::string& path) {
     OpenedPicture opened;
     if (lowerExtension(path) != ".gif") {
         opened.pixels.assign(loadPicture(path));
-        opened.pixels.resetAlpha(255);
         return opened;
     }
     GifPicture gif = loadGifPicture(path);

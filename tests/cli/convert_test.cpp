@@ -102,6 +102,28 @@ TEST_F(ConvertCommand, GifTransparencySurvivesAndWhiteStaysOpaque) {
     EXPECT_EQ(loadPicture(path("opaque.bmp")).pixelArgb(1, 1), 0xFFFFFFFFu);
 }
 
+// A 32-bit BMP's alpha is read like the editor reads it, so places erased
+// before a save as BMP stay erased through a conversion; a BMP whose alpha
+// bytes are all 0 still comes out opaque.
+TEST_F(ConvertCommand, ThirtyTwoBitBmpAlphaSurvives) {
+    PixelSurface picture(3, 2);
+    picture.fillRect(picture.bounds(), 0xFF336699);
+    picture.setPixel(1, 0, 0x00112233);
+    picture.setPixel(2, 1, 0x80445566);
+    savePicture(picture, path("erased.bmp"), kDefaultKeyColor);
+    ASSERT_EQ(cli("convert " + path("erased.bmp") + " " + path("again.bmp"), dir_).status, 0);
+    const PlatformBitmap again = loadPicture(path("again.bmp"));
+    EXPECT_EQ(again.pixelArgb(1, 0), 0x00112233u);
+    EXPECT_EQ(again.pixelArgb(2, 1), 0x80445566u);
+    EXPECT_EQ(again.pixelArgb(0, 0), 0xFF336699u);
+
+    PixelSurface unset(2, 2);
+    unset.fillRect(unset.bounds(), 0x00A0B0C0);
+    savePicture(unset, path("unset.bmp"), kDefaultKeyColor);
+    ASSERT_EQ(cli("convert " + path("unset.bmp") + " " + path("unset2.bmp"), dir_).status, 0);
+    EXPECT_EQ(loadPicture(path("unset2.bmp")).pixelArgb(1, 1), 0xFFA0B0C0u);
+}
+
 TEST_F(ConvertCommand, FailuresAndBadArguments) {
     Result r = cli("convert " + sample(), dir_);
     EXPECT_EQ(r.status, 2);
