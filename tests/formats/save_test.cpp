@@ -267,6 +267,18 @@ TEST(PdfSave, LeavesAUserFileNamedLikeTheTemporaryAlone) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.dir()), {}), 2);
 }
 
+TEST(PdfSave, LeavesALinkNamedLikeTheTemporaryAlone) {
+    TempDir tmp;
+    // The link points nowhere: the name is still the user's.
+    std::filesystem::create_symlink(tmp.path("nowhere.jpg"), tmp.path("face.pdf111"));
+    savePicture(test::gradientPicture(8, 8), tmp.path("face.pdf"), kDefaultKeyColor);
+    ASSERT_TRUE(std::filesystem::is_symlink(tmp.path("face.pdf111")));
+    EXPECT_EQ(std::filesystem::read_symlink(tmp.path("face.pdf111")), tmp.path("nowhere.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(tmp.path("nowhere.jpg")));
+    EXPECT_EQ(test::run("/usr/bin/qpdf --check " + tmp.path("face.pdf")), 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.dir()), {}), 2);
+}
+
 }  // namespace
 
 }  // namespace mugwarp
