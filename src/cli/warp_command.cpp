@@ -50,7 +50,8 @@ int parseInt(std::string_view text, int low, int high, const std::string& what) 
     int value = 0;
     const char* first = text.data();
     const char* last = text.data() + text.size();
-    if (!text.empty() && *first == '+') ++first;
+    // One sign only: from_chars takes a '-' of its own, so "+-5" must not reach it.
+    if (text.size() > 1 && *first == '+' && first[1] != '-') ++first;
     const auto [end, ec] = std::from_chars(first, last, value);
     if (text.empty() || ec != std::errc() || end != last || value < low || value > high) {
         throw UsageError{what + " must be a whole number from " + std::to_string(low) + " to " +

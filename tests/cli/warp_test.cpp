@@ -207,6 +207,9 @@ TEST_F(WarpCommand, RejectsBadArgumentsWithUsage) {
         {kPortrait, out, "--effect", "-101", "undo"},
         {kPortrait, out, "undo", "--size"},
         {kPortrait, out, "--brush", "3", "undo"},
+        {kPortrait, out, "--effect", "+-5", "undo"},
+        {kPortrait, out, "twirl:left:+-1,2"},
+        {kPortrait, out, "twirl:left:1,2:hold=+-0"},
     };
     for (const auto& args : bad) {
         std::string shown;
