@@ -1,4 +1,3 @@
-#include <chrono>
 #include <random>
 
 #include "formats/bmp_codec.h"
@@ -15,12 +14,12 @@ namespace {
 // Feeds damaged copies of a valid file to a decoder: cut at random lengths
 // and with random bits flipped. Each must give a picture, a marked-damaged
 // picture or an Error; never a crash, a hang or an access out of bounds (the
-// sanitized build of these tests checks the last).
+// sanitized build of these tests checks the last; the test's timeout catches
+// a hang, a stopwatch would only make the test depend on the machine's load).
 template <typename Decode>
 void hammer(const std::vector<std::uint8_t>& seed, Decode decode, int rounds) {
     std::mt19937 rng(20261207);
     int errors = 0;
-    const auto start = std::chrono::steady_clock::now();
     for (int round = 0; round < rounds; ++round) {
         std::vector<std::uint8_t> bytes = seed;
         if (round % 3 == 0) {
@@ -36,7 +35,6 @@ void hammer(const std::vector<std::uint8_t>& seed, Decode decode, int rounds) {
         }
     }
     EXPECT_GT(errors, 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
 #ifdef MUGWARP_SANITIZED
