@@ -1,13 +1,17 @@
 #include "formats/jpeg_codec.h"
 
+#include <algorithm>
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it builds on.
+#include <jerror.h>
 
 #include "formats/picture_limits.h"
 #include "raster/error.h"
@@ -129,14 +133,56 @@ struct Decompressor {
     ~Decompressor() { jpeg_destroy_decompress(&cinfo); }
 };
 
+// Compressed bytes go straight into a vector the encoder owns: an error
+// half-way then leaves no library-allocated buffer behind to free or leak.
+struct VectorDestination {
+    jpeg_destination_mgr pub{};
+    std::vector<std::uint8_t> bytes;
+};
+
+VectorDestination& destinationOf(j_compress_ptr cinfo) { return *reinterpret_cast<VectorDestination*>(cinfo->dest); }
+
+// Never lets an exception cross the library's frames: a failed allocation
+// becomes the library's own out-of-memory error.
+void growDestination(j_compress_ptr cinfo, std::size_t size) {
+    VectorDestination& d = destinationOf(cinfo);
+    const std::size_t used = d.bytes.size() - d.pub.free_in_buffer;
+    try {
+        d.bytes.resize(size);
+    } catch (const std::exception&) {
+        ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+    }
+    d.pub.next_output_byte = d.bytes.data() + used;
+    d.pub.free_in_buffer = d.bytes.size() - used;
+}
+
+extern "C" void initDestination(j_compress_ptr cinfo) {
+    VectorDestination& d = destinationOf(cinfo);
+    d.bytes.clear();
+    d.pub.free_in_buffer = 0;
+    // A photograph at quality 90 takes about a quarter byte a pixel: start
+    // there so a large picture grows the buffer once or twice, not a dozen times.
+    const std::size_t estimate = std::size_t(cinfo->image_width) * cinfo->image_height / 4;
+    growDestination(cinfo, std::max(estimate, std::size_t{1} << 16));
+}
+
+extern "C" boolean emptyDestination(j_compress_ptr cinfo) {
+    VectorDestination& d = destinationOf(cinfo);
+    // The library hands the buffer back only when it is full.
+    d.pub.free_in_buffer = 0;
+    growDestination(cinfo, d.bytes.size() * 2);
+    return TRUE;
+}
+
+extern "C" void termDestination(j_compress_ptr cinfo) {
+    VectorDestination& d = destinationOf(cinfo);
+    d.bytes.resize(d.bytes.size() - d.pub.free_in_buffer);
+}
+
 struct Compressor {
     jpeg_compress_struct cinfo{};
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    ~Compressor() {
-        jpeg_destroy_compress(&cinfo);
-        std::free(buffer);
-    }
+    VectorDestination destination;
+    ~Compressor() { jpeg_destroy_compress(&cinfo); }
 };
 
 static_assert(std::endian::native == std::endian::little, "surface words are read as blue, green, red, alpha bytes");
@@ -145,7 +191,10 @@ int encodeInto(Compressor& c, ErrorManager& err, const PixelSurface& picture) {
     if (setjmp(err.jump)) return err.pub.msg_code != 0 ? err.pub.msg_code : -1;
     jpeg_compress_struct& cinfo = c.cinfo;
     jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, &c.buffer, &c.size);
+    c.destination.pub.init_destination = initDestination;
+    c.destination.pub.empty_output_buffer = emptyDestination;
+    c.destination.pub.term_destination = termDestination;
+    cinfo.dest = &c.destination.pub;
     cinfo.image_width = static_cast<JDIMENSION>(picture.width());
     cinfo.image_height = static_cast<JDIMENSION>(picture.height());
     // The surface's 0xAARRGGBB words are bytes blue, green, red, alpha: the
@@ -191,7 +240,7 @@ std::vector<std::uint8_t> encodeJpeg(const PixelSurface& picture) {
     c.cinfo.err = &err.pub;
     const int code = encodeInto(c, err, picture);
     if (code != 0) raiseJpegError(code);
-    return std::vector<std::uint8_t>(c.buffer, c.buffer + c.size);
+    return std::move(c.destination.bytes);
 }
 
 }  // namespace mugwarp
