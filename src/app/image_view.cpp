@@ -1,9 +1,12 @@
 #include "app/image_view.h"
 
+#include <vector>
+
 #include <QMouseEvent>
 #include <QtMath>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QVector>
 
 #include "app/view_renderer.h"
 #include "raster/pixel_surface.h"
@@ -118,9 +121,19 @@ void ImageView::paintEvent(QPaintEvent* event) {
         painter.setRenderHint(QPainter::Antialiasing, false);
         // Segment ends are pixel centres; the painter's pixel centres lie half a pixel further on.
         const QPointF centreOffset(0.5, 0.5);
-        for (const BrushOutline::Segment& segment : outline.segments()) {
-            painter.setPen(QPen(QColor::fromRgba(segment.color), 1));
-            painter.drawLine(QPointF(segment.x1, segment.y1) + centreOffset, QPointF(segment.x2, segment.y2) + centreOffset);
+        // Two batches, one per colour: a pen change per dash costs more than
+        // the dashes themselves on a large brush.
+        const std::vector<BrushOutline::Segment> segments = outline.segments();
+        QVector<QLineF> dashes[2];
+        for (const BrushOutline::Segment& segment : segments) {
+            const int batch = segment.color == segments.front().color ? 0 : 1;
+            dashes[batch].append(QLineF(QPointF(segment.x1, segment.y1) + centreOffset,
+                                        QPointF(segment.x2, segment.y2) + centreOffset));
+        }
+        for (int batch = 0; batch < 2 && !segments.empty(); ++batch) {
+            const Argb color = batch == 0 ? segments.front().color : segments[1 % segments.size()].color;
+            painter.setPen(QPen(QColor::fromRgba(color), 1));
+            painter.drawLines(dashes[batch]);
         }
     }
 }
