@@ -10,4 +10,8 @@ int runConvert(const std::vector<std::string>& args);
 int runInfo(const std::vector<std::string>& args);
 int runWarp(const std::vector<std::string>& args);
 
+// Whether path names a format the savers write; otherwise says so on stderr,
+// so a command fails before doing any work.
+bool checkOutputExtension(const std::string& path);
+
 }  // namespace mugwarp::cli

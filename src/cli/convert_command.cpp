@@ -46,12 +46,7 @@ int runConvert(const std::vector<std::string>& args) {
         return 2;
     }
     try {
-        const std::string ext = lowerExtension(args[1]);
-        if (ext != ".bmp" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif" && ext != ".pdf") {
-            std::cerr << "Cannot save as " << (ext.empty() ? "a file without extension" : ext)
-                      << ": use .bmp, .jpg, .jpeg, .gif or .pdf\n";
-            return 1;
-        }
+        if (!checkOutputExtension(args[1])) return 1;
         const OpenedPicture picture = open(args[0]);
         savePicture(picture.pixels, args[1], picture.key);
     } catch (const std::exception& e) {

@@ -159,6 +159,7 @@ int runWarp(const std::vector<std::string>& args) {
         std::cerr << "mugwarp-cli warp: " << e.message << "\n" << kWarpUsage;
         return 2;
     }
+    if (!checkOutputExtension(session.output)) return 1;
     try {
         Document document;
         document.loadPicture(session.input);

@@ -227,6 +227,9 @@ TEST_F(WarpCommand, ReportsFailuresWithExitCodeOne) {
 
     EXPECT_EQ(warp({kPortrait, file("out.xyz"), "undo"}), 1);
     EXPECT_FALSE(stderr_.empty());
+    // The output name is checked before any work, even before the input is read.
+    EXPECT_EQ(warp({file("missing.jpg"), file("out.xyz"), "undo"}), 1);
+    EXPECT_NE(stderr_.find("Cannot save as .xyz"), std::string::npos) << stderr_;
 
     std::ofstream(file("broken.jpg")) << "not a picture";
     EXPECT_EQ(warp({file("broken.jpg"), file("out.bmp"), "twirl:left:1,1"}), 1);
