@@ -7,15 +7,6 @@
 
 namespace mugwarp {
 
-PictureFormat pictureFormatFor(const QString& path) {
-    const std::string extension = lowerExtension(path.toStdString());
-    if (extension == ".bmp") return PictureFormat::Bmp;
-    if (extension == ".jpg" || extension == ".jpeg") return PictureFormat::Jpeg;
-    if (extension == ".gif") return PictureFormat::Gif;
-    if (extension == ".pdf") return PictureFormat::Pdf;
-    return PictureFormat::None;
-}
-
 QString unknownExtensionMessage(const QString& path) {
     return QStringLiteral("Unknown picture file extension (%1)")
         .arg(QString::fromStdString(lowerExtension(path.toStdString())));

@@ -1,14 +1,15 @@
 #pragma once
 #include <QString>
 
+#include "formats/picture_io.h"
+
 namespace mugwarp {
 
 class Document;
 class OverlayStack;
 
 // Which writer a file name's lower-cased extension selects.
-enum class PictureFormat { Bmp, Jpeg, Gif, Pdf, None };
-PictureFormat pictureFormatFor(const QString& path);
+inline PictureFormat pictureFormatFor(const QString& path) { return pictureFormatFor(path.toStdString()); }
 
 // "Unknown picture file extension (.png)": the text shown for a name no writer handles.
 QString unknownExtensionMessage(const QString& path);

@@ -50,19 +50,23 @@ GifPicture loadGifPicture(const std::string& path) {
     return result;
 }
 
-void savePicture(const PixelSurface& picture, const std::string& path, PlatformColor keyColor) {
+PictureFormat pictureFormatFor(const std::string& path) {
     const std::string ext = lowerExtension(path);
+    if (ext == ".bmp") return PictureFormat::Bmp;
+    if (ext == ".jpg" || ext == ".jpeg") return PictureFormat::Jpeg;
+    if (ext == ".gif") return PictureFormat::Gif;
+    if (ext == ".pdf") return PictureFormat::Pdf;
+    return PictureFormat::None;
+}
+
+void savePicture(const PixelSurface& picture, const std::string& path, PlatformColor keyColor) {
     if (picture.isEmpty()) throw Error("Cannot save an empty picture");
-    if (ext == ".bmp") {
-        writeFileAtomically(path, encodeBmp(picture));
-    } else if (ext == ".jpg" || ext == ".jpeg") {
-        writeFileAtomically(path, encodeJpeg(picture));
-    } else if (ext == ".gif") {
-        saveGifPicture(picture, path, keyColor);
-    } else if (ext == ".pdf") {
-        savePdfPicture(picture, path);
-    } else {
-        unknownExtension(ext);
+    switch (pictureFormatFor(path)) {
+        case PictureFormat::Bmp: writeFileAtomically(path, encodeBmp(picture)); break;
+        case PictureFormat::Jpeg: writeFileAtomically(path, encodeJpeg(picture)); break;
+        case PictureFormat::Gif: saveGifPicture(picture, path, keyColor); break;
+        case PictureFormat::Pdf: savePdfPicture(picture, path); break;
+        case PictureFormat::None: unknownExtension(lowerExtension(path));
     }
 }
 

@@ -32,6 +32,10 @@ struct GifPicture {
 };
 GifPicture loadGifPicture(const std::string& path);
 
+// Which writer the lower-cased extension of a file name selects.
+enum class PictureFormat { Bmp, Jpeg, Gif, Pdf, None };
+PictureFormat pictureFormatFor(const std::string& path);
+
 // Writes the flattened picture by the lower-cased extension of path: ".bmp",
 // ".jpg"/".jpeg", ".gif" (keyed with keyColor; kNoKeyColor allowed), ".pdf".
 // Throws Error for an extension without a writer. The file at path is replaced
