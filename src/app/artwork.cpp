@@ -121,6 +121,19 @@ QPixmap drawnIcon(ToolbarPicture which) {
     return pixmap;
 }
 
+void useSmallText(QPainter& painter) {
+    QFont small(QStringLiteral("DejaVu Sans"));
+    small.setPixelSize(14);
+    painter.setFont(small);
+    painter.setPen(kInk);
+}
+
+void drawFrame(QPainter& painter, const QRect& bounds) {
+    painter.setPen(QPen(kInk, 3));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(bounds.adjusted(1, 1, -2, -2));
+}
+
 }  // namespace
 
 QPixmap splashPicture() {
@@ -130,14 +143,9 @@ QPixmap splashPicture() {
     drawBackdrop(painter, pixmap.rect());
     drawMug(painter, QRectF(250, 40, 190, 260));
     drawTitle(painter, QRect(24, 40, 230, 120), 40);
-    QFont small(QStringLiteral("DejaVu Sans"));
-    small.setPixelSize(14);
-    painter.setFont(small);
-    painter.setPen(kInk);
+    useSmallText(painter);
     painter.drawText(QRect(24, 270, 300, 40), Qt::AlignLeft, QStringLiteral("Putty \u00b7 Warp \u00b7 Twirl"));
-    painter.setPen(QPen(kInk, 3));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(pixmap.rect().adjusted(1, 1, -2, -2));
+    drawFrame(painter, pixmap.rect());
     return pixmap;
 }
 
@@ -148,16 +156,11 @@ QPixmap aboutPicture() {
     drawBackdrop(painter, pixmap.rect());
     drawMug(painter, QRectF(24, 30, 170, 240));
     drawTitle(painter, QRect(230, 40, 340, 120), 36);
-    QFont small(QStringLiteral("DejaVu Sans"));
-    small.setPixelSize(14);
-    painter.setFont(small);
-    painter.setPen(kInk);
+    useSmallText(painter);
     painter.drawText(QRect(230, 170, 340, 110), Qt::AlignLeft | Qt::TextWordWrap,
                      QStringLiteral("Turn portraits into caricatures with three live warp brushes.\n\n"
                                     "Left button pulls one way, right button the other."));
-    painter.setPen(QPen(kInk, 3));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(pixmap.rect().adjusted(1, 1, -2, -2));
+    drawFrame(painter, pixmap.rect());
     return pixmap;
 }
 
