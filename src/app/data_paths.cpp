@@ -21,6 +21,17 @@ QString dataDirectory() {
     return {};
 }
 
+QString baseFolder(const QString& baseDir, const QString& name) {
+    if (!baseDir.isEmpty()) {
+        const QString local = QDir(baseDir).filePath(name);
+        if (QFileInfo(local).isDir()) return QDir::cleanPath(local);
+    }
+    const QString data = dataDirectory();
+    if (data.isEmpty()) return {};
+    const QString shipped = QDir(data).filePath(name);
+    return QFileInfo(shipped).isDir() ? QDir::cleanPath(shipped) : QString();
+}
+
 QString tutorialPath() {
     const QString data = dataDirectory();
     return data.isEmpty() ? QString() : data + QStringLiteral("/help/index.html");

@@ -8,6 +8,12 @@ namespace mugwarp {
 // folder for a build that was not installed. Empty when none exists.
 QString dataDirectory();
 
+// Where the named shipped folder ("Clipart", "Clipart/Talk Bubbles", "help",
+// "plugins") is taken from: below the base directory (the current directory at
+// start-up) when that folder exists there, so a user's own collection wins,
+// otherwise below the data folder. Empty when neither has it.
+QString baseFolder(const QString& baseDir, const QString& name);
+
 // The tutorial's start page inside the data folder (it need not exist).
 QString tutorialPath();
 
