@@ -107,17 +107,36 @@ private:
     bool done_ = false;
 };
 
+// A code size outside 2 to 9 leaves the table's layout unknown: only the
+// literal after each clear code can be trusted, so decoding writes those and
+// stops at the first other code. Always damaged.
+template <int Depth>
+bool decodeClearedPixelsOnly(CodeReader& reader, RowWriter<Depth>& out, int minSize, int pixelMask) {
+    const int clearCode = 1 << minSize;
+    const int endCode = clearCode + 1;
+    const int width = minSize + 1;
+    int code = reader.next(width);
+    while (code == clearCode && !out.done()) {
+        code = reader.next(width);
+        if (code == clearCode) continue;
+        if (code < 0 || code == endCode) break;
+        out.emit(std::uint8_t(code & pixelMask));
+        code = reader.next(width);
+    }
+    return false;
+}
+
 template <int Depth>
 bool decode(std::span<const std::uint8_t> raster, PlatformBitmap& bitmap, int bitsPerPixel, bool interlaced) {
-    int minSize = raster[0];
-    // An out-of-range code size is damage: decode only the pixel after each
-    // clear code and stop at the first other code.
-    const bool badSize = minSize < 2 || minSize > 9;
-    bool intact = !badSize;
-    if (minSize < 2) minSize = 2;
-    if (minSize > 9) minSize = 9;
-
+    CodeReader reader(raster);
+    RowWriter<Depth> out(bitmap, interlaced);
     const int pixelMask = (1 << bitsPerPixel) - 1;
+    const int minSize = raster[0];
+    if (minSize < 2) return decodeClearedPixelsOnly(reader, out, 2, pixelMask);
+    if (minSize > 9) return decodeClearedPixelsOnly(reader, out, 9, pixelMask);
+
+    // Literals are the codes below the clear code, whatever the colour
+    // table's size; the pixel mask only limits the index written.
     const int clearCode = 1 << minSize;
     const int endCode = clearCode + 1;
     const int firstFree = clearCode + 2;
@@ -130,31 +149,26 @@ bool decode(std::span<const std::uint8_t> raster, PlatformBitmap& bitmap, int bi
     std::array<std::uint16_t, kMaxCodes> suffix{};
     std::array<std::uint8_t, kStackSize> stack;
 
-    CodeReader reader(raster);
-    RowWriter<Depth> out(bitmap, interlaced);
-    int previous = 0;
+    // The first code of the data and the first after each clear code stand
+    // alone: there is no string before them to extend into a table entry.
+    constexpr int kNoPrevious = -1;
+    int previous = kNoPrevious;
     int first = 0;
     int code = reader.next(codeWidth);
     while (code != endCode && !out.done()) {
-        if (code < 0) {
-            intact = false;  // the data end before the picture does
-            break;
-        }
+        if (code < 0) return false;  // the data end before the picture does
         if (code == clearCode) {
             codeWidth = minSize + 1;
             limit = 1 << codeWidth;
             nextFree = firstFree;
-            code = reader.next(codeWidth);
-            if (code < 0) {
-                intact = false;
-                break;
-            }
-            previous = code;
+            tableFull = false;
+            previous = kNoPrevious;
+        } else if (previous == kNoPrevious) {
+            if (code > clearCode) return false;  // a table code while the table is empty
             first = code & pixelMask;
             out.emit(std::uint8_t(first));
-            tableFull = false;
+            previous = code;
         } else {
-            if (badSize) break;
             const int incoming = code;
             int sp = 0;
             int current = code;
@@ -162,7 +176,7 @@ bool decode(std::span<const std::uint8_t> raster, PlatformBitmap& bitmap, int bi
                 stack[sp++] = std::uint8_t(first);
                 current = previous;
             }
-            while (current > pixelMask) {
+            while (current >= clearCode) {
                 if (sp >= kStackSize - 1) return false;  // a chain longer than any valid one
                 stack[sp++] = std::uint8_t(suffix[current]);
                 current = prefix[current];
@@ -186,7 +200,7 @@ bool decode(std::span<const std::uint8_t> raster, PlatformBitmap& bitmap, int bi
         }
         code = reader.next(codeWidth);
     }
-    return intact;
+    return true;
 }
 
 }  // namespace

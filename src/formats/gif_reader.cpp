@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 
 #include "formats/byte_reader.h"
@@ -55,6 +54,7 @@ void readColorTable(ByteReader& in, GifColorTable& table, int bits, bool strict)
 
 struct ExtensionResult {
     GifExtension extension;
+    bool known = true;
     bool loop = false;
     int repeatCount = 0;
 };
@@ -94,11 +94,12 @@ ExtensionResult readExtension(ByteReader& in) {
             }
             break;
         }
-        default: {
-            char message[48];
-            std::snprintf(message, sizeof message, "Unrecognized extension block: %.2x", label);
-            throw Error(message);
-        }
+        default:
+            // Every extension is a label and sub-blocks, so one we do not
+            // know can be passed over like other readers do.
+            r.known = false;
+            readSubBlocks(in);
+            break;
     }
     return r;
 }
@@ -122,7 +123,13 @@ void readFrame(ByteReader& in, GifImage& image, GifFrame& frame) {
     while (!in.atEnd()) {
         const std::size_t n = in.u8();
         if (n > in.remaining()) {
+            // A cut file: keep what there is of the sub-block for the decoder
+            // and close the raster so that it stays well-formed.
             frame.corrupted = true;
+            const std::size_t present = in.remaining();
+            frame.raster.push_back(std::uint8_t(present));
+            frame.raster.insert(frame.raster.end(), in.current(), in.current() + present);
+            frame.raster.push_back(0);
             in.seek(in.size());
             break;
         }
@@ -207,19 +214,21 @@ void GifImage::load(std::span<const std::uint8_t> data) {
     while (block != 0 && block != ';' && !in.atEnd()) {
         while (block == '!') {
             ExtensionResult r = readExtension(in);
-            switch (r.extension.kind) {
-                case GifExtensionKind::PlainText:
-                    gathered.clear();
-                    break;
-                case GifExtensionKind::Application:
-                    if (r.loop) {
-                        looping = true;
-                        repeatCount = r.repeatCount;
-                    }
-                    break;
-                default:
-                    gathered.push_back(std::move(r.extension));
-                    break;
+            if (r.known) {
+                switch (r.extension.kind) {
+                    case GifExtensionKind::PlainText:
+                        gathered.clear();
+                        break;
+                    case GifExtensionKind::Application:
+                        if (r.loop) {
+                            looping = true;
+                            repeatCount = r.repeatCount;
+                        }
+                        break;
+                    default:
+                        gathered.push_back(std::move(r.extension));
+                        break;
+                }
             }
             block = in.atEnd() ? ';' : nextBlockByte(in);
         }

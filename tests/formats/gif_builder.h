@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -77,6 +78,16 @@ public:
         bytes.insert(bytes.end(), raster.begin(), raster.end());
         return *this;
     }
+    // An image descriptor without a local table, followed by a raster as given.
+    GifBuilder& imageRaster(int width, int height, const std::vector<std::uint8_t>& raster) {
+        bytes.push_back(',');
+        put16(0);
+        put16(0);
+        put16(width);
+        put16(height);
+        bytes.push_back(0);
+        return raw(raster);
+    }
     GifBuilder& raw(const std::vector<std::uint8_t>& b) {
         bytes.insert(bytes.end(), b.begin(), b.end());
         return *this;
@@ -94,6 +105,41 @@ private:
         bytes.push_back(std::uint8_t(v >> 8));
     }
 };
+
+// Packs LZW codes least-significant bit first into a raster (code size byte,
+// sub-blocks, terminator). Codes widen as a decoder's table grows: every code
+// except the first after the start or a clear adds one entry.
+inline std::vector<std::uint8_t> lzwRaster(int minSize, const std::vector<int>& codes) {
+    const int clear = 1 << minSize;
+    int width = minSize + 1;
+    int nextFree = clear + 2;
+    bool fresh = true;
+    std::vector<std::uint8_t> data;
+    std::uint32_t acc = 0;
+    int bits = 0;
+    for (int code : codes) {
+        acc |= std::uint32_t(code) << bits;
+        for (bits += width; bits >= 8; bits -= 8, acc >>= 8) data.push_back(std::uint8_t(acc));
+        if (code == clear) {
+            width = minSize + 1;
+            nextFree = clear + 2;
+            fresh = true;
+        } else if (fresh) {
+            fresh = false;
+        } else if (nextFree < 4096 && ++nextFree == (1 << width) && width < 12) {
+            ++width;
+        }
+    }
+    if (bits > 0) data.push_back(std::uint8_t(acc));
+    std::vector<std::uint8_t> raster{std::uint8_t(minSize)};
+    for (std::size_t at = 0; at < data.size(); at += 255) {
+        const std::size_t n = std::min<std::size_t>(255, data.size() - at);
+        raster.push_back(std::uint8_t(n));
+        raster.insert(raster.end(), data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + n));
+    }
+    raster.push_back(0);
+    return raster;
+}
 
 // An 8-bit indexed bitmap whose pixel (x, y) is f(x, y).
 template <typename F>
