@@ -8,7 +8,8 @@ namespace mugwarp::cli {
 // 0 success, 1 failure (message on stderr), 2 bad arguments.
 int runConvert(const std::vector<std::string>& args);
 int runInfo(const std::vector<std::string>& args);
-int runWarp(const std::vector<std::string>& args);
+// "edit" and its older name "warp": the same script, the usage names the command.
+int runEdit(const std::vector<std::string>& args, const std::string& command);
 
 // Whether path names a format the savers write; otherwise says so on stderr,
 // so a command fails before doing any work.

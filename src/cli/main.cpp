@@ -11,8 +11,11 @@ const char* const kUsage =
     "usage: mugwarp-cli COMMAND ...\n"
     "  convert IN OUT                 load IN as the editor does and save OUT by its extension\n"
     "  info FILE                      describe a picture file\n"
-    "  warp IN OUT [--size S] [--effect E] ACTION...\n"
-    "                                 replay warp strokes and save the result\n"
+    "  edit IN OUT [--size S] [--effect E] ACTION...\n"
+    "                                 replay an editing session (warp strokes, erase, paint,\n"
+    "                                 pick, crop, resize, rotate, undo) and save the result;\n"
+    "                                 'edit' alone prints the actions\n"
+    "  warp ...                       the same as edit\n"
     "  --version                      print the version\n";
 
 }  // namespace
@@ -32,7 +35,7 @@ int main(int argc, char** argv) {
         }
         if (command == "convert") return mugwarp::cli::runConvert(args);
         if (command == "info") return mugwarp::cli::runInfo(args);
-        if (command == "warp") return mugwarp::cli::runWarp(args);
+        if (command == "edit" || command == "warp") return mugwarp::cli::runEdit(args, command);
         if (command == "--help" || command == "-h") {
             std::cout << kUsage;
             return 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "document/flat_picture.h"
 #include "document/surface_settings.h"
 #include "formats/picture_io.h"
 
@@ -126,10 +127,15 @@ bool Document::selectFlatTool(ToolCode tool) {
     const bool entering = !isFlatTool(currentTool_);
     if (entering) {
         copyPixels(source_, display_);
-        flat_ = display_.toPlatformBitmap();
+        refreshFlatPicture();
     }
     currentTool_ = tool;
     return entering;
+}
+
+void Document::refreshFlatPicture() {
+    flat_ = display_.toPlatformBitmap();
+    clearFlatPicture(flat_, source_.outerColor());
 }
 
 void Document::snapshotForUndo() { undo_ = display_; }
@@ -139,7 +145,7 @@ Document::UndoResult Document::undo() {
     if (!pictureLoaded_ || undo_.isEmpty()) return result;
     copyPixels(source_, undo_);
     copyPixels(display_, source_);
-    flat_ = undo_.toPlatformBitmap();
+    refreshFlatPicture();
     resetDeformation();
     pictureWidth_ = source_.width();
     pictureHeight_ = source_.height();
@@ -150,15 +156,9 @@ Document::UndoResult Document::undo() {
 }
 
 Rect Document::erase(int column, int row, int n) {
-    if (!pictureLoaded_ || n < 0) return {};
+    if (!pictureLoaded_) return {};
     if (currentTool_ != ToolCode::Erase && currentTool_ != ToolCode::Paint) return {};
-    column = std::max(column, 0);
-    row = std::max(row, 0);
-    const auto end = [](int start, int count) {
-        return static_cast<int>(std::min<long long>(static_cast<long long>(start) + count + 1, 1LL << 30));
-    };
-    const Rect square =
-        Rect{column, row, end(column, n), end(row, n)}.intersected(source_.bounds()).intersected(display_.bounds());
+    const Rect square = squareInPicture(column, row, n, source_.bounds().intersected(display_.bounds()));
     if (square.isEmpty()) return {};
     const Argb color = currentTool_ == ToolCode::Paint ? argbFromPlatform(paintColor_, 254) : source_.outerColor();
     for (int y = square.top; y < square.bottom; ++y) {
@@ -166,6 +166,13 @@ Rect Document::erase(int column, int row, int n) {
         std::fill(display_.row(y) + square.left, display_.row(y) + square.right, color);
     }
     return square;
+}
+
+void Document::restore() {
+    if (!pictureLoaded_) return;
+    sizeChanged_ = false;
+    snapshotForUndo();
+    rebuildFromSource();
 }
 
 void Document::beginUndoableChange() {

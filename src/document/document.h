@@ -55,6 +55,10 @@ public:
     // reset. The application hides the flat picture.
     void rebuildFromSource();
 
+    // Restore: takes back every deformation made since the picture was last
+    // rebased, keeping the previous display as the undo picture.
+    void restore();
+
     // --- Tool modes (the document's side of choosing a tool) ---------------
     // Arrow tool: leaves the flat tools (rebuildFromSource) if one is active;
     // the current tool becomes Arrow.
@@ -67,6 +71,10 @@ public:
     // false without a picture.
     bool selectFlatTool(ToolCode tool);
 
+    // The flat picture := the display with its checkerboard (after a canvas
+    // operation changed the picture while a flat-image tool is active).
+    void refreshFlatPicture();
+
     // --- Undo ------------------------------------------------------------
     // Remembers the displayed picture as the undo picture.
     void snapshotForUndo();
@@ -75,7 +83,8 @@ public:
         bool sizeRestored = false;  // the picture got its earlier size back:
                                     // the application sets zoom 100 and resizes
     };
-    // Source, display and flat picture := undo picture; deformation reset.
+    // Source, display and flat picture := undo picture (the flat picture with
+    // its checkerboard); deformation reset.
     UndoResult undo();
 
     // --- Flat-image tools ------------------------------------------------

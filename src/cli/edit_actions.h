@@ -1,0 +1,64 @@
+#pragma once
+#include <functional>
+#include <map>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/document.h"
+#include "document/flat_tools.h"
+#include "warp/pixel_point.h"
+#include "warp/stroke_controller.h"
+
+namespace mugwarp::cli {
+
+// The document an editing script works on, at 100 % zoom, with the same
+// controllers the editor's view drives.
+struct EditSession {
+    explicit EditSession(std::ostream& output) : out(output) {}
+    Document document;
+    StrokeController strokes{document};
+    FlatTools flat{document};
+    std::ostream& out;  // what actions print (a picked colour)
+};
+
+// A bad word on the command line; the command exits with 2.
+struct UsageError {
+    std::string message;
+};
+// An action that cannot be carried out on this picture; the command exits with 1.
+struct ActionError {
+    std::string message;
+};
+
+using Action = std::function<void(EditSession&)>;
+// Parses the text after "NAME:" (empty for a bare NAME) into an action;
+// throws UsageError naming what is wrong.
+using ActionParser = std::function<Action(std::string_view arguments)>;
+
+struct ActionFamily {
+    std::string syntax;  // one usage line per action, e.g. "rotate:180|cw|ccw"
+    ActionParser parse;
+};
+using ActionTable = std::map<std::string, ActionFamily, std::less<>>;
+
+// Every action the edit command knows, by name. Each family of actions lives
+// in its own file and adds itself in edit_actions.cpp.
+const ActionTable& actionTable();
+void addWarpActions(ActionTable& table);    // putty, warp, twirl, undo, restore
+void addCanvasActions(ActionTable& table);  // rotate, resize
+void addFlatActions(ActionTable& table);    // erase, paint, pick, crop
+
+// Parses one ACTION word ("NAME" or "NAME:ARGUMENTS").
+Action parseAction(const std::string& word);
+
+// Parsing helpers shared by the families.
+int parseInt(std::string_view text, int low, int high, const std::string& what);
+std::vector<std::string_view> split(std::string_view text, char separator);
+// X,Y in picture pixels.
+PixelPoint parsePoint(std::string_view text);
+// X,Y[/X,Y...]: at least one point.
+std::vector<PixelPoint> parsePoints(std::string_view text);
+
+}  // namespace mugwarp::cli
