@@ -47,6 +47,7 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
     addToolBarBreak();
     buildWarpSettingsBar();
     buildView();
+    buildToolPalette();
     setStatusBar(new QStatusBar(this));
 
     // Only File (without Save and Save As), Help and the toolbar start enabled.

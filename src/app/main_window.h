@@ -9,7 +9,10 @@
 #include "app/error_reporter.h"
 #include "app/overlay_stack.h"
 #include "app/startup_options.h"
+#include "app/tool_palette.h"
+#include "document/canvas_operations.h"
 #include "document/document.h"
+#include "document/flat_tools.h"
 #include "warp/stroke_controller.h"
 
 class QAction;
@@ -22,12 +25,15 @@ class QToolBar;
 namespace mugwarp {
 
 class AboutWindow;
+class FlatView;
+class ImageSizeDialog;
 class ImageView;
 
 // The main window: menus, toolbars and the zoomable view around the one open
 // document. It turns input into document commands and draws the document;
 // the work itself happens in the document and the stroke controller.
-// Split by menu: main_window_file.cpp, _edit, _mugwarp, _view, _help, _input.
+// Split by menu: main_window_file.cpp, _edit, _mugwarp, _view, _help, _input;
+// tool selection and the palette in _tools, the flat-image tools' mouse in _flat.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -56,6 +62,16 @@ public:
     void undo();
     void selectWarpTool(WarpTool tool);
     void selectArrowTool();
+    // Erase, Paint, Pick Colour or Crop: the flat picture lies over the view.
+    void selectFlatTool(ToolCode tool);
+    // The palette's size menu and colour selector.
+    void chooseSquareSize(int size, int cursorNumber);
+    void choosePaintColour(const QColor& colour);
+    void restore();
+    // Edit > Image Size: asks with the dialog, then resizes.
+    void resizeImage();
+    void resizePictureTo(int width, int height);
+    void rotateCanvas(Rotation rotation);
     void zoomOriginal();
     void zoomIn();
     void zoomOut();
@@ -77,6 +93,16 @@ public:
     AboutWindow* aboutWindow() const { return about_.get(); }
     const CursorTable& cursors() const { return cursors_; }
     OverlayStack& overlays() { return overlays_; }
+    ToolPalette* toolPalette() const { return palette_; }
+    FlatView* flatView() const { return flatView_; }
+    ImageSizeDialog* imageSizeDialog() const { return imageSizeDialog_; }
+    const FlatTools& flatTools() const { return flatTools_; }
+
+    // What the view shows and the mouse does there: overlays to select
+    // (arrow), the brush outline over the warped picture (warp), or the flat
+    // picture over the view (flat).
+    enum class ViewMode { Arrow, Warp, Flat };
+    ViewMode viewMode() const { return viewMode_; }
 
     struct Actions {
         QAction* open = nullptr;
@@ -84,6 +110,11 @@ public:
         QAction* saveAs = nullptr;
         QAction* exit = nullptr;
         QAction* undo = nullptr;
+        QAction* restore = nullptr;
+        QAction* imageSize = nullptr;
+        QAction* rotate180 = nullptr;
+        QAction* rotateClockwise = nullptr;
+        QAction* rotateCounterClockwise = nullptr;
         QAction* putty = nullptr;
         QAction* warp = nullptr;
         QAction* twirl = nullptr;
@@ -128,6 +159,7 @@ private:
     void buildToolBar();
     void buildWarpSettingsBar();
     void buildView();
+    void buildToolPalette();
     QAction* addCommand(QMenu* menu, const QString& caption, const char* name, std::function<void()> command);
 
     // Runs a command so that an error it throws is reported and the window goes on.
@@ -151,6 +183,16 @@ private:
     void applyZoomToView();
     void stepZoomFine(int notches);
 
+    // Tool modes (main_window_tools.cpp) and the flat view's mouse (main_window_flat.cpp).
+    void showViewMode(ViewMode mode);
+    void setFlatToolCursor(ToolCode tool);
+    void onPaletteButton(ToolPalette::Button which);
+    void onFlatPressed(QPoint viewPoint);
+    void onFlatMoved(QPoint viewPoint, Qt::MouseButtons buttons);
+    void onFlatReleased();
+    void showFlatResult(const FlatTools::Result& result);
+    void pictureResized();
+
     // Input (main_window_input.cpp).
     void onViewPressed(QPoint viewPoint, Qt::MouseButton button, Qt::MouseButtons buttons);
     void onViewMoved(QPoint viewPoint, Qt::MouseButtons buttons);
@@ -163,6 +205,7 @@ private:
     StartupOptions options_;
     Document document_;
     StrokeController strokes_{document_};
+    FlatTools flatTools_{document_};
     OverlayStack overlays_;
     CursorTable cursors_;
     QTimer strokeTimer_;
@@ -181,6 +224,10 @@ private:
     QScrollArea* scrollArea_ = nullptr;
     QWidget* canvas_ = nullptr;
     ImageView* view_ = nullptr;
+    FlatView* flatView_ = nullptr;
+    ToolPalette* palette_ = nullptr;
+    ImageSizeDialog* imageSizeDialog_ = nullptr;
+    ViewMode viewMode_ = ViewMode::Arrow;
     std::unique_ptr<AboutWindow> about_;
 
     int zoomPercent_ = 0;

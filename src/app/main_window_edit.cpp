@@ -1,11 +1,26 @@
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenuBar>
 
+#include "app/flat_view.h"
+#include "app/image_size_dialog.h"
 #include "app/image_view.h"
 #include "app/main_window.h"
 #include "app/zoom.h"
 
 namespace mugwarp {
+
+namespace {
+
+// The hourglass while a long command runs, taken away however it ends.
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
 
 void MainWindow::buildEditMenu() {
     menus_.edit = menuBar()->addMenu(QStringLiteral("Edit"));
@@ -13,6 +28,23 @@ void MainWindow::buildEditMenu() {
     actions_.undo = addCommand(menus_.edit, QStringLiteral("Undo"), "undo1", [this] { undo(); });
     actions_.undo->setShortcut(QKeySequence::Undo);
     actions_.undo->setToolTip(QStringLiteral("Undo"));
+    actions_.restore = addCommand(menus_.edit, QStringLiteral("Restore"), "Restore1", [this] { restore(); });
+    menus_.edit->addSeparator();
+    actions_.imageSize = addCommand(menus_.edit, QStringLiteral("Image Size"), "ResizeImage1", [this] { resizeImage(); });
+    QMenu* rotate = menus_.edit->addMenu(QStringLiteral("Rotate Canvas"));
+    rotate->setObjectName(QStringLiteral("RotateCanvas1"));
+    actions_.rotate180 = addCommand(rotate, QStringLiteral("180"), "N1801", [this] { rotateCanvas(Rotation::HalfTurn); });
+    actions_.rotateClockwise =
+        addCommand(rotate, QStringLiteral("90 CW"), "N90CW1", [this] { rotateCanvas(Rotation::Clockwise); });
+    actions_.rotateCounterClockwise =
+        addCommand(rotate, QStringLiteral("90 CCW"), "N90CCW1", [this] { rotateCanvas(Rotation::CounterClockwise); });
+}
+
+// The picture, its size or the flat picture changed as a whole.
+void MainWindow::pictureResized() {
+    view_->pictureReplaced();
+    flatView_->pictureReplaced();
+    applyZoomToView();
 }
 
 void MainWindow::undo() {
@@ -20,8 +52,42 @@ void MainWindow::undo() {
     const Document::UndoResult result = document_.undo();
     if (!result.applied) return;
     if (result.sizeRestored) zoomPercent_ = Zoom::kOriginal;
+    pictureResized();
+}
+
+void MainWindow::restore() {
+    if (!document_.pictureLoaded()) return;
+    strokes_.release();
+    document_.restore();
     view_->pictureReplaced();
-    applyZoomToView();
+}
+
+void MainWindow::resizeImage() {
+    if (!document_.pictureLoaded()) return;
+    strokes_.release();
+    imageSizeDialog_->prepare(document_.pictureWidth(), document_.pictureHeight());
+    imageSizeDialog_->exec();
+    if (!imageSizeDialog_->accepted()) return;
+    resizePictureTo(imageSizeDialog_->chosenWidth(), imageSizeDialog_->chosenHeight());
+}
+
+// A size that cannot be had is reported; the picture stays as it was.
+void MainWindow::resizePictureTo(int width, int height) {
+    if (!document_.pictureLoaded()) return;
+    run([&] {
+        const WaitCursor wait;
+        resizePicture(document_, width, height);
+        zoomPercent_ = Zoom::kOriginal;
+        pictureResized();
+    });
+}
+
+// The zoom stays; the view takes the turned picture's size.
+void MainWindow::rotateCanvas(Rotation rotation) {
+    if (!document_.pictureLoaded()) return;
+    strokes_.release();
+    rotatePicture(document_, rotation);
+    pictureResized();
 }
 
 }  // namespace mugwarp

@@ -62,20 +62,7 @@ void MainWindow::selectWarpTool(WarpTool tool) {
     } else {
         strokeTimer_.stop();
     }
-    warpBar_->show();
-}
-
-void MainWindow::selectArrowTool() {
-    if (isFlatTool(document_.currentTool())) {
-        document_.rebuildFromSource();
-        view_->pictureReplaced();
-    }
-    strokes_.release();
-    strokeTimer_.stop();
-    view_->unsetCursor();
-    warpBar_->hide();
-    view_->setBrushOutlineVisible(false);
-    document_.setCurrentTool(ToolCode::Arrow);
+    showViewMode(ViewMode::Warp);
 }
 
 void MainWindow::onBrushSizeChanged(int size) {

@@ -30,6 +30,7 @@ void MainWindow::runStartupSequence() {
         scanPlugIns();
     }
     startupDone_ = true;
+    toolPalette()->show();
     emit startupFinished();
     // Claim the keyboard once the splash is gone, as a freshly started program does.
     activateWindow();

@@ -1,0 +1,120 @@
+#include <QToolBar>
+
+#include "app/flat_view.h"
+#include "app/image_size_dialog.h"
+#include "app/image_view.h"
+#include "app/main_window.h"
+
+namespace mugwarp {
+
+void MainWindow::buildToolPalette() {
+    flatView_ = new FlatView(view_);
+    flatView_->setPicture(&document_.flatPicture());
+    connect(flatView_, &FlatView::pressed, this, [this](QPoint p, Qt::MouseButton) { run([&] { onFlatPressed(p); }); });
+    connect(flatView_, &FlatView::moved, this, [this](QPoint p, Qt::MouseButtons buttons) {
+        run([&] { onFlatMoved(p, buttons); });
+    });
+    connect(flatView_, &FlatView::released, this, [this](QPoint, Qt::MouseButton) { run([&] { onFlatReleased(); }); });
+
+    palette_ = new ToolPalette(this);
+    palette_->hide();
+    connect(palette_, &ToolPalette::buttonClicked, this, [this](ToolPalette::Button which) {
+        run([&] { onPaletteButton(which); });
+    });
+    connect(palette_, &ToolPalette::squareSizeChosen, this, [this](int size, int cursorNumber) {
+        run([&] { chooseSquareSize(size, cursorNumber); });
+    });
+    connect(palette_, &ToolPalette::colourChanged, this, [this](const QColor& colour) {
+        run([&] { choosePaintColour(colour); });
+    });
+
+    imageSizeDialog_ = new ImageSizeDialog(this);
+}
+
+// One place decides what each mode shows, so that the three cannot mix.
+void MainWindow::showViewMode(ViewMode mode) {
+    viewMode_ = mode;
+    flatView_->setVisible(mode == ViewMode::Flat);
+    view_->setBrushOutlineVisible(mode == ViewMode::Warp);
+    warpBar_->setVisible(mode == ViewMode::Warp);
+    // HOOK(overlays): setLayersVisible(mode == ViewMode::Arrow) once overlay
+    // objects can be inserted; until then there is nothing to show or hide.
+}
+
+void MainWindow::selectArrowTool() {
+    if (isFlatTool(document_.currentTool())) {
+        document_.rebuildFromSource();
+        view_->pictureReplaced();
+    }
+    strokes_.release();
+    strokeTimer_.stop();
+    view_->unsetCursor();
+    showViewMode(ViewMode::Arrow);
+    document_.setCurrentTool(ToolCode::Arrow);
+}
+
+void MainWindow::selectFlatTool(ToolCode tool) {
+    strokeTimer_.stop();
+    if (!document_.pictureLoaded()) return;
+    strokes_.release();
+    if (document_.selectFlatTool(tool)) {
+        flatView_->pictureReplaced();
+        showViewMode(ViewMode::Flat);
+    }
+    setFlatToolCursor(tool);
+}
+
+// The flat view has no cursor of its own: it shows the view's.
+void MainWindow::setFlatToolCursor(ToolCode tool) {
+    switch (tool) {
+    case ToolCode::PickColour: view_->setCursor(cursors_.cursor(CursorTable::kPipette)); break;
+    case ToolCode::Crop: view_->setCursor(Qt::CrossCursor); break;
+    default: view_->setCursor(cursors_.cursor(CursorTable::numberForEraseSize(document_.eraseSize()))); break;
+    }
+}
+
+void MainWindow::chooseSquareSize(int size, int cursorNumber) {
+    view_->setCursor(cursors_.cursor(cursorNumber));
+    document_.setEraseSize(size);
+    const ToolCode tool = document_.currentTool();
+    if (tool != ToolCode::Erase && tool != ToolCode::Paint) selectFlatTool(ToolCode::Erase);
+}
+
+// Choosing a colour does not choose the Paint tool.
+void MainWindow::choosePaintColour(const QColor& colour) {
+    document_.setPaintColor(PlatformColor(colour.red()) | PlatformColor(colour.green()) << 8 |
+                            PlatformColor(colour.blue()) << 16);
+}
+
+void MainWindow::onPaletteButton(ToolPalette::Button which) {
+    using B = ToolPalette::Button;
+    const ToolCode tool = document_.currentTool();
+    switch (which) {
+    case B::Arrow: selectArrowTool(); break;
+    case B::Delete: break;  // HOOK(overlays): deleteSelection()
+    case B::ZoomIn: zoomIn(); break;
+    case B::ZoomOut: zoomOut(); break;
+    case B::Crop: selectFlatTool(ToolCode::Crop); break;
+    case B::Original: zoomOriginal(); break;
+    case B::Erase:
+        if (tool != ToolCode::Erase) selectFlatTool(ToolCode::Erase);
+        break;
+    case B::Paint:
+        if (tool != ToolCode::Paint) selectFlatTool(ToolCode::Paint);
+        break;
+    case B::Twirl:
+        if (tool != ToolCode::Twirl) selectWarpTool(WarpTool::Twirl);
+        break;
+    case B::PickColour: selectFlatTool(ToolCode::PickColour); break;
+    case B::Putty:
+        if (tool != ToolCode::Putty) selectWarpTool(WarpTool::Putty);
+        break;
+    case B::Warp:
+        if (tool != ToolCode::Warp) selectWarpTool(WarpTool::Warp);
+        break;
+    case B::Text: break;     // HOOK(overlays): insertText()
+    case B::Clipart: break;  // HOOK(overlays): insertClipart()
+    }
+}
+
+}  // namespace mugwarp
