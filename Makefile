@@ -4,7 +4,7 @@ BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
 SAMPLE     := data/sample/portrait.jpg
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test bench clipart clean
 
 deps:
 	@bash scripts/install-deps
@@ -28,6 +28,12 @@ bench:
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DMUGWARP_BUILD_BENCH=ON -DMUGWARP_BUILD_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	cd $(BENCH_BUILD) && bash ../bench/run-all
+
+# Draws data/Clipart again with the generator in tools/clipart (the pictures are
+# kept in the repository, so building and testing never need this).
+clipart: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMUGWARP_SANITIZE=ON -DMUGWARP_BUILD_CLIPART_TOOL=ON
+	cmake --build $(BUILD) -j $(JOBS) --target clipart
 
 clean:
 	rm -rf $(BUILD) $(BENCH_BUILD)
