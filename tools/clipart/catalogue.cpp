@@ -22,6 +22,7 @@ std::vector<Piece> clipartPieces() {
         {"Party Horn.gif", 380, 170, drawPartyHorn},
         {"Pipe.gif", 330, 230, drawPipe},
         {"Hello Badge.jpg", 320, 220, drawHelloBadge},
+        {"Mugshot Sign.bmp", 360, 200, drawMugshotSign},
     };
 }
 

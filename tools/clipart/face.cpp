@@ -1,5 +1,4 @@
 #include <QtMath>
-#include <algorithm>
 
 #include "cartoon.h"
 #include "pieces.h"
@@ -142,29 +141,25 @@ void drawClownWig(QPainter& p) {
     for (const auto& [c, r] : curls) parts.push_back(circle(c, r));
     const QPainterPath wig = unite(parts);
 
-    inkedShape(p, wig, darker(orange, 0.3), 0);
-    // Curls are laid back to front, each a shaded ball with a loose spiral in it.
-    std::stable_sort(curls.begin(), curls.end(), [](const auto& a, const auto& b) { return a.first.y() < b.first.y(); });
-    for (const auto& [c, r] : curls) {
-        QRadialGradient ball(c - QPointF(r * 0.3, r * 0.35), r * 1.2);
-        ball.setColorAt(0, QColor(0xff, 0xb0, 0x50));
-        ball.setColorAt(0.55, orange);
-        ball.setColorAt(1, QColor(0xd0, 0x3a, 0x0c));
-        paintInside(p, wig, circle(c, r), ball);
-        strokeInside(p, wig, circle(c, r - 1), inkPen(2.5, darker(orange, 0.5)));
-        QPainterPath spiral;
-        for (int step = 0; step <= 40; ++step) {
-            const qreal t = step / 40.0;
-            const qreal a = 0.8 + t * 3.0 * M_PI;
-            const qreal radius = r * (0.62 - 0.5 * t);
-            const QPointF at = c + QPointF(radius * std::cos(a), radius * std::sin(a));
-            if (step == 0)
-                spiral.moveTo(at);
-            else
-                spiral.lineTo(at);
-        }
-        strokeInside(p, wig, spiral, inkPen(2.5, withAlpha(darker(orange, 0.35), 200)));
+    QLinearGradient fill(0, 30, 0, 290);
+    fill.setColorAt(0, QColor(0xff, 0xa2, 0x3c));
+    fill.setColorAt(1, QColor(0xe0, 0x48, 0x10));
+    inkedShape(p, wig, fill, 0);
+    // Frizz: little curls all over, darker and lighter than the hair.
+    Scatter frizz(41);
+    for (int i = 0; i < 420; ++i) {
+        const QPointF at(frizz.between(0, 460), frizz.between(20, 300));
+        if (!wig.contains(at)) continue;
+        const qreal r = frizz.between(6, 11);
+        const QRectF box(at.x() - r, at.y() - r, 2 * r, 2 * r);
+        const qreal start = frizz.between(0, 360);
+        QPainterPath curl;
+        curl.arcMoveTo(box, start);
+        curl.arcTo(box, start, 200);
+        const QColor tone = i % 3 ? darker(orange, 0.35) : QColor(0xff, 0xd0, 0x80);
+        strokeInside(p, wig, curl, inkPen(frizz.between(2, 3), tone));
     }
+    rimLight(p, wig, 7, withAlpha(QColor(0xff, 0xe0, 0xa0), 150), withAlpha(kInk, 110));
     p.setPen(inkPen(5));
     p.setBrush(Qt::NoBrush);
     p.drawPath(wig);

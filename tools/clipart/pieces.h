@@ -40,6 +40,7 @@ void drawBowTie(QPainter& p);
 void drawPartyHorn(QPainter& p);
 void drawPipe(QPainter& p);
 void drawHelloBadge(QPainter& p);
+void drawMugshotSign(QPainter& p);
 // bubbles.cpp
 void drawRoundSpeech(QPainter& p);
 void drawOvalSpeechLeft(QPainter& p);

@@ -186,4 +186,44 @@ void drawHelloBadge(QPainter& p) {
     p.drawLine(QPointF(34, 164), QPointF(286, 164));
 }
 
+void drawMugshotSign(QPainter& p) {
+    const QColor board(0x22, 0x24, 0x2a);
+    QPainterPath sign;
+    sign.addRoundedRect(QRectF(4, 24, 352, 172), 10, 10);
+    // The cord it hangs from.
+    QPainterPath cord;
+    cord.moveTo(40, 30);
+    cord.lineTo(110, 2);
+    cord.moveTo(320, 30);
+    cord.lineTo(250, 2);
+    p.setPen(inkPen(4, QColor(0x8a, 0x7a, 0x5a)));
+    p.drawPath(cord);
+    inkedShape(p, sign, vertical(24, 196, lighter(board, 0.12), board), 6);
+    QPainterPath frame;
+    frame.addRoundedRect(QRectF(16, 36, 328, 148), 6, 6);
+    p.setPen(inkPen(2, QColor(0x6a, 0x6e, 0x78)));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(frame);
+    for (const QPointF& at : {QPointF(40, 30), QPointF(320, 30)})
+        inkedShape(p, circle(at, 6), sphere(at, 6, QColor(0xc8, 0xc8, 0xd0)), 2);
+
+    QFont title(QStringLiteral("DejaVu Sans"));
+    title.setBold(true);
+    title.setPixelSize(24);
+    title.setLetterSpacing(QFont::AbsoluteSpacing, 2);
+    p.setFont(title);
+    p.setPen(QColor(0xf4, 0xf2, 0xea));
+    p.drawText(QRectF(16, 44, 328, 34), Qt::AlignCenter, QStringLiteral("MUGWARP COUNTY"));
+    QFont number(QStringLiteral("DejaVu Sans Mono"));
+    number.setBold(true);
+    number.setPixelSize(46);
+    p.setFont(number);
+    p.drawText(QRectF(16, 80, 328, 56), Qt::AlignCenter, QStringLiteral("0451-23"));
+    QFont line(QStringLiteral("DejaVu Sans Mono"));
+    line.setPixelSize(18);
+    p.setFont(line);
+    p.setPen(QColor(0xc8, 0xc6, 0xbe));
+    p.drawText(QRectF(16, 138, 328, 34), Qt::AlignCenter, QStringLiteral("HT 6'1\"   WT 180"));
+}
+
 }  // namespace clipart
