@@ -104,8 +104,11 @@ void Document::rebaseFromDisplay(bool clearBorder) { rebasePicture(display_, cle
 
 void Document::resetDeformation() {
     DisplacementMap& map = remap_.displacementMap();
-    map.setSize(source_.width(), source_.height());
-    map.clear();
+    if (map.width() == source_.width() && map.height() == source_.height()) {
+        map.clear();
+    } else {
+        map.setSize(source_.width(), source_.height());  // a new size starts all zero
+    }
     remap_.setSrcRect({0.0f, 0.0f, static_cast<float>(source_.width()), static_cast<float>(source_.height())});
     remap_.setMappingRect({0.0f, 0.0f, static_cast<float>(display_.width()), static_cast<float>(display_.height())});
 }

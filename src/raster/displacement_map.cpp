@@ -17,6 +17,15 @@ void DisplacementMap::setSize(int width, int height) {
     height = std::max(height, 0);
     // The warp engine relies on an unchanged size keeping every vector.
     if (width == width_ && height == height_) return;
+    checkCellCount(width, height, kVectorMapAllocError);
+    if (static_cast<std::size_t>(width) * static_cast<std::size_t>(height) == cells_.size()) {
+        // A quarter turn keeps the cell count: clearing the cells in place
+        // costs less than faulting in a fresh block of the same size.
+        std::fill(cells_.begin(), cells_.end(), FixedVector{});
+        width_ = width;
+        height_ = height;
+        return;
+    }
     // Allocate first so that a failure leaves the old map intact.
     auto cells = allocateCells<FixedVector>(width, height, kVectorMapAllocError);
     cells_ = std::move(cells);

@@ -1,6 +1,8 @@
 #include "raster/pixel_surface.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <string>
 
 #include "raster/cell_storage.h"
@@ -55,6 +57,13 @@ void PixelSurface::setSize(int width, int height) {
     height = std::max(height, 0);
     if (width == width_ && height == height_) return;
     if (width == 0 || height == 0) width = height = 0;
+    if (width != 0 && static_cast<std::size_t>(width) * static_cast<std::size_t>(height) == bits_.size()) {
+        // Same cell count (a quarter turn): reuse the block.
+        std::fill(bits_.begin(), bits_.end(), Argb{0});
+        width_ = width;
+        height_ = height;
+        return;
+    }
     auto bits = allocateCells<Argb>(
         width, height, "Out of memory for a " + std::to_string(width) + " x " + std::to_string(height) + " picture");
     bits_ = std::move(bits);
@@ -96,6 +105,11 @@ PlatformBitmap PixelSurface::toPlatformBitmap() const {
     for (int y = 0; y < height_; ++y) {
         const Argb* in = row(y);
         std::uint8_t* out = bitmap.scanLine(y);
+        if constexpr (std::endian::native == std::endian::little) {
+            // Bytes blue, green, red, alpha are the 0xAARRGGBB word as stored.
+            std::memcpy(out, in, static_cast<std::size_t>(width_) * sizeof(Argb));
+            continue;
+        }
         for (int x = 0; x < width_; ++x, out += 4) {
             out[0] = blueOf(in[x]);
             out[1] = greenOf(in[x]);

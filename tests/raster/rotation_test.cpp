@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "raster/displacement_map.h"
 #include "raster/pixel_surface.h"
 
 namespace mugwarp {
@@ -62,6 +63,23 @@ TEST(RotationTest, RotatingIntoItselfAndFourQuarterTurnsRoundTrip) {
     ASSERT_EQ(s.bounds(), original.bounds());
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) EXPECT_EQ(s.pixel(x, y), original.pixel(x, y));
+}
+
+// A quarter turn reuses the blocks of its cell count: the new shape still starts all zero.
+TEST(Rotation, ReshapingToTheSameCellCountStartsFromZero) {
+    PixelSurface s(4, 3);
+    s.fillRect(s.bounds(), 0xFF123456);
+    s.setSize(3, 4);
+    EXPECT_EQ(s.width(), 3);
+    EXPECT_EQ(s.height(), 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(s.pixel(x, y), 0u);
+    DisplacementMap map(4, 3);
+    map.setVector(1, 1, {5, 7});
+    map.setSize(3, 4);
+    EXPECT_EQ(map.width(), 3);
+    EXPECT_EQ(map.vector(1, 1).x, 0);
+    EXPECT_EQ(map.vector(1, 1).y, 0);
 }
 
 }  // namespace
