@@ -85,6 +85,14 @@ QPixmap drawnIcon(ToolbarPicture which) {
         painter.setBrush(QColor(200, 200, 200));
         painter.drawRect(QRectF(4.5, 9.5, 7, 5));
         break;
+    case ToolbarPicture::Print:
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(4.5, 1.5, 7, 5));
+        painter.setBrush(QColor(150, 150, 160));
+        painter.drawRect(QRectF(1.5, 6.5, 13, 5));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(4.5, 9.5, 7, 5));
+        break;
     case ToolbarPicture::Reload: {
         painter.setPen(QPen(QColor(30, 140, 60), 2));
         painter.drawArc(QRectF(2.5, 2.5, 11, 11), 30 * 16, 300 * 16);

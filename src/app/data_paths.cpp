@@ -32,9 +32,9 @@ QString baseFolder(const QString& baseDir, const QString& name) {
     return QFileInfo(shipped).isDir() ? QDir::cleanPath(shipped) : QString();
 }
 
-QString tutorialPath() {
-    const QString data = dataDirectory();
-    return data.isEmpty() ? QString() : data + QStringLiteral("/help/index.html");
+QString tutorialPath(const QString& baseDir) {
+    const QString help = baseFolder(baseDir, QStringLiteral("help"));
+    return help.isEmpty() ? QString() : help + QStringLiteral("/index.html");
 }
 
 }  // namespace mugwarp

@@ -14,7 +14,8 @@ QString dataDirectory();
 // otherwise below the data folder. Empty when neither has it.
 QString baseFolder(const QString& baseDir, const QString& name);
 
-// The tutorial's start page inside the data folder (it need not exist).
-QString tutorialPath();
+// The tutorial's start page in the "help" folder that baseFolder picks (it
+// need not exist); empty when there is no such folder.
+QString tutorialPath(const QString& baseDir = QString());
 
 }  // namespace mugwarp

@@ -107,11 +107,13 @@ void ImageView::paintEvent(QPaintEvent* event) {
         const QRect pictureArea = area & rect();
         if (surface_ && !surface_->isEmpty() && !mapping_.isEmpty() && !pictureArea.isEmpty()) {
             renderViewRectInto(paintBuffer_, *surface_, mapping_, pictureArea, checkerboardVisible_, background);
+            if (layers_) layers_->renderInto(paintBuffer_, pictureArea);
             painter.drawImage(pictureArea.topLeft(), paintBuffer_, QRect(QPoint(0, 0), pictureArea.size()));
         } else {
             painter.fillRect(area, QColor::fromRgb(background));
         }
     }
+    if (layers_) layers_->paintOver(painter, event->rect());
     if (outlineVisible_ && event->rect().intersects(outlineBounds())) {
         // Equal dashes alternating black and white keep the outline readable
         // on light and dark pictures alike.

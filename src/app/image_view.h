@@ -5,9 +5,23 @@
 
 #include "app/view_mapping.h"
 
+class QPainter;
+
 namespace mugwarp {
 
 class PixelSurface;
+
+
+// What the view draws over the picture besides the brush outline: the overlay
+// objects and their selection frame. renderInto composes into the paint
+// buffer, whose top-left pixel shows view pixel viewArea.topLeft();
+// paintOver draws with a painter in view pixels afterwards.
+class ViewLayers {
+public:
+    virtual ~ViewLayers() = default;
+    virtual void renderInto(QImage& buffer, const QRect& viewArea) const = 0;
+    virtual void paintOver(QPainter& painter, const QRect& viewArea) const = 0;
+};
 
 // Shows the document's display surface stretched over the whole widget, pixel
 // blocks without smoothing, on an 8 x 8 grey and white checkerboard that shows
@@ -33,6 +47,9 @@ public:
     void pictureReplaced();
 
     void setCheckerboardVisible(bool visible);
+
+    // Not owned; nullptr draws none.
+    void setLayers(const ViewLayers* layers) { layers_ = layers; }
 
     // The brush outline: a circle of the given radius in view pixels.
     void setBrushOutlineVisible(bool visible);
@@ -66,6 +83,7 @@ private:
     void requestRepaint(const QRect& viewRect);
 
     const PixelSurface* surface_ = nullptr;
+    const ViewLayers* layers_ = nullptr;
     ViewMapping mapping_;
     bool checkerboardVisible_ = true;
     bool outlineVisible_ = false;

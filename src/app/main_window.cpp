@@ -16,7 +16,13 @@
 #include "app/about_window.h"
 #include "app/artwork.h"
 #include "app/image_view.h"
+#include "app/insert_text_dialog.h"
+#include "app/overlay_controller.h"
 #include "app/picture_file_dialog.h"
+#include "app/picture_printing.h"
+#include <QPrinter>
+#include "app/text_style_dialog.h"
+#include "text/text_picture.h"
 
 namespace mugwarp {
 
@@ -30,7 +36,12 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
       chooseSaveFile_([](QWidget* parentWidget, const QString& suggestion) {
           return PictureFileDialog::askSavePicture(parentWidget, suggestion);
       }),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      ask_(askYesNo),
+      chooseTextStyle_(chooseTextStyle),
+      askText_(InsertTextDialog::askText),
+      printerFor_(defaultPrinter),
+      textStyle_(std::make_unique<TextStyle>(TextStyle::initial())) {
     setObjectName(QStringLiteral("MugStudio"));
     setWindowTitle(kStartTitle);
     setWindowIcon(applicationIcon());
@@ -42,6 +53,7 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
     buildEditMenu();
     buildMugwarpMenu();
     buildViewMenu();
+    buildInsertMenu();
     buildHelpMenu();
     buildToolBar();
     addToolBarBreak();
@@ -51,7 +63,7 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
     setStatusBar(new QStatusBar(this));
 
     // Only File (without Save and Save As), Help and the toolbar start enabled.
-    for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view}) menu->menuAction()->setEnabled(false);
+    for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view, menus_.insert}) menu->menuAction()->setEnabled(false);
     for (QAction* action : {actions_.save, actions_.saveAs, actions_.putty, actions_.warp, actions_.twirl,
                             actions_.original, actions_.zoomIn, actions_.zoomOut})
         action->setEnabled(false);
@@ -61,6 +73,7 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
         view_->pictureChanged(QRect(r.left, r.top, r.width(), r.height()));
     });
     view_->setSurface(&document_.display());
+    overlayController_ = new OverlayController(overlays_, document_, view_, this);
 
     strokeTimer_.setInterval(50);
     connect(&strokeTimer_, &QTimer::timeout, this, [this] { run([this] { strokeTimerTick(); }); });
@@ -87,6 +100,7 @@ void MainWindow::buildToolBar() {
     mainToolBar_->setIconSize(QSize(16, 16));
     actions_.open->setIcon(toolbarIcon(ToolbarPicture::Open));
     actions_.save->setIcon(toolbarIcon(ToolbarPicture::Save));
+    actions_.print->setIcon(toolbarIcon(ToolbarPicture::Print));
     actions_.undo->setIcon(toolbarIcon(ToolbarPicture::Undo));
     actions_.tutorial->setIcon(toolbarIcon(ToolbarPicture::Tutorial));
     actions_.reload = addCommand(nullptr, QStringLiteral("Reload"), "reloadAction", [this] { reload(); });
@@ -106,6 +120,7 @@ void MainWindow::buildToolBar() {
     };
     addButton(actions_.open);
     addButton(actions_.save);
+    addButton(actions_.print);
     addGap(12);
     addButton(actions_.reload);
     addButton(actions_.undo);

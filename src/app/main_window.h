@@ -4,6 +4,7 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/cursors.h"
 #include "app/error_reporter.h"
@@ -16,7 +17,9 @@
 #include "warp/stroke_controller.h"
 
 class QAction;
+class QFont;
 class QLabel;
+class QPrinter;
 class QMenu;
 class QScrollArea;
 class QSlider;
@@ -28,6 +31,11 @@ class AboutWindow;
 class FlatView;
 class ImageSizeDialog;
 class ImageView;
+class OverlayController;
+struct TextStyle;
+
+// The standard Yes/No question box.
+bool askYesNo(QWidget* parent, const QString& caption, const QString& text);
 
 // The main window: menus, toolbars and the zoomable view around the one open
 // document. It turns input into document commands and draws the document;
@@ -42,6 +50,14 @@ public:
     // Asks for a file name; empty means cancelled.
     using FileChooser = std::function<QString(QWidget* parent, const QString& suggestion)>;
     using UrlOpener = std::function<bool(const QUrl&)>;
+    // Asks a yes/no question (caption, text); true means Yes.
+    using Question = std::function<bool(QWidget* parent, const QString& caption, const QString& text)>;
+    // Asks for the font and colour of a text overlay; nullopt means cancelled.
+    using TextStyleChooser = std::function<std::optional<TextStyle>(QWidget* parent, const TextStyle& current)>;
+    // Asks for the line of text (the Insert Text dialog); empty inserts nothing.
+    using TextAsker = std::function<QString(QWidget* parent)>;
+    // The printer a Print job goes to; throws Error when there is none.
+    using PrinterProvider = std::function<std::unique_ptr<QPrinter>()>;
 
     explicit MainWindow(StartupOptions options = StartupOptions::quick(), QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -52,6 +68,10 @@ public:
     void setOpenFileChooser(FileChooser chooser) { chooseOpenFile_ = std::move(chooser); }
     void setSaveFileChooser(FileChooser chooser) { chooseSaveFile_ = std::move(chooser); }
     void setUrlOpener(UrlOpener opener) { openUrl_ = std::move(opener); }
+    void setQuestion(Question question) { ask_ = std::move(question); }
+    void setTextStyleChooser(TextStyleChooser chooser) { chooseTextStyle_ = std::move(chooser); }
+    void setTextAsker(TextAsker asker) { askText_ = std::move(asker); }
+    void setPrinterProvider(PrinterProvider provider) { printerFor_ = std::move(provider); }
 
     // Commands, as the menus and toolbar run them (errors go to the reporter).
     bool openPicture(const QString& path);
@@ -78,6 +98,17 @@ public:
     void showTutorial();
     void showAbout();
 
+    // Overlays (main_window_insert.cpp): Insert > Clipart, Talk Bubble and
+    // Text, the palette's Delete button, and showing or hiding every overlay
+    // (the arrow tool shows them, the warp and flat tools hide them).
+    void insertClipart();
+    void insertTalkBubble();
+    void insertText();
+    void deleteSelection();
+    void setLayersVisible(bool visible);
+    // File > Print and the toolbar's Print button (main_window_print.cpp).
+    void print();
+
     // One expiry of the 50 ms stroke timer.
     void strokeTimerTick();
 
@@ -103,6 +134,7 @@ public:
     // picture over the view (flat).
     enum class ViewMode { Arrow, Warp, Flat };
     ViewMode viewMode() const { return viewMode_; }
+    OverlayController& overlayController() const { return *overlayController_; }
 
     struct Actions {
         QAction* open = nullptr;
@@ -124,6 +156,10 @@ public:
         QAction* tutorial = nullptr;
         QAction* about = nullptr;
         QAction* reload = nullptr;  // toolbar only
+        QAction* print = nullptr;
+        QAction* clipart = nullptr;
+        QAction* talkBubble = nullptr;
+        QAction* text = nullptr;
     };
     const Actions& actions() const { return actions_; }
 
@@ -132,6 +168,7 @@ public:
         QMenu* edit = nullptr;
         QMenu* mugwarp = nullptr;
         QMenu* view = nullptr;
+        QMenu* insert = nullptr;
         QMenu* help = nullptr;
     };
     const Menus& menus() const { return menus_; }
@@ -155,6 +192,7 @@ private:
     void buildEditMenu();
     void buildMugwarpMenu();
     void buildViewMenu();
+    void buildInsertMenu();
     void buildHelpMenu();
     void buildToolBar();
     void buildWarpSettingsBar();
@@ -177,6 +215,10 @@ private:
     void finishSave();
     void writeTo(const QString& path);
     void setTitleFor(const QString& documentPath);
+
+    // Overlay helpers.
+    void insertPictureFrom(const QString& folderName);
+    void placeOverlay(Overlay overlay);
 
     // View helpers.
     void setZoom(int percent);
@@ -214,6 +256,11 @@ private:
     FileChooser chooseOpenFile_;
     FileChooser chooseSaveFile_;
     UrlOpener openUrl_;
+    Question ask_;
+    TextStyleChooser chooseTextStyle_;
+    TextAsker askText_;
+    PrinterProvider printerFor_;
+    std::unique_ptr<TextStyle> textStyle_;
 
     Actions actions_;
     Menus menus_;
@@ -228,6 +275,7 @@ private:
     ToolPalette* palette_ = nullptr;
     ImageSizeDialog* imageSizeDialog_ = nullptr;
     ViewMode viewMode_ = ViewMode::Arrow;
+    OverlayController* overlayController_ = nullptr;
     std::unique_ptr<AboutWindow> about_;
 
     int zoomPercent_ = 0;

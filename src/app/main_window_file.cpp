@@ -4,6 +4,7 @@
 
 #include "app/image_view.h"
 #include "app/main_window.h"
+#include "app/overlay_controller.h"
 #include "app/picture_saving.h"
 #include "app/zoom.h"
 #include "raster/error.h"
@@ -16,6 +17,9 @@ void MainWindow::buildFileMenu() {
     actions_.open = addCommand(menus_.file, QStringLiteral("&Open"), "Open1", [this] { open(); });
     actions_.open->setShortcut(QKeySequence::Open);
     actions_.open->setToolTip(QStringLiteral("Open"));
+    actions_.print = addCommand(menus_.file, QStringLiteral("&Print"), "Print1", [this] { print(); });
+    actions_.print->setShortcut(QKeySequence::Print);
+    actions_.print->setToolTip(QStringLiteral("Print"));
     menus_.file->addSeparator();
     actions_.save = addCommand(menus_.file, QStringLiteral("&Save"), "save1", [this] { save(); });
     actions_.save->setShortcut(QKeySequence::Save);
@@ -56,14 +60,14 @@ void MainWindow::loadAndShow(const QString& path) {
     document_.loadPicture(fullPath);
     document_.setDocumentFileName(fullPath);
     zoomPercent_ = Zoom::kOriginal;
-    overlays_.clear();
+    overlayController_->clear();
     afterPictureLoaded();
     selectArrowTool();
     setTitleFor(path);
 }
 
 void MainWindow::afterPictureLoaded() {
-    for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view}) menu->menuAction()->setEnabled(true);
+    for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view, menus_.insert}) menu->menuAction()->setEnabled(true);
     for (QAction* action : {actions_.save, actions_.saveAs, actions_.putty, actions_.warp, actions_.twirl,
                             actions_.original, actions_.zoomIn, actions_.zoomOut})
         action->setEnabled(true);

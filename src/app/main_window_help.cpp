@@ -20,7 +20,7 @@ void MainWindow::buildHelpMenu() {
 // The desktop's browser shows the tutorial; whatever it says about a missing
 // or unreadable page is its own business, the editor reports nothing.
 void MainWindow::showTutorial() {
-    const QString path = tutorialPath();
+    const QString path = tutorialPath(QString::fromStdString(document_.baseDir()));
     if (path.isEmpty() || !QFileInfo(path).isFile()) return;
     openUrl_(QUrl::fromLocalFile(path));
 }

@@ -37,8 +37,9 @@ void MainWindow::showViewMode(ViewMode mode) {
     flatView_->setVisible(mode == ViewMode::Flat);
     view_->setBrushOutlineVisible(mode == ViewMode::Warp);
     warpBar_->setVisible(mode == ViewMode::Warp);
-    // HOOK(overlays): setLayersVisible(mode == ViewMode::Arrow) once overlay
-    // objects can be inserted; until then there is nothing to show or hide.
+    // Overlays are only hidden outside the arrow mode: they stay in place and
+    // a save still draws them in.
+    setLayersVisible(mode == ViewMode::Arrow);
 }
 
 void MainWindow::selectArrowTool() {
@@ -91,7 +92,7 @@ void MainWindow::onPaletteButton(ToolPalette::Button which) {
     const ToolCode tool = document_.currentTool();
     switch (which) {
     case B::Arrow: selectArrowTool(); break;
-    case B::Delete: break;  // HOOK(overlays): deleteSelection()
+    case B::Delete: deleteSelection(); break;
     case B::ZoomIn: zoomIn(); break;
     case B::ZoomOut: zoomOut(); break;
     case B::Crop: selectFlatTool(ToolCode::Crop); break;
@@ -112,8 +113,8 @@ void MainWindow::onPaletteButton(ToolPalette::Button which) {
     case B::Warp:
         if (tool != ToolCode::Warp) selectWarpTool(WarpTool::Warp);
         break;
-    case B::Text: break;     // HOOK(overlays): insertText()
-    case B::Clipart: break;  // HOOK(overlays): insertClipart()
+    case B::Text: insertText(); break;
+    case B::Clipart: insertClipart(); break;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "app/picture_saving.h"
 
+#include <optional>
+
 #include "app/overlay_stack.h"
 #include "document/document.h"
 #include "formats/picture_io.h"
@@ -16,15 +18,22 @@ void writeDocumentPicture(Document& document, const OverlayStack& overlays, cons
     const PictureFormat format = pictureFormatFor(path);
     if (format == PictureFormat::None) throw Error(unknownExtensionMessage(path).toStdString());
     document.setSizeChanged(false);
-    overlays.flattenInto(document.display());
-    // The encoders read the saved picture from the undo picture, so Undo
-    // returns to what was written; a BMP is written straight from the display.
+    // The overlays are drawn into a copy: drawn into the picture itself they
+    // would show twice and stay behind as a ghost once moved.
+    std::optional<PixelSurface> flattened;
+    if (!overlays.isEmpty()) {
+        flattened.emplace(document.display());
+        overlays.flattenInto(*flattened);
+    }
+    // Undo returns to the picture as saved (without the overlays, which stay
+    // objects of their own).
     if (format != PictureFormat::Bmp) document.snapshotForUndo();
     const std::string target = path.toStdString();
-    savePicture(document.display(), target, document.keyColor());
-    if (format == PictureFormat::Gif) {
+    savePicture(flattened ? *flattened : document.display(), target, document.keyColor());
+    if (format == PictureFormat::Gif && !flattened) {
         // The document becomes the GIF as written: colours reduced, deformation
-        // baked in, so that source, display and map agree again.
+        // baked in, so that source, display and map agree again. With overlays
+        // the file holds them too, so the document keeps its own picture.
         document.loadPicture(target);
     }
 }

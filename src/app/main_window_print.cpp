@@ -1,0 +1,30 @@
+#include <QGuiApplication>
+#include <QPrinter>
+
+#include "app/main_window.h"
+#include "app/overlay_controller.h"
+#include "app/picture_printing.h"
+
+namespace mugwarp {
+namespace {
+
+// The hourglass for the whole command, taken down on every way out.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+void MainWindow::print() {
+    // The selection frame is not part of the picture.
+    overlayController_->setSelection(std::nullopt);
+    const WaitCursor wait;
+    const std::unique_ptr<QPrinter> printer = printerFor_();
+    printPicture(*printer, document_.display(), overlays_);
+}
+
+}  // namespace mugwarp
