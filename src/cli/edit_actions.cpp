@@ -18,6 +18,7 @@ const ActionTable& actionTable() {
         addWarpActions(t);
         addCanvasActions(t);
         addFlatActions(t);
+        addOverlayActions(t);
         return t;
     }();
     return table;

@@ -8,6 +8,7 @@
 
 #include "document/document.h"
 #include "document/flat_tools.h"
+#include "edit/overlay_stack.h"
 #include "warp/pixel_point.h"
 #include "warp/stroke_controller.h"
 
@@ -20,6 +21,7 @@ struct EditSession {
     Document document;
     StrokeController strokes{document};
     FlatTools flat{document};
+    OverlayStack overlays;  // drawn into the saved picture
     std::ostream& out;  // what actions print (a picked colour)
 };
 
@@ -49,6 +51,7 @@ const ActionTable& actionTable();
 void addWarpActions(ActionTable& table);    // putty, warp, twirl, undo, restore
 void addCanvasActions(ActionTable& table);  // rotate, resize
 void addFlatActions(ActionTable& table);    // erase, paint, pick, crop
+void addOverlayActions(ActionTable& table); // clipart, text
 
 // Parses one ACTION word ("NAME" or "NAME:ARGUMENTS").
 Action parseAction(const std::string& word);

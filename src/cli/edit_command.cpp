@@ -4,6 +4,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/edit_actions.h"
+#include "cli/overlay_actions.h"
 #include "formats/picture_io.h"
 #include "raster/error.h"
 
@@ -23,7 +24,9 @@ std::string usage(const std::string& command) {
     text +=
         "                a stroke holds for N timer ticks at its last point; erase and paint\n"
         "                squares span N+1 pixels; pick prints the colour as #RRGGBB and paints\n"
-        "                with it; resize reads each side within the Image Size dialog's limits\n";
+        "                with it; resize reads each side within the Image Size dialog's limits;\n"
+        "                clipart and text are placed with their top-left at X,Y and drawn into\n"
+        "                OUT as Save draws overlays (transparent keys a GIF's transparent colour)\n";
     return text;
 }
 
@@ -81,7 +84,8 @@ int runEdit(const std::vector<std::string>& args, const std::string& command) {
         for (const Action& step : script.steps) step(session);
         // Saving ends a flat-image tool as choosing the arrow tool does.
         session.document.selectArrowTool();
-        savePicture(session.document.display(), script.output, session.document.keyColor());
+        savePicture(flattenedPicture(session.document, session.overlays), script.output,
+                    session.document.keyColor());
     } catch (const ActionError& e) {
         std::cerr << "mugwarp-cli " << command << ": " << e.message << "\n";
         return 1;

@@ -1,0 +1,15 @@
+#pragma once
+#include "edit/overlay_stack.h"
+#include "raster/pixel_surface.h"
+
+namespace mugwarp {
+class Document;
+}
+
+namespace mugwarp::cli {
+
+// The picture a save writes: the display with the overlays drawn in, as the
+// editor's Save draws them (the display itself when there are none).
+PixelSurface flattenedPicture(const Document& document, const OverlayStack& overlays);
+
+}  // namespace mugwarp::cli
