@@ -26,6 +26,10 @@ void MainWindow::buildInsertMenu() {
         addCommand(menus_.insert, QStringLiteral("Talk Bubble"), "TalkBubble1", [this] { insertTalkBubble(); });
     menus_.insert->addSeparator();
     actions_.text = addCommand(menus_.insert, QStringLiteral("Text"), "inctext", [this] { insertText(); });
+    // The Delete key does what the palette's Delete button does.
+    QAction* remove = addCommand(nullptr, QStringLiteral("Delete"), "deleteSelectionAction", [this] { deleteSelection(); });
+    remove->setShortcut(QKeySequence::Delete);
+    addAction(remove);
 }
 
 void MainWindow::insertClipart() { insertPictureFrom(QStringLiteral("Clipart")); }

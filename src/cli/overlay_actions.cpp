@@ -11,6 +11,7 @@
 #ifdef MUGWARP_CLI_TEXT
 #include <QFont>
 #include <QGuiApplication>
+#include <cstdio>
 #include <memory>
 
 #include "text/text_picture.h"
@@ -65,10 +66,17 @@ Action parseClipart(std::string_view arguments) {
 }
 
 #ifdef MUGWARP_CLI_TEXT
+// Qt's notes about the desktop session (no runtime directory and the like)
+// mean nothing to a command-line user; real failures still show.
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 // Fonts need a GUI application; without a display the offscreen platform serves.
 void ensureGuiApplication() {
     if (QGuiApplication::instance()) return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietQtMessages);
     static int argc = 1;
     static char name[] = "mugwarp-cli";
     static char* argv[] = {name, nullptr};

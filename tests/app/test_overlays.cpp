@@ -218,7 +218,7 @@ private slots:
         w->deleteSelection();
         QCOMPARE(w->overlays().size(), std::size_t(2));
         w->overlayController().setSelection(0);
-        w->deleteSelection();
+        QTest::keyClick(&*w, Qt::Key_Delete);
         QCOMPARE(w->overlays().size(), std::size_t(1));
         QVERIFY(!w->overlayController().selection());
 
