@@ -66,8 +66,15 @@ private slots:
         prepare(w, bmp_);
         const QPoint centre = w->view()->viewToPicture(QPoint(256, 256));
         const FloatRect expected{centre.x() - 15.0f, centre.y() - 10.0f, centre.x() + 15.0f, centre.y() + 10.0f};
+        QStringList folders;
+        w->setOpenFileChooser([&](QWidget*, const QString& suggestion) {
+            folders << suggestion;
+            return bmp_;
+        });
         w->actions().clipart->trigger();
         w->actions().talkBubble->trigger();
+        QCOMPARE(folders, QStringList({QStringLiteral(MUGWARP_SOURCE_DIR "/data/Clipart/*"),
+                                       QStringLiteral(MUGWARP_SOURCE_DIR "/data/Clipart/Talk Bubbles/*")}));
         QCOMPARE(w->overlays().size(), std::size_t(2));
         QVERIFY(only(w).location == expected);
         QCOMPARE(w->overlayController().selection(), std::optional<std::size_t>(1));
