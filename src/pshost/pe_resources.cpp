@@ -1,0 +1,172 @@
+#include <cctype>
+#include <fstream>
+#include <functional>
+
+#include "pshost/byte_access.h"
+#include "pshost/module_resources.h"
+
+namespace mugwarp {
+
+namespace {
+
+constexpr std::uint32_t kSubdirectoryBit = 0x80000000u;
+constexpr int kMaxEntries = 4096;  // per directory; real modules have a handful
+
+// The resource directory of a PE file, with its addresses turned into file offsets.
+class ResourceDirectory {
+public:
+    ResourceDirectory(std::span<const std::uint8_t> file, std::uint64_t base,
+                      std::function<std::optional<std::uint64_t>(std::uint32_t)> rvaToOffset)
+        : file_(file), base_(base), rvaToOffset_(std::move(rvaToOffset)) {}
+
+    struct Entry {
+        bool named = false;
+        std::string name;  // upper-cased
+        std::uint32_t id = 0;
+        std::uint32_t target = 0;  // offset from the directory's start, bit 31 for sub-directories
+    };
+
+    // Entries of the directory at the given offset, named ones first, in file order.
+    std::vector<Entry> entries(std::uint32_t offset) const {
+        std::vector<Entry> out;
+        if (!fits(base_ + offset, 16, file_.size())) return out;
+        const int named = readLe16(file_, base_ + offset + 12);
+        const int numbered = readLe16(file_, base_ + offset + 14);
+        const int total = std::min(named + numbered, kMaxEntries);
+        for (int i = 0; i < total; ++i) {
+            const std::uint64_t at = base_ + offset + 16 + std::uint64_t(i) * 8;
+            if (!fits(at, 8, file_.size())) break;
+            Entry e;
+            const std::uint32_t nameField = readLe32(file_, at);
+            e.target = readLe32(file_, at + 4);
+            if (nameField & kSubdirectoryBit) {
+                e.named = true;
+                e.name = upperName(nameField & ~kSubdirectoryBit);
+            } else {
+                e.id = nameField;
+            }
+            out.push_back(std::move(e));
+        }
+        return out;
+    }
+
+    // The bytes of the first language of a resource whose entry is e.
+    std::optional<std::vector<std::uint8_t>> data(const Entry& e) const {
+        std::uint32_t target = e.target;
+        for (int depth = 0; depth < 4 && (target & kSubdirectoryBit); ++depth) {
+            const auto languages = entries(target & ~kSubdirectoryBit);
+            if (languages.empty()) return std::nullopt;
+            target = languages.front().target;
+        }
+        if (target & kSubdirectoryBit) return std::nullopt;
+        if (!fits(base_ + target, 16, file_.size())) return std::nullopt;
+        const std::uint32_t rva = readLe32(file_, base_ + target);
+        const std::uint32_t size = readLe32(file_, base_ + target + 4);
+        const auto offset = rvaToOffset_(rva);
+        if (!offset || !fits(*offset, size, file_.size())) return std::nullopt;
+        const auto bytes = file_.subspan(*offset, size);
+        return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+    }
+
+private:
+    std::string upperName(std::uint32_t offset) const {
+        std::string name;
+        if (!fits(base_ + offset, 2, file_.size())) return name;
+        const int length = readLe16(file_, base_ + offset);
+        for (int i = 0; i < length; ++i) {
+            const std::uint64_t at = base_ + offset + 2 + std::uint64_t(i) * 2;
+            if (!fits(at, 2, file_.size())) break;
+            const std::uint16_t c = readLe16(file_, at);
+            name += c < 128 ? static_cast<char>(std::toupper(c)) : '?';
+        }
+        return name;
+    }
+
+    std::span<const std::uint8_t> file_;
+    std::uint64_t base_;
+    std::function<std::optional<std::uint64_t>(std::uint32_t)> rvaToOffset_;
+};
+
+}  // namespace
+
+std::optional<ModuleResources> readPeResources(std::span<const std::uint8_t> file) {
+    if (file.size() < 0x40 || file[0] != 'M' || file[1] != 'Z') return std::nullopt;
+    const std::uint32_t pe = readLe32(file, 0x3C);
+    if (!fits(pe, 24, file.size()) || readLe32(file, pe) != 0x00004550) return std::nullopt;  // "PE\0\0"
+    const std::uint16_t sectionCount = readLe16(file, pe + 6);
+    const std::uint16_t optionalSize = readLe16(file, pe + 20);
+    const std::uint64_t optional = pe + 24;
+    if (!fits(optional, optionalSize, file.size()) || optionalSize < 2) return std::nullopt;
+    const std::uint16_t magic = readLe16(file, optional);
+    ModuleResources resources;
+    std::uint64_t directories = 0;
+    if (magic == 0x20B) {
+        resources.kind = ModuleKind::Windows64;
+        directories = optional + 112;
+    } else if (magic == 0x10B) {
+        resources.kind = ModuleKind::Windows32;
+        directories = optional + 96;
+    } else {
+        return std::nullopt;
+    }
+    constexpr int kResourceDirectory = 2;
+    const std::uint64_t resourceEntry = directories + kResourceDirectory * 8;
+    if (resourceEntry + 8 > optional + optionalSize) return resources;  // no resources at all
+    const std::uint32_t resourceRva = readLe32(file, resourceEntry);
+    if (resourceRva == 0) return resources;
+
+    const std::uint64_t sections = optional + optionalSize;
+    if (!fits(sections, std::uint64_t(sectionCount) * 40, file.size())) return std::nullopt;
+    auto rvaToOffset = [file, sections, sectionCount](std::uint32_t rva) -> std::optional<std::uint64_t> {
+        for (int i = 0; i < sectionCount; ++i) {
+            const std::uint64_t at = sections + std::uint64_t(i) * 40;
+            const std::uint32_t virtualSize = readLe32(file, at + 8);
+            const std::uint32_t virtualAddress = readLe32(file, at + 12);
+            const std::uint32_t rawSize = readLe32(file, at + 16);
+            const std::uint32_t rawOffset = readLe32(file, at + 20);
+            const std::uint32_t extent = std::max(virtualSize, rawSize);
+            if (rva >= virtualAddress && rva - virtualAddress < extent) {
+                const std::uint32_t inside = rva - virtualAddress;
+                if (inside >= rawSize) return std::nullopt;
+                return std::uint64_t(rawOffset) + inside;
+            }
+        }
+        return std::nullopt;
+    };
+    const auto base = rvaToOffset(resourceRva);
+    if (!base) return resources;
+    const ResourceDirectory directory(file, *base, rvaToOffset);
+
+    for (const auto& type : directory.entries(0)) {
+        if (!type.named || !(type.target & kSubdirectoryBit)) continue;
+        const std::uint32_t typeOffset = type.target & ~kSubdirectoryBit;
+        for (const auto& resource : directory.entries(typeOffset)) {
+            auto bytes = directory.data(resource);
+            if (!bytes) continue;
+            if (type.name == "PIPL") {
+                resources.pipls.push_back(std::move(*bytes));
+            } else if (type.name == "PIMI" && !resource.named) {
+                resources.legacyInfo[resource.id] = std::move(*bytes);
+            } else if (type.name == "_8BFM" && !resource.named) {
+                resources.legacyNames[resource.id] = std::move(*bytes);
+            }
+        }
+    }
+    return resources;
+}
+
+std::optional<ModuleResources> readModuleResources(const std::string& path) {
+    // Modules are small; anything far larger is not one we read.
+    constexpr std::streamoff kLargestModule = 512LL << 20;
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return std::nullopt;
+    const std::streamoff size = in.tellg();
+    if (size <= 0 || size > kLargestModule) return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
+    if (auto elf = readElfResources(bytes)) return elf;
+    return readPeResources(bytes);
+}
+
+}  // namespace mugwarp

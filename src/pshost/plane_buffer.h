@@ -1,0 +1,62 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "pshost/filter_abi.h"
+#include "pshost/image_views.h"
+
+namespace mugwarp {
+
+// A rectangle of picture planes as a filter asked for it.
+struct PlaneRequest {
+    abi::Rect16 rect{};
+    std::int16_t loPlane = 0;
+    std::int16_t hiPlane = 0;
+    std::int16_t preDummy = 0;
+    std::int16_t postDummy = 0;
+    abi::Fixed rate = 0;  // 16.16; 0 means 1
+};
+
+// What the filter got for a request: where the bytes are and their steps.
+struct PlaneAnswer {
+    void* data = nullptr;
+    std::int32_t rowBytes = 0;
+    std::int32_t columnBytes = 0;
+    std::int32_t planeBytes = 0;
+    abi::OSErr error = abi::kNoErr;  // when data is null
+};
+
+// One block of interleaved plane bytes handed to a filter, owned by the host.
+struct PlaneBuffer {
+    PlaneRequest request;  // the rectangle, planes and rate the block holds
+    std::vector<std::uint8_t> bytes;
+
+    void release() {
+        request = {};
+        bytes = {};
+    }
+};
+
+bool isEmpty(const abi::Rect16& r);
+int planeCount(const PlaneRequest& r);
+
+// Answers a request from the picture. A request inside the block's rectangle
+// with the same planes and rate points into the block without copying;
+// anything else refills the block, with 0 where the request reaches outside
+// the picture. Nothing (data null) when the request is malformed or too
+// large to hold.
+PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const ImageView& source,
+                       std::size_t byteLimit);
+
+// Writes the block's planes into the picture, clipped to it. With a mask,
+// the written planes are then blended with the unfiltered picture:
+// m = 255 keeps the filtered value, m = 0 the unfiltered one.
+void writeBack(const PlaneBuffer& buffer, const ImageView& target, const ImageView& unfiltered,
+               const MaskView* blendMask);
+
+// The mask bytes of rect (sampled every rate pixels), 0 outside the mask,
+// one byte per pixel, rowBytes = rect width.
+bool fillMaskBuffer(const abi::Rect16& rect, abi::Fixed rate, const MaskView& mask, std::vector<std::uint8_t>& out,
+                    std::size_t byteLimit);
+
+}  // namespace mugwarp

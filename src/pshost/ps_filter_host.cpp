@@ -1,0 +1,346 @@
+#include "pshost/ps_filter_host.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "pshost/floating_point_guard.h"
+#include "pshost/host_callbacks.h"
+#include "pshost/host_memory.h"
+#include "pshost/photoshop_error.h"
+#include "pshost/simple_register.h"
+
+namespace mugwarp {
+
+namespace {
+
+constexpr abi::Fixed kSeventyTwoDpi = 72 << 16;
+// The record's coordinates are 16-bit.
+constexpr int kLargestSide = std::numeric_limits<std::int16_t>::max();
+// A block can be a few times the picture, never unbounded: a faulty filter
+// asking for the whole coordinate range gets "out of memory", not the machine's.
+constexpr std::size_t kSpareBufferBytes = std::size_t(64) << 20;
+
+bool anyRequest(const abi::FilterRecord& r) {
+    return !isEmpty(r.inRect) || !isEmpty(r.outRect) || !isEmpty(r.maskRect);
+}
+
+void setColor(std::uint8_t (&out)[4], std::uint32_t argb) {
+    out[0] = std::uint8_t(argb >> 16);
+    out[1] = std::uint8_t(argb >> 8);
+    out[2] = std::uint8_t(argb);
+    out[3] = 0;
+}
+
+}  // namespace
+
+PSFilterHost::PSFilterHost() = default;
+
+PSFilterHost::~PSFilterHost() {
+    closeModule();
+    if (keptParameters_) HostMemory::instance().dispose(keptParameters_);
+}
+
+void PSFilterHost::setPicture(const ImageView& picture, const ImageView& unfiltered) {
+    picture_ = picture;
+    unfiltered_ = unfiltered;
+}
+
+void PSFilterHost::setKeptParameters(abi::Handle block) {
+    if (keptParameters_ && keptParameters_ != block) HostMemory::instance().dispose(keptParameters_);
+    keptParameters_ = block;
+}
+
+void PSFilterHost::setMask(const MaskView* mask) {
+    if (mask) {
+        mask_ = *mask;
+    } else {
+        mask_.reset();
+    }
+}
+
+bool PSFilterHost::canRun(ModuleKind kind) {
+#if defined(_WIN32) && defined(_WIN64)
+    return kind == ModuleKind::Windows64;
+#elif defined(_WIN32)
+    return kind == ModuleKind::Windows32;
+#else
+    return kind == ModuleKind::Native;
+#endif
+}
+
+void PSFilterHost::openModule(PIPLManager& entry) {
+    closeModule();
+    manager_ = &entry;
+    if (!canRun(entry.moduleKind)) {
+        throw PhotoshopError("\"" + entry.getName() + "\" is a Windows module and cannot run here (" + entry.fileName +
+                             ").");
+    }
+    if (!module_.open(entry.fileName)) {
+        throw PhotoshopError("The filter module " + entry.fileName + " cannot be loaded: " + module_.error());
+    }
+    const std::string name = entry.getEntryPoint();
+    void* address = name.empty() ? nullptr : module_.symbol(name);
+    if (!address) {
+        module_.close();
+        throw PhotoshopError("The filter module " + entry.fileName + " has no entry point \"" + name + "\".");
+    }
+    entryPoint_ = reinterpret_cast<abi::PluginEntryPoint>(address);
+}
+
+void PSFilterHost::closeModule() {
+    entryPoint_ = nullptr;
+    module_.close();
+}
+
+std::int16_t PSFilterHost::callPlugin(std::int16_t selector) {
+    if (!entryPoint_ || !manager_) return 0;
+    BoundHost bound(this);
+    std::int16_t result = 0;
+    void* record = selector == abi::kSelectorAbout ? static_cast<void*>(&about_) : static_cast<void*>(&record_);
+    entryPoint_(selector, record, &manager_->pluginData, &result);
+    return result;
+}
+
+std::size_t PSFilterHost::bufferLimit() const {
+    return std::size_t(std::max(0, picture_.width)) * std::size_t(std::max(0, picture_.height)) * 3 * 4 +
+           kSpareBufferBytes;
+}
+
+void PSFilterHost::setupFilterRecord() {
+    if (picture_.width > kLargestSide || picture_.height > kLargestSide) {
+        throw PhotoshopError("Filters work on pictures of at most " + std::to_string(kLargestSide) +
+                             " pixels a side; this one is " + std::to_string(picture_.width) + " x " +
+                             std::to_string(picture_.height) + ".");
+    }
+    const auto& cb = hostCallbacks();
+    const auto width = static_cast<std::int16_t>(picture_.width);
+    const auto height = static_cast<std::int16_t>(picture_.height);
+    const std::uint64_t physical = totalPhysicalMemory();
+    abi::FilterRecord& r = record_;
+    r = abi::FilterRecord{};
+    r.abortProc = cb.abort;
+    r.progressProc = cb.progress;
+    r.imageSize = {height, width};
+    r.planes = 3;
+    r.filterRect = {0, 0, height, width};
+    r.maxSpace = static_cast<std::int32_t>(std::min<std::uint64_t>(physical, INT32_MAX));
+    r.maxSpace64 = static_cast<std::int64_t>(std::min<std::uint64_t>(physical, INT64_MAX));
+    r.haveMask = mask_.has_value();
+    bool autoMask = true;
+    if (mask_) {
+        const auto flags = manager_ ? manager_->filterCaseFlags(filterCase) : std::nullopt;
+        if (flags && (*flags & abi::kWritesOutsideSelection)) autoMask = false;
+    }
+    r.autoMask = autoMask;
+    setColor(r.backColor, backColor);
+    setColor(r.foreColor, foreColor);
+    r.hostSig = hostSignature();
+    r.imageMode = abi::kImageModeRGB;
+    r.imageHRes = kSeventyTwoDpi;
+    r.imageVRes = kSeventyTwoDpi;
+    r.wholeSize = r.imageSize;
+    r.platformData = &platformData_;
+    r.bufferProcs = cb.bufferProcs;
+    r.handleProcs = cb.handleProcs;
+    r.displayPixels = cb.displayPixels;
+    r.filterCase = abi::kFilterCaseFlatImageWithSelection;
+    r.dummyPlaneValue = -1;
+    r.advanceState = cb.advanceState;
+    r.getPropertyObsolete = cb.getProperty;
+    r.cannotUndo = 1;
+    r.colorServices = cb.colorServices;
+    r.inNonLayerPlanes = r.outNonLayerPlanes = r.absNonLayerPlanes = 3;
+    r.inTileHeight = r.absTileHeight = r.outTileHeight = r.maskTileHeight = height;
+    r.inTileWidth = r.absTileWidth = r.outTileWidth = r.maskTileWidth = width;
+    r.propertyProcs = cb.propertyProcs;
+    errorString_.fill(0);
+    r.errorString = reinterpret_cast<unsigned char(*)[256]>(errorString_.data());
+    r.sSPBasic = cb.basicSuite;
+    r.depth = 8;
+    about_ = abi::AboutRecord{};
+    about_.platformData = &platformData_;
+    about_.sSPBasic = cb.basicSuite;
+}
+
+void PSFilterHost::checkSelector(std::int16_t selector) {
+    checkPluginResult(callPlugin(selector));
+    if (abort_) throw FilterCancelled{};
+}
+
+void PSFilterHost::releaseBuffers() {
+    input_.release();
+    output_.release();
+    outputPending_ = false;
+    maskBytes_ = {};
+}
+
+void PSFilterHost::restorePicture() {
+    const int width = std::min(picture_.width, unfiltered_.width);
+    for (int y = 0; y < std::min(picture_.height, unfiltered_.height); ++y) {
+        std::memcpy(picture_.row(y), unfiltered_.row(y), std::size_t(width) * sizeof(std::uint32_t));
+    }
+}
+
+void PSFilterHost::disposeRecordParameters() {
+    if (record_.parameters) HostMemory::instance().dispose(record_.parameters);
+    if (keptParameters_ == record_.parameters) keptParameters_ = nullptr;
+    record_.parameters = nullptr;
+}
+
+bool PSFilterHost::execute() {
+    FloatingPointGuard floatingPoint;
+    BoundHost bound(this);
+    releaseBuffers();
+    abort_ = false;
+    setupFilterRecord();
+    // The protocol promises finish to every filter whose start succeeded, so
+    // it can release what it set up, also when the run ends early.
+    bool started = false;
+    auto finishQuietly = [&] {
+        if (!started) return;
+        started = false;
+        callPlugin(abi::kSelectorFinish);
+    };
+    try {
+        if (executeLastFilter) {
+            record_.parameters = keptParameters_;
+        } else {
+            if (keptParameters_) HostMemory::instance().dispose(keptParameters_);
+            keptParameters_ = nullptr;
+            checkSelector(abi::kSelectorParameters);
+        }
+        checkSelector(abi::kSelectorPrepare);
+        checkSelector(abi::kSelectorStart);
+        started = true;
+        progressReport(0, 1);
+        while (anyRequest(record_)) {
+            checkPluginResult(advanceState());
+            // Escape also reaches filters that never ask whether to stop.
+            if (!abort_ && client_) abort_ = client_->testAbort();
+            checkSelector(abi::kSelectorContinue);
+        }
+        writeBackPending();
+        progressReport(1, 1);
+        started = false;
+        checkPluginResult(callPlugin(abi::kSelectorFinish));
+    } catch (const FilterCancelled&) {
+        finishQuietly();
+        restorePicture();
+        disposeRecordParameters();
+        keptParameters_ = nullptr;
+        return false;
+    } catch (...) {
+        try {
+            finishQuietly();
+        } catch (...) {
+        }
+        throw;
+    }
+    keptParameters_ = record_.parameters;
+    return true;
+}
+
+abi::OSErr PSFilterHost::advanceState() {
+    if (client_) client_->advanceState();
+    abi::FilterRecord& r = record_;
+    const std::size_t limit = bufferLimit();
+    if (!isEmpty(r.inRect)) {
+        const PlaneRequest request{r.inRect, r.inLoPlane, r.inHiPlane, r.inPreDummyPlanes, r.inPostDummyPlanes,
+                                   r.inputRate};
+        const PlaneAnswer a = fillBuffer(request, input_, unfiltered_, limit);
+        if (!a.data) return a.error;
+        r.inData = a.data;
+        r.inRowBytes = a.rowBytes;
+        r.inColumnBytes = a.columnBytes;
+        r.inPlaneBytes = a.planeBytes;
+    }
+    if (!isEmpty(r.outRect)) {
+        writeBackPending();
+        const PlaneRequest request{r.outRect, r.outLoPlane, r.outHiPlane, r.outPreDummyPlanes, r.outPostDummyPlanes, 0};
+        const PlaneAnswer a = fillBuffer(request, output_, unfiltered_, limit);
+        if (!a.data) return a.error;
+        r.outData = a.data;
+        r.outRowBytes = a.rowBytes;
+        r.outColumnBytes = a.columnBytes;
+        r.outPlaneBytes = a.planeBytes;
+        outputPending_ = true;
+    }
+    if (!isEmpty(r.maskRect) && r.haveMask && mask_) {
+        if (!fillMaskBuffer(r.maskRect, r.maskRate, *mask_, maskBytes_, limit)) return abi::kMemFullErr;
+        r.maskData = maskBytes_.data();
+        r.maskRowBytes = r.maskRect.right - r.maskRect.left;
+    }
+    return abi::kNoErr;
+}
+
+void PSFilterHost::writeBackPending() {
+    if (!outputPending_) return;
+    outputPending_ = false;
+    const bool blend = record_.autoMask && mask_;
+    writeBack(output_, picture_, unfiltered_, blend ? &*mask_ : nullptr);
+    if (displayOutput && client_) {
+        const abi::Rect16& rect = output_.request.rect;
+        client_->pictureChanged(std::max<int>(0, rect.left), std::max<int>(0, rect.top),
+                                std::min<int>(picture_.width, rect.right), std::min<int>(picture_.height, rect.bottom));
+    }
+}
+
+// --- Callback targets ------------------------------------------------------
+
+bool PSFilterHost::testAbortRequest() {
+    if (!client_) return abort_;
+    // Once asked for, the cancel stands until the next run.
+    if (client_->testAbort()) abort_ = true;
+    return abort_;
+}
+
+void PSFilterHost::progressReport(std::int32_t done, std::int32_t total) {
+    if (client_) client_->progress(done, total);
+}
+
+abi::OSErr PSFilterHost::colorServicesRequest(abi::ColorServicesInfo* info) {
+    if (client_) client_->colorServices(*info);
+    info->infoSize = abi::kColorServicesInfoSize;
+    info->sourceSpace = abi::kColorSpaceRGB;
+    info->resultSpace = abi::kColorSpaceRGB;
+    info->reservedSourceSpaceInfo = nullptr;
+    info->reservedResultSpaceInfo = nullptr;
+    info->reserved = nullptr;
+    return abi::kNoErr;
+}
+
+abi::OSErr PSFilterHost::displayPixelsRequest(const abi::PSPixelMap* source, const abi::VRect* rect,
+                                              std::int32_t dstRow, std::int32_t dstCol, void* context) {
+    // Only what lies inside the pixel map's bounds can be read.
+    const abi::VRect& b = source->bounds;
+    const std::int32_t top = std::max(rect->top, b.top), left = std::max(rect->left, b.left);
+    const std::int32_t bottom = std::min(rect->bottom, b.bottom), right = std::min(rect->right, b.right);
+    if (bottom <= top || right <= left || !source->baseAddr) return abi::kNoErr;
+    const int width = right - left, height = bottom - top;
+    if (std::size_t(width) * height > bufferLimit()) return abi::kNoErr;
+    std::vector<std::uint32_t> pixels(std::size_t(width) * height);
+    const auto* base = static_cast<const std::uint8_t*>(source->baseAddr);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = base + std::ptrdiff_t(top - b.top + y) * source->rowBytes +
+                                  std::ptrdiff_t(left - b.left) * source->colBytes;
+        for (int x = 0; x < width; ++x, row += source->colBytes) {
+            pixels[std::size_t(y) * width + x] =
+                0xFF000000u | (std::uint32_t(row[0]) << 16) | (std::uint32_t(row[1]) << 8) | row[2];
+        }
+    }
+    if (client_) client_->displayPixels(pixels.data(), width, height, dstRow + (top - rect->top),
+                                        dstCol + (left - rect->left), context);
+    return abi::kNoErr;
+}
+
+abi::OSErr PSFilterHost::propertyRequest(bool set, abi::OSType signature, abi::OSType key, std::int32_t index,
+                                         std::intptr_t* simpleOut, std::intptr_t simpleIn, abi::Handle* complexOut,
+                                         abi::Handle complexIn) {
+    if (!client_) return abi::kHostInsufficient;
+    const bool answered = set ? client_->setProperty(signature, key, index, simpleIn, complexIn)
+                              : client_->getProperty(signature, key, index, simpleOut, complexOut);
+    return answered ? abi::kNoErr : abi::kHostInsufficient;
+}
+
+}  // namespace mugwarp

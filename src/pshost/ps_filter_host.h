@@ -1,0 +1,117 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pshost/filter_abi.h"
+#include "pshost/filter_host_client.h"
+#include "pshost/image_views.h"
+#include "pshost/module_library.h"
+#include "pshost/pipl_manager.h"
+#include "pshost/plane_buffer.h"
+
+namespace mugwarp {
+
+// Runs one discovered filter over a 32-bit picture.
+//
+// Use:   host.setPicture(picture, unfiltered)   // two views of the same size;
+//                                              // the caller fills unfiltered
+//        host.setMask(&mask)                   // or nullptr: no selection
+//        host.openModule(entry)                // throws PhotoshopError
+//        host.executeLastFilter = repeat;
+//        bool finished = host.execute();       // false: cancelled, picture restored
+//        host.closeModule();                   // always, also after an error
+//
+// The filter reads the unfiltered copy and its results are written into the
+// picture, blended with the mask unless the filter clears autoMask or says in
+// its 'fici' property that it writes outside the selection. Everything the
+// filter asks of the outside world goes to the FilterHostClient. The host keeps
+// the parameter block of the last run for a repeat (executeLastFilter).
+// Errors are PhotoshopError with the messages shown to the user; a cancelled
+// run restores the whole picture from the unfiltered copy.
+class PSFilterHost {
+public:
+    PSFilterHost();
+    ~PSFilterHost();
+    PSFilterHost(const PSFilterHost&) = delete;
+    PSFilterHost& operator=(const PSFilterHost&) = delete;
+
+    void setClient(FilterHostClient* client) { client_ = client; }
+    void setPicture(const ImageView& picture, const ImageView& unfiltered);
+    void setMask(const MaskView* mask);
+    // The parent window handed to filters for their dialogs; 0 means there is
+    // no display, and filters take their defaults.
+    void setPlatformWindow(std::intptr_t window) { platformData_.hwnd = window; }
+
+    // Whether modules of that kind can be loaded by this build.
+    static bool canRun(ModuleKind kind);
+    // Loads the entry's module and finds its entry point. Throws PhotoshopError
+    // naming the file when the module cannot be loaded here or lacks it.
+    void openModule(PIPLManager& entry);
+    void closeModule();
+    bool moduleOpen() const { return entryPoint_ != nullptr; }
+    // One complete run; see the class comment.
+    bool execute();
+    // Calls the filter once (the about record for selector 0); 0 without a module.
+    std::int16_t callPlugin(std::int16_t selector);
+    // The advance-state step: serves the filter's input, output and mask requests.
+    abi::OSErr advanceState();
+
+    // Colours (0xAARRGGBB) offered as the filter's foreground and background.
+    std::uint32_t foreColor = 0;
+    std::uint32_t backColor = 0;
+    bool displayOutput = false;
+    bool executeLastFilter = false;
+    // Which 'fici' case record decides whether the output is blended.
+    int filterCase = 3;
+
+    PIPLManager* manager() const { return manager_; }
+    const abi::FilterRecord& record() const { return record_; }
+    abi::Handle keptParameters() const { return keptParameters_; }
+    // Hands the host a parameter block (a HostMemory handle, or nothing) for
+    // the next repeat, releasing the one it kept.
+    void setKeptParameters(abi::Handle block);
+    bool abortRequested() const { return abort_; }
+
+    // Callback targets (called by the bound entry points; public for them only).
+    bool testAbortRequest();
+    void progressReport(std::int32_t done, std::int32_t total);
+    abi::OSErr colorServicesRequest(abi::ColorServicesInfo* info);
+    abi::OSErr displayPixelsRequest(const abi::PSPixelMap* source, const abi::VRect* rect, std::int32_t dstRow,
+                                    std::int32_t dstCol, void* context);
+    abi::OSErr propertyRequest(bool set, abi::OSType signature, abi::OSType key, std::int32_t index,
+                               std::intptr_t* simpleOut, std::intptr_t simpleIn, abi::Handle* complexOut,
+                               abi::Handle complexIn);
+
+private:
+    void setupFilterRecord();
+    void checkSelector(std::int16_t selector);
+    void writeBackPending();
+    void releaseBuffers();
+    void restorePicture();
+    void disposeRecordParameters();
+    std::size_t bufferLimit() const;
+
+    FilterHostClient* client_ = nullptr;
+    ImageView picture_;
+    ImageView unfiltered_;
+    std::optional<MaskView> mask_;
+    PIPLManager* manager_ = nullptr;
+    ModuleLibrary module_;
+    abi::PluginEntryPoint entryPoint_ = nullptr;
+
+    abi::FilterRecord record_{};
+    abi::AboutRecord about_{};
+    abi::PlatformData platformData_{};
+    std::array<unsigned char, 256> errorString_{};
+    PlaneBuffer input_;
+    PlaneBuffer output_;
+    bool outputPending_ = false;
+    std::vector<std::uint8_t> maskBytes_;
+    abi::Handle keptParameters_ = nullptr;
+    bool abort_ = false;
+};
+
+}  // namespace mugwarp

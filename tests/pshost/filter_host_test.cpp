@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include "filter_test_support.h"
+#include "pshost/host_callbacks.h"
+#include "pshost/host_memory.h"
+#include "pshost/photoshop_error.h"
+
+namespace mugwarp::test {
+namespace {
+
+std::intptr_t script(int selector, int code, bool askAbort = false) {
+    return std::intptr_t(selector) | (std::intptr_t(std::uint16_t(code)) << 8) | (askAbort ? std::intptr_t(1) << 24 : 0);
+}
+
+struct Recorder : FilterHostClient {
+    bool abort = false;
+    int progressCalls = 0;
+    std::vector<std::uint32_t> shown;
+    int shownWidth = 0;
+    void progress(std::int32_t, std::int32_t) override { ++progressCalls; }
+    bool testAbort() override { return abort; }
+    void displayPixels(const std::uint32_t* pixels, int width, int height, std::int32_t, std::int32_t, void*) override {
+        shown.assign(pixels, pixels + std::size_t(width) * height);
+        shownWidth = width;
+    }
+};
+
+class FilterHostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        list.addModule(testModule("scripted.8bf"));
+        list.addModule(testModule("outside.8bf"));
+        host.setClient(&client);
+    }
+    PIPLManager& scripted() { return entryNamed(list, "Scripted"); }
+
+    PSPluginList list;
+    PSFilterHost host;
+    Recorder client;
+    Picture picture = patternPicture(5, 4);
+    const Picture original = picture;
+};
+
+TEST_F(FilterHostTest, EachNegativeResultBecomesItsMessage) {
+    const std::vector<std::pair<int, std::string>> codes = {
+        {-19, "Driver can't respond to Read call"},
+        {-34, "Disk full"},
+        {-50, "Error in user parameter list"},
+        {-108, "Ran out of memory [not enough room in heap zone]"},
+        {-30100, "The plug-in received an erroneous parameter block."},
+        {-30101, "The plug-in does not support the current color mode."},
+        {-30900, "The plug-in requires services not provided by this host."},
+        {-30901, "A requested property could not be found."},
+        {-30904, "Unknown plug-in error."},
+        {-2, "Unknown plug-in error."},
+    };
+    for (const auto& [code, message] : codes) {
+        scripted().pluginData = script(4, code);
+        try {
+            runFilter(host, scripted(), picture);
+            ADD_FAILURE() << code << " passed";
+        } catch (const PhotoshopError& e) {
+            EXPECT_EQ(e.what(), message) << code;
+        }
+    }
+    for (int code : {-20, -23, -36, -39, -43, -45, -46, -109, -111})
+        EXPECT_NE(pluginErrorMessage(std::int16_t(code)), "Unknown plug-in error.") << code;
+}
+
+TEST_F(FilterHostTest, CancellingAtAnySelectorRestoresThePictureAndDropsTheParameters) {
+    for (int selector = 1; selector <= 5; ++selector) {
+        for (const auto& [data, abort] : {std::pair{script(selector, 7), false}, std::pair{script(selector, -128), false},
+                                          std::pair{script(selector, 0, true), true}}) {
+            if (abort && selector == 5) continue;  // the abort flag is not consulted after finish
+            picture = original;
+            client.abort = abort;
+            scripted().pluginData = data;
+            EXPECT_FALSE(runFilter(host, scripted(), picture)) << selector;
+            EXPECT_EQ(picture.pixels, original.pixels) << selector;
+            EXPECT_EQ(host.keptParameters(), nullptr);
+        }
+    }
+    // A repeat after a cancel runs without parameters and without asking for them.
+    client.abort = false;
+    scripted().pluginData = script(1, -50);
+    EXPECT_TRUE(runFilter(host, scripted(), picture, true));
+    EXPECT_EQ(host.record().parameters, nullptr);
+    EXPECT_EQ(picture.channel(2, 1, 0), 255 - original.channel(2, 1, 0));
+}
+
+TEST_F(FilterHostTest, ARepeatReusesTheKeptParametersWithoutTheParametersSelector) {
+    scripted().pluginData = 0;
+    ASSERT_TRUE(runFilter(host, scripted(), picture));
+    const abi::Handle kept = host.keptParameters();
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(*reinterpret_cast<std::int32_t*>(*kept), 42);
+    scripted().pluginData = script(1, -50);  // would fail if asked again
+    EXPECT_TRUE(runFilter(host, scripted(), picture, true));
+    EXPECT_EQ(host.keptParameters(), kept);
+    EXPECT_EQ(picture.pixels, original.pixels);  // inverted twice
+    EXPECT_GE(client.progressCalls, 4);          // (0, 1) and (1, 1) of both runs
+}
+
+TEST_F(FilterHostTest, TheMaskBlendsUnlessTheFilterWritesOutsideTheSelection) {
+    struct Case {
+        const char* name;
+        std::intptr_t data;
+        bool blended;
+    };
+    for (const Case c : {Case{"Scripted", 0, true}, Case{"Scripted", std::intptr_t(1) << 25, false},
+                         Case{"Outside Selection", 0, false}}) {
+        picture = original;
+        Mask mask(5, 4, 0);
+        entryNamed(list, c.name).pluginData = c.data;
+        ASSERT_TRUE(runFilter(host, entryNamed(list, c.name), picture, false, &mask));
+        EXPECT_EQ(picture.pixels == original.pixels, c.blended) << c.name;
+    }
+}
+
+TEST_F(FilterHostTest, ModulesThatCannotRunNameTheirFile) {
+    PSPluginList more;
+    more.addModule(testModule("missing_entry.8bf"));
+    PIPLManager broken;
+    broken.setName("Gone");
+    broken.setEntryPoint("PluginMain");
+    broken.fileName = testModule("no-such-file.8bf");
+    PIPLManager windows = broken;
+    windows.moduleKind = ModuleKind::Windows64;
+    for (PIPLManager* entry : {&more.item(0), &broken, &windows}) {
+        try {
+            host.openModule(*entry);
+            ADD_FAILURE() << entry->fileName;
+        } catch (const PhotoshopError& e) {
+            EXPECT_NE(std::string(e.what()).find(entry->fileName), std::string::npos) << e.what();
+        }
+        EXPECT_FALSE(host.moduleOpen());
+    }
+}
+
+TEST_F(FilterHostTest, CallbackSuitesAnswerAsTheProtocolSays) {
+    const HostCallbacks& cb = hostCallbacks();
+    abi::BufferID id = reinterpret_cast<abi::BufferID>(1);
+    EXPECT_EQ(cb.bufferProcs->allocateProc(0, &id), abi::kNilHandleErr);
+    EXPECT_EQ(id, nullptr);
+    EXPECT_EQ(cb.bufferProcs->lockProc(nullptr, 0), nullptr);
+    EXPECT_GT(cb.bufferProcs->spaceProc(), 0);
+
+    HostMemory& memory = HostMemory::instance();
+    const std::size_t before = memory.liveBlocks();
+    abi::Handle h = cb.handleProcs->newProc(10);
+    for (int i = 0; i < 3; ++i) cb.handleProcs->lockProc(h, 0);
+    EXPECT_EQ(memory.lockCount(h), 3);
+    EXPECT_EQ(cb.handleProcs->setSizeProc(h, 4000), abi::kNoErr);
+    EXPECT_EQ((*h)[3999], 0);
+    EXPECT_EQ(cb.handleProcs->getSizeProc(h), 4000);
+    cb.handleProcs->disposeProc(h);
+    EXPECT_EQ(memory.liveBlocks(), before);
+
+    BoundHost bound(&host);
+    std::intptr_t simple = 5;
+    abi::Handle complex = reinterpret_cast<abi::Handle>(6);
+    EXPECT_EQ(cb.propertyProcs->getPropertyProc(0, 0, 0, &simple, &complex), abi::kHostInsufficient);
+    EXPECT_EQ(simple, 5);
+    const void* suite = &simple;
+    EXPECT_EQ(cb.basicSuite->AcquireSuite("any", 1, &suite), abi::kHostInsufficient);
+    EXPECT_EQ(suite, nullptr);
+
+    abi::ColorServicesInfo info{};
+    info.sourceSpace = 3;
+    EXPECT_EQ(cb.colorServices(&info), abi::kNoErr);
+    EXPECT_EQ(info.infoSize, 36);
+    EXPECT_EQ(info.sourceSpace, 0);
+
+    // Rows longer than the rectangle: each is read from its own start.
+    std::uint8_t bytes[2][8] = {{1, 2, 3, 4, 5, 6, 0, 0}, {7, 8, 9, 10, 11, 12, 0, 0}};
+    abi::PSPixelMap map{};
+    map.bounds = {0, 0, 2, 2};
+    map.rowBytes = 8;
+    map.colBytes = 3;
+    map.baseAddr = bytes;
+    const abi::VRect rect{0, 1, 2, 2};
+    EXPECT_EQ(cb.displayPixels(&map, &rect, 0, 0, nullptr), abi::kNoErr);
+    EXPECT_EQ(client.shown, (std::vector<std::uint32_t>{0xFF040506u, 0xFF0A0B0Cu}));
+}
+
+}  // namespace
+}  // namespace mugwarp::test

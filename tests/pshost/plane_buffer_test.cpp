@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include "filter_test_support.h"
+#include "pshost/plane_buffer.h"
+
+namespace mugwarp::test {
+namespace {
+
+constexpr std::size_t kNoLimit = std::size_t(1) << 30;
+
+PlaneRequest request(int top, int left, int bottom, int right, int lo, int hi, abi::Fixed rate = 0) {
+    return {{std::int16_t(top), std::int16_t(left), std::int16_t(bottom), std::int16_t(right)},
+            std::int16_t(lo), std::int16_t(hi), 0, 0, rate};
+}
+
+TEST(PlaneBuffer, LaysOutTheRequestedPlanesPixelByPixel) {
+    Picture p = patternPicture(7, 5);
+    struct Case {
+        int lo, hi;
+    };
+    for (const Case c : {Case{0, 2}, Case{1, 1}, Case{1, 2}}) {
+        PlaneBuffer buffer;
+        const PlaneAnswer a = fillBuffer(request(0, 0, 5, 7, c.lo, c.hi), buffer, p.view(), kNoLimit);
+        const int n = c.hi - c.lo + 1;
+        ASSERT_NE(a.data, nullptr);
+        EXPECT_EQ(a.rowBytes, 7 * n);
+        EXPECT_EQ(a.columnBytes, n);
+        EXPECT_EQ(a.planeBytes, 1);
+        const auto* bytes = static_cast<const std::uint8_t*>(a.data);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 7; ++x)
+                for (int k = 0; k < n; ++k) ASSERT_EQ(bytes[y * 7 * n + x * n + k], p.channel(x, y, c.lo + k));
+    }
+}
+
+TEST(PlaneBuffer, ARequestInsideTheLastBlockPointsIntoIt) {
+    Picture p = patternPicture(10, 8);
+    PlaneBuffer buffer;
+    const PlaneAnswer whole = fillBuffer(request(0, 0, 8, 10, 0, 2), buffer, p.view(), kNoLimit);
+    static_cast<std::uint8_t*>(whole.data)[(3 * 10 + 4) * 3] = 99;  // the filter's own result stays
+    const PlaneAnswer part = fillBuffer(request(3, 4, 6, 9, 0, 2), buffer, p.view(), kNoLimit);
+    EXPECT_EQ(part.data, static_cast<std::uint8_t*>(whole.data) + (3 * 10 + 4) * 3);
+    EXPECT_EQ(part.rowBytes, 30);
+    EXPECT_EQ(*static_cast<std::uint8_t*>(part.data), 99);
+    // Other planes or another rate refill from the picture.
+    const PlaneAnswer other = fillBuffer(request(3, 4, 6, 9, 0, 1), buffer, p.view(), kNoLimit);
+    EXPECT_EQ(other.rowBytes, 10);
+    EXPECT_EQ(*static_cast<std::uint8_t*>(other.data), p.channel(4, 3, 0));
+}
+
+TEST(PlaneBuffer, SamplesEveryRatePixelsAndZeroesWhatLiesOutside) {
+    Picture p = patternPicture(9, 9);
+    PlaneBuffer buffer;
+    const PlaneAnswer a = fillBuffer(request(0, 0, 4, 4, 0, 0, 3 << 16), buffer, p.view(), kNoLimit);
+    const auto* b = static_cast<const std::uint8_t*>(a.data);
+    EXPECT_EQ(b[1 * 4 + 2], p.channel(6, 3, 0));
+    EXPECT_EQ(b[3 * 4 + 3], 0);  // (9, 9) is outside
+    const PlaneAnswer half = fillBuffer(request(0, 0, 2, 2, 0, 0, 1 << 15), buffer, p.view(), kNoLimit);
+    EXPECT_EQ(static_cast<const std::uint8_t*>(half.data)[3], p.channel(1, 1, 0));  // below 1 counts as 1
+    const PlaneAnswer edge = fillBuffer(request(-2, -2, 2, 2, 2, 2), buffer, p.view(), kNoLimit);
+    EXPECT_EQ(static_cast<const std::uint8_t*>(edge.data)[0], 0);
+    EXPECT_EQ(static_cast<const std::uint8_t*>(edge.data)[2 * 4 + 2], p.channel(0, 0, 2));
+    EXPECT_EQ(fillBuffer(request(0, 0, 4, 4, 0, 3), buffer, p.view(), kNoLimit).error, abi::kParamErr);
+    EXPECT_EQ(fillBuffer(request(-32768, -32768, 32767, 32767, 0, 2), buffer, p.view(), 1 << 20).error,
+              abi::kMemFullErr);
+}
+
+TEST(PlaneBuffer, WriteBackClipsToThePictureAndKeepsOtherChannels) {
+    Picture p = patternPicture(6, 4);
+    const Picture original = p;
+    PlaneBuffer buffer;
+    fillBuffer(request(2, 3, 6, 9, 1, 1), buffer, p.view(), kNoLimit);
+    std::fill(buffer.bytes.begin(), buffer.bytes.end(), 7);
+    writeBack(buffer, p.view(), p.view(), nullptr);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            const std::uint32_t expected = x >= 3 && y >= 2 ? (original.at(x, y) & 0xFFFF00FFu) | 0x0700 : original.at(x, y);
+            ASSERT_EQ(p.at(x, y), expected) << x << "," << y;
+        }
+    }
+}
+
+TEST(PlaneBuffer, TheMaskBlendsFilteredWithUnfilteredPixels) {
+    struct Case {
+        std::uint8_t mask;
+        int expected;  // filtered 0, unfiltered 200
+    };
+    for (const Case c : {Case{255, 0}, Case{128, 100}, Case{0, 200}}) {
+        Picture unfiltered(2, 1);
+        unfiltered.pixels = {0x80C8C8C8u, 0x80C8C8C8u};
+        Picture picture = unfiltered;
+        Mask mask(2, 1, c.mask);
+        PlaneBuffer buffer;
+        fillBuffer(request(0, 0, 1, 2, 0, 2), buffer, unfiltered.view(), kNoLimit);
+        std::fill(buffer.bytes.begin(), buffer.bytes.end(), 0);
+        MaskView m = mask.view();
+        writeBack(buffer, picture.view(), unfiltered.view(), &m);
+        EXPECT_EQ(picture.channel(1, 0, 1), c.expected) << int(c.mask);
+        EXPECT_EQ(picture.at(1, 0) >> 24, 0x80u);  // alpha is never the filter's
+    }
+}
+
+}  // namespace
+}  // namespace mugwarp::test
