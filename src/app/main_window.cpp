@@ -14,6 +14,7 @@
 #include <QToolBar>
 
 #include "app/about_window.h"
+#include "app/filters_menu.h"
 #include "app/artwork.h"
 #include "app/image_view.h"
 #include "app/insert_text_dialog.h"
@@ -55,6 +56,7 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
     buildViewMenu();
     buildInsertMenu();
     buildHelpMenu();
+    buildFiltersMenu();
     buildToolBar();
     addToolBarBreak();
     buildWarpSettingsBar();

@@ -30,6 +30,7 @@ namespace mugwarp {
 class AboutWindow;
 class FlatView;
 class ImageSizeDialog;
+class FiltersMenu;
 class ImageView;
 class OverlayController;
 struct TextStyle;
@@ -122,6 +123,7 @@ public:
     QSlider* effectBar() const { return effectBar_; }
     QToolBar* warpSettingsBar() const { return warpBar_; }
     AboutWindow* aboutWindow() const { return about_.get(); }
+    FiltersMenu* filtersMenu() const { return filters_.get(); }
     const CursorTable& cursors() const { return cursors_; }
     OverlayStack& overlays() { return overlays_; }
     ToolPalette* toolPalette() const { return palette_; }
@@ -160,6 +162,7 @@ public:
         QAction* clipart = nullptr;
         QAction* talkBubble = nullptr;
         QAction* text = nullptr;
+        QAction* loadFilters = nullptr;
     };
     const Actions& actions() const { return actions_; }
 
@@ -170,6 +173,7 @@ public:
         QMenu* view = nullptr;
         QMenu* insert = nullptr;
         QMenu* help = nullptr;
+        QMenu* filters = nullptr;
     };
     const Menus& menus() const { return menus_; }
 
@@ -194,6 +198,8 @@ private:
     void buildViewMenu();
     void buildInsertMenu();
     void buildHelpMenu();
+    void buildFiltersMenu();  // main_window_filters.cpp
+    void buildLoadFiltersCommand(QMenu* fileMenu);
     void buildToolBar();
     void buildWarpSettingsBar();
     void buildView();
@@ -277,6 +283,7 @@ private:
     ViewMode viewMode_ = ViewMode::Arrow;
     OverlayController* overlayController_ = nullptr;
     std::unique_ptr<AboutWindow> about_;
+    std::unique_ptr<FiltersMenu> filters_;
 
     int zoomPercent_ = 0;
     int wheelRemainder_ = 0;

@@ -27,6 +27,8 @@ void MainWindow::buildFileMenu() {
     actions_.saveAs = addCommand(menus_.file, QStringLiteral("&Save As..."), "saveas1", [this] { saveAs(); });
     actions_.saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     menus_.file->addSeparator();
+    buildLoadFiltersCommand(menus_.file);
+    menus_.file->addSeparator();
     actions_.exit = addCommand(menus_.file, QStringLiteral("&Exit"), "Exit1", [this] { close(); });
     actions_.exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
@@ -67,7 +69,7 @@ void MainWindow::loadAndShow(const QString& path) {
 }
 
 void MainWindow::afterPictureLoaded() {
-    for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view, menus_.insert}) menu->menuAction()->setEnabled(true);
+    for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view, menus_.insert, menus_.filters}) menu->menuAction()->setEnabled(true);
     for (QAction* action : {actions_.save, actions_.saveAs, actions_.putty, actions_.warp, actions_.twirl,
                             actions_.original, actions_.zoomIn, actions_.zoomOut})
         action->setEnabled(true);

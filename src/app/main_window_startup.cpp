@@ -37,10 +37,6 @@ void MainWindow::runStartupSequence() {
     showAboutOnceIfDue();
 }
 
-// Filter plug-ins will be discovered here, below the base folder's "plugins",
-// while the splash is on the screen.
-void MainWindow::scanPlugIns() {}
-
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange) showAboutOnceIfDue();

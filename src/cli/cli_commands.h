@@ -10,6 +10,11 @@ int runConvert(const std::vector<std::string>& args);
 int runInfo(const std::vector<std::string>& args);
 // "edit" and its older name "warp": the same script, the usage names the command.
 int runEdit(const std::vector<std::string>& args, const std::string& command);
+int runFilters(const std::vector<std::string>& args);
+
+// The shipped plug-in folder: share/mugwarp/plugins beside an installed
+// executable, else the build tree's sample filters.
+std::string defaultPluginFolder();
 
 // Whether path names a format the savers write; otherwise says so on stderr,
 // so a command fails before doing any work.

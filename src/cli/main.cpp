@@ -16,6 +16,7 @@ const char* const kUsage =
     "                                 pick, crop, resize, rotate, undo) and save the result;\n"
     "                                 'edit' alone prints the actions\n"
     "  warp ...                       the same as edit\n"
+    "  filters [DIR]                  list the filter plug-ins below DIR in menu order\n"
     "  --version                      print the version\n";
 
 }  // namespace
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
         if (command == "convert") return mugwarp::cli::runConvert(args);
         if (command == "info") return mugwarp::cli::runInfo(args);
         if (command == "edit" || command == "warp") return mugwarp::cli::runEdit(args, command);
+        if (command == "filters") return mugwarp::cli::runFilters(args);
         if (command == "--help" || command == "-h") {
             std::cout << kUsage;
             return 0;

@@ -7,7 +7,7 @@ namespace mugwarp {
 // Plain views of memory the caller owns (it may be shared memory): a 32-bit
 // picture, pixels 0xAARRGGBB row by row from the top, and an 8-bit mask.
 // stride counts elements from one row start to the next.
-struct ImageView {
+struct PixelsView {
     std::uint32_t* pixels = nullptr;
     int width = 0;
     int height = 0;

@@ -49,7 +49,7 @@ bool isEmpty(const abi::Rect16& r) { return r.bottom <= r.top || r.right <= r.le
 
 int planeCount(const PlaneRequest& r) { return r.hiPlane - r.loPlane + 1; }
 
-PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const ImageView& source,
+PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const PixelsView& source,
                        std::size_t byteLimit) {
     const int n = planeCount(request);
     if (request.loPlane < 0 || n < 1 || request.hiPlane >= kPictureChannels) return {.error = abi::kParamErr};
@@ -98,7 +98,7 @@ PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const I
     return {buffer.bytes.data(), static_cast<std::int32_t>(rowBytes), n, 1};
 }
 
-void writeBack(const PlaneBuffer& buffer, const ImageView& target, const ImageView& unfiltered,
+void writeBack(const PlaneBuffer& buffer, const PixelsView& target, const PixelsView& unfiltered,
                const MaskView* blendMask) {
     const PlaneRequest& r = buffer.request;
     if (buffer.bytes.empty() || isEmpty(r.rect)) return;

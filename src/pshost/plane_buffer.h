@@ -45,13 +45,13 @@ int planeCount(const PlaneRequest& r);
 // anything else refills the block, with 0 where the request reaches outside
 // the picture. Nothing (data null) when the request is malformed or too
 // large to hold.
-PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const ImageView& source,
+PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const PixelsView& source,
                        std::size_t byteLimit);
 
 // Writes the block's planes into the picture, clipped to it. With a mask,
 // the written planes are then blended with the unfiltered picture:
 // m = 255 keeps the filtered value, m = 0 the unfiltered one.
-void writeBack(const PlaneBuffer& buffer, const ImageView& target, const ImageView& unfiltered,
+void writeBack(const PlaneBuffer& buffer, const PixelsView& target, const PixelsView& unfiltered,
                const MaskView* blendMask);
 
 // The mask bytes of rect (sampled every rate pixels), 0 outside the mask,

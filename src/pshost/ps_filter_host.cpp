@@ -25,6 +25,14 @@ bool anyRequest(const abi::FilterRecord& r) {
     return !isEmpty(r.inRect) || !isEmpty(r.outRect) || !isEmpty(r.maskRect);
 }
 
+bool fullySelected(const MaskView& mask) {
+    for (int y = 0; y < mask.height; ++y) {
+        const std::uint8_t* row = mask.row(y);
+        if (!std::all_of(row, row + mask.width, [](std::uint8_t m) { return m == 255; })) return false;
+    }
+    return true;
+}
+
 void setColor(std::uint8_t (&out)[4], std::uint32_t argb) {
     out[0] = std::uint8_t(argb >> 16);
     out[1] = std::uint8_t(argb >> 8);
@@ -41,7 +49,7 @@ PSFilterHost::~PSFilterHost() {
     if (keptParameters_) HostMemory::instance().dispose(keptParameters_);
 }
 
-void PSFilterHost::setPicture(const ImageView& picture, const ImageView& unfiltered) {
+void PSFilterHost::setPicture(const PixelsView& picture, const PixelsView& unfiltered) {
     picture_ = picture;
     unfiltered_ = unfiltered;
 }
@@ -194,6 +202,7 @@ bool PSFilterHost::execute() {
     releaseBuffers();
     abort_ = false;
     setupFilterRecord();
+    maskBlends_ = mask_ && !fullySelected(*mask_);
     // The protocol promises finish to every filter whose start succeeded, so
     // it can release what it set up, also when the run ends early.
     bool started = false;
@@ -277,7 +286,8 @@ abi::OSErr PSFilterHost::advanceState() {
 void PSFilterHost::writeBackPending() {
     if (!outputPending_) return;
     outputPending_ = false;
-    const bool blend = record_.autoMask && mask_;
+    // A fully selected picture keeps every filtered pixel: nothing to blend.
+    const bool blend = record_.autoMask && maskBlends_;
     writeBack(output_, picture_, unfiltered_, blend ? &*mask_ : nullptr);
     if (displayOutput && client_) {
         const abi::Rect16& rect = output_.request.rect;

@@ -39,7 +39,7 @@ public:
     PSFilterHost& operator=(const PSFilterHost&) = delete;
 
     void setClient(FilterHostClient* client) { client_ = client; }
-    void setPicture(const ImageView& picture, const ImageView& unfiltered);
+    void setPicture(const PixelsView& picture, const PixelsView& unfiltered);
     void setMask(const MaskView* mask);
     // The parent window handed to filters for their dialogs; 0 means there is
     // no display, and filters take their defaults.
@@ -95,8 +95,8 @@ private:
     std::size_t bufferLimit() const;
 
     FilterHostClient* client_ = nullptr;
-    ImageView picture_;
-    ImageView unfiltered_;
+    PixelsView picture_;
+    PixelsView unfiltered_;
     std::optional<MaskView> mask_;
     PIPLManager* manager_ = nullptr;
     ModuleLibrary module_;
@@ -109,6 +109,7 @@ private:
     PlaneBuffer input_;
     PlaneBuffer output_;
     bool outputPending_ = false;
+    bool maskBlends_ = false;  // some of the mask is below 255
     std::vector<std::uint8_t> maskBytes_;
     abi::Handle keptParameters_ = nullptr;
     bool abort_ = false;

@@ -14,7 +14,7 @@ struct Picture {
     std::vector<std::uint32_t> pixels;
 
     Picture(int w, int h) : width(w), height(h), pixels(std::size_t(w) * h) {}
-    ImageView view() { return {pixels.data(), width, height, width}; }
+    PixelsView view() { return {pixels.data(), width, height, width}; }
     std::uint32_t& at(int x, int y) { return pixels[std::size_t(y) * width + x]; }
     std::uint32_t at(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
     int channel(int x, int y, int c) const { return (at(x, y) >> (16 - 8 * c)) & 0xFF; }
