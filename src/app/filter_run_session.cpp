@@ -1,0 +1,68 @@
+#include "app/filter_run_session.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QKeyEvent>
+
+#include "app/progress_window.h"
+
+namespace mugwarp {
+
+FilterRunSession::FilterRunSession(ProgressWindow& progressWindow, QString filterName, ColorChooser chooseColor)
+    : progress_(progressWindow), name_(std::move(filterName)), chooseColor_(std::move(chooseColor)) {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+FilterRunSession::~FilterRunSession() {
+    // Keys still on their way belong to the run: they must not act afterwards.
+    QCoreApplication::processEvents();
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool FilterRunSession::eventFilter(QObject* watched, QEvent* event) {
+    if (choosingColor_) return QObject::eventFilter(watched, event);  // the colour dialog takes input
+    switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) escapePressed_ = true;
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::Close:  // the window must outlive the run it is in
+            return true;
+        default:
+            return QObject::eventFilter(watched, event);
+    }
+}
+
+void FilterRunSession::progress(std::int32_t done, std::int32_t total) {
+    if (!progress_.isVisible()) progress_.announce(name_);
+    progress_.setProgress(done, total);
+}
+
+bool FilterRunSession::testAbort() {
+    QCoreApplication::processEvents();
+    if (escapePressed_) progress_.hide();
+    return escapePressed_;
+}
+
+void FilterRunSession::colorServices(abi::ColorServicesInfo& info) {
+    if (info.selector != abi::kChooseColor || !chooseColor_) return;
+    const QColor initial(std::clamp<int>(info.colorComponents[0], 0, 255), std::clamp<int>(info.colorComponents[1], 0, 255),
+                         std::clamp<int>(info.colorComponents[2], 0, 255));
+    choosingColor_ = true;
+    const QColor chosen = chooseColor_(initial);
+    choosingColor_ = false;
+    if (!chosen.isValid()) return;
+    info.colorComponents[0] = std::int16_t(chosen.red());
+    info.colorComponents[1] = std::int16_t(chosen.green());
+    info.colorComponents[2] = std::int16_t(chosen.blue());
+}
+
+}  // namespace mugwarp

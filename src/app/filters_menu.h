@@ -1,0 +1,73 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "app/filter_run_session.h"
+#include "pshost/plugin_list.h"
+#include "pshost/ps_filter_host.h"
+#include "raster/displacement_map.h"
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace mugwarp {
+
+class Document;
+class LoadFiltersDialog;
+class ProgressWindow;
+
+// The Filters menu and everything behind it: the discovered plug-ins, one
+// submenu per category, running a filter over the displayed picture with the
+// progress window, "Execute last filter", and the Load Filters dialog.
+class FiltersMenu : public QObject {
+    Q_OBJECT
+public:
+    // Runs a command so that what it throws is reported.
+    using CommandRunner = std::function<void(const std::function<void()>&)>;
+
+    FiltersMenu(Document& document, QWidget* window, CommandRunner runCommand);
+    ~FiltersMenu() override;
+
+    QMenu* menu() const { return menu_; }
+    QAction* lastFilterAction() const { return lastFilter_; }
+    ProgressWindow* progressWindow() const { return progress_.get(); }
+    LoadFiltersDialog* loadDialog() const { return loadDialog_.get(); }
+    PSPluginList& plugins() { return plugins_; }
+    PSFilterHost& host() { return host_; }
+    const PIPLManager* lastFilter() const { return last_; }
+
+    // Adds the filters below folder and rebuilds the category submenus from
+    // the whole list, so every item runs the filter whose name it shows.
+    void buildFiltersMenu(const QString& folder, bool includeSubdirectories);
+    // Runs one filter (repeat: with the parameters of the last run, without
+    // its dialog); errors go to the command runner's report.
+    void runFilter(PIPLManager& entry, bool repeat);
+    void executeLastFilter();
+    // File > Load Filter Plug-Ins...: the dialog, modal.
+    void showLoadDialog();
+
+    void setColorChooser(FilterRunSession::ColorChooser chooser) { chooseColor_ = std::move(chooser); }
+
+private:
+    void rebuildCategoryMenus();
+    void runUnreported(PIPLManager& entry, bool repeat);
+
+    Document& document_;
+    QWidget* window_;
+    CommandRunner runCommand_;
+    PSPluginList plugins_;
+    PSFilterHost host_;
+    ByteMap mask_;
+    PIPLManager* last_ = nullptr;
+    QMenu* menu_ = nullptr;
+    QAction* lastFilter_ = nullptr;
+    std::unique_ptr<ProgressWindow> progress_;
+    std::unique_ptr<LoadFiltersDialog> loadDialog_;
+    FilterRunSession::ColorChooser chooseColor_;
+    QColor lastColor_;
+};
+
+}  // namespace mugwarp

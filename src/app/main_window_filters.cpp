@@ -1,0 +1,30 @@
+#include <QMenuBar>
+
+#include "app/filters_menu.h"
+#include "app/main_window.h"
+#include "app/plugin_folders.h"
+
+namespace mugwarp {
+
+// Filters sits before Help; its category submenus come from the start-up scan.
+void MainWindow::buildFiltersMenu() {
+    filters_ = std::make_unique<FiltersMenu>(document_, this, [this](const std::function<void()>& command) {
+        strokes_.release();
+        run(command);
+    });
+    menus_.filters = filters_->menu();
+    menuBar()->insertMenu(menus_.help->menuAction(), menus_.filters);
+    menus_.filters->menuAction()->setEnabled(false);
+}
+
+void MainWindow::buildLoadFiltersCommand(QMenu* fileMenu) {
+    actions_.loadFilters = addCommand(fileMenu, QStringLiteral("&Load Filter Plug-Ins..."), "LoadFilterPlugIns1",
+                                      [this] { filters_->showLoadDialog(); });
+}
+
+void MainWindow::scanPlugIns() {
+    for (const QString& folder : pluginFolders(QString::fromStdString(document_.baseDir())))
+        filters_->buildFiltersMenu(folder, true);
+}
+
+}  // namespace mugwarp

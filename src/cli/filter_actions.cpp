@@ -1,0 +1,43 @@
+#include "cli/filter_actions.h"
+
+#include "document/document.h"
+#include "document/filter_application.h"
+#include "raster/error.h"
+
+namespace mugwarp::cli {
+
+namespace {
+const std::string kFilterPrefix = "filter:";
+const std::string kRepeat = "filter-repeat";
+}  // namespace
+
+bool FilterActions::isFilterAction(const std::string& action) {
+    return action.starts_with(kFilterPrefix) || action == kRepeat;
+}
+
+PIPLManager& FilterActions::find(const std::string& categoryAndName) {
+    if (!plugins_) {
+        plugins_ = std::make_unique<PSPluginList>();
+        plugins_->scanDirectory(folder_, true);
+    }
+    // Categories may hold a '/', names rarely do: the last one divides them.
+    const std::size_t slash = categoryAndName.rfind('/');
+    if (slash != std::string::npos) {
+        const std::string category = categoryAndName.substr(0, slash), name = categoryAndName.substr(slash + 1);
+        for (int i = 0; i < plugins_->count(); ++i) {
+            PIPLManager& e = plugins_->item(i);
+            if (e.getCategory() == category && e.getName() == name) return e;
+        }
+    }
+    throw Error("no filter " + categoryAndName + " in " + folder_ + " (mugwarp-cli filters lists them)");
+}
+
+void FilterActions::apply(Document& document, const std::string& action) {
+    const bool repeat = action == kRepeat;
+    if (repeat && !last_) throw Error("filter-repeat: no filter has run yet");
+    PIPLManager& entry = repeat ? *last_ : find(action.substr(kFilterPrefix.size()));
+    applyFilter(document, host_, entry, repeat, mask_);
+    last_ = &entry;
+}
+
+}  // namespace mugwarp::cli

@@ -1,0 +1,43 @@
+#include "document/filter_application.h"
+
+#include "document/document.h"
+
+namespace mugwarp {
+
+namespace {
+
+PixelsView viewOf(PixelSurface& s) { return {s.bits(), s.width(), s.height(), s.width()}; }
+
+// The module stays loaded only for the run, whatever way the run ends.
+struct OpenModule {
+    PSFilterHost& host;
+    OpenModule(PSFilterHost& h, PIPLManager& entry) : host(h) { host.openModule(entry); }
+    ~OpenModule() { host.closeModule(); }
+};
+
+}  // namespace
+
+bool applyFilter(Document& document, PSFilterHost& host, PIPLManager& entry, bool repeat, ByteMap& mask) {
+    if (!document.pictureLoaded()) return false;
+    PixelSurface& display = document.display();
+    PixelSurface unfiltered = display;
+    mask.setSize(display.width(), display.height());
+    mask.fill(255);
+    const MaskView maskView{mask.row(0), mask.width(), mask.height(), mask.width()};
+    host.setPicture(viewOf(display), viewOf(unfiltered));
+    host.setMask(&maskView);
+    host.executeLastFilter = repeat;
+    bool finished = false;
+    try {
+        OpenModule module(host, entry);
+        finished = host.execute();
+    } catch (...) {
+        display = unfiltered;
+        display.changed();
+        throw;
+    }
+    document.rebaseFromDisplay(true);
+    return finished;
+}
+
+}  // namespace mugwarp
