@@ -10,6 +10,8 @@ namespace mugwarp {
 void MainWindow::buildFiltersMenu() {
     filters_ = std::make_unique<FiltersMenu>(document_, this, [this](const std::function<void()>& command) {
         strokes_.release();
+        // A filter works on the picture as shown; the flat view would hide its result.
+        if (isFlatTool(document_.currentTool())) selectArrowTool();
         run(command);
     });
     menus_.filters = filters_->menu();

@@ -19,6 +19,7 @@ const ActionTable& actionTable() {
         addCanvasActions(t);
         addFlatActions(t);
         addOverlayActions(t);
+        addFilterActions(t);
         return t;
     }();
     return table;

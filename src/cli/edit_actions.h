@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/filter_actions.h"
 #include "document/document.h"
 #include "document/flat_tools.h"
 #include "edit/overlay_stack.h"
@@ -17,12 +18,14 @@ namespace mugwarp::cli {
 // The document an editing script works on, at 100 % zoom, with the same
 // controllers the editor's view drives.
 struct EditSession {
-    explicit EditSession(std::ostream& output) : out(output) {}
+    EditSession(std::ostream& output, std::string pluginFolder) : out(output), filters(std::move(pluginFolder)) {}
+    explicit EditSession(std::ostream& output) : EditSession(output, {}) {}
     Document document;
     StrokeController strokes{document};
     FlatTools flat{document};
     OverlayStack overlays;  // drawn into the saved picture
     std::ostream& out;  // what actions print (a picked colour)
+    FilterActions filters;
 };
 
 // A bad word on the command line; the command exits with 2.
@@ -52,6 +55,7 @@ void addWarpActions(ActionTable& table);    // putty, warp, twirl, undo, restore
 void addCanvasActions(ActionTable& table);  // rotate, resize
 void addFlatActions(ActionTable& table);    // erase, paint, pick, crop
 void addOverlayActions(ActionTable& table); // clipart, text
+void addFilterActions(ActionTable& table);  // filter, filter-repeat
 
 // Parses one ACTION word ("NAME" or "NAME:ARGUMENTS").
 Action parseAction(const std::string& word);

@@ -14,10 +14,12 @@ namespace {
 
 std::string usage(const std::string& command) {
     std::string text = "usage: mugwarp-cli " + command +
-                       " IN OUT [--size S] [--effect E] ACTION...\n"
+                       " IN OUT [--size S] [--effect E] [--plugins DIR] ACTION...\n"
                        "  replays an editing session at 100% zoom and saves the displayed picture as OUT\n"
                        "  --size S      brush size, 5..500 (default 100), from this point on\n"
                        "  --effect E    brush effect, -100..100 (default 0), from this point on\n"
+                       "  --plugins DIR where filter actions find their plug-ins (default: the\n"
+                       "                shipped plug-in folder); filters run with their defaults\n"
                        "  ACTION        one of the following, applied in order; points are picture\n"
                        "                pixels, the first a press and the others moves with the button held:\n";
     for (const auto& [name, family] : actionTable()) text += "                  " + family.syntax + "\n";
@@ -34,6 +36,7 @@ struct Script {
     std::string input;
     std::string output;
     std::vector<Action> steps;
+    std::string pluginFolder;
 };
 
 Script parseScript(const std::vector<std::string>& args) {
@@ -42,7 +45,10 @@ Script parseScript(const std::vector<std::string>& args) {
     bool anyAction = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--size" || arg == "--effect") {
+        if (arg == "--plugins") {
+            if (i + 1 >= args.size()) throw UsageError{arg + " needs a folder"};
+            script.pluginFolder = args[++i];
+        } else if (arg == "--size" || arg == "--effect") {
             if (i + 1 >= args.size()) throw UsageError{arg + " needs a value"};
             const std::string& value = args[++i];
             if (arg == "--size") {
@@ -79,7 +85,7 @@ int runEdit(const std::vector<std::string>& args, const std::string& command) {
     }
     if (!checkOutputExtension(script.output)) return 1;
     try {
-        EditSession session(std::cout);
+        EditSession session(std::cout, script.pluginFolder.empty() ? defaultPluginFolder() : script.pluginFolder);
         session.document.loadPicture(script.input);
         for (const Action& step : script.steps) step(session);
         // Saving ends a flat-image tool as choosing the arrow tool does.

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+#include "formats/picture_io.h"
+#include "raster/pixel_surface.h"
+#include "support/temp_dir.h"
+
+namespace mugwarp {
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+};
+
+// mugwarp-cli with the arguments (quoted by the caller), stderr into stdout.
+CliRun cli(const std::string& args) {
+    CliRun r;
+    FILE* pipe = ::popen((std::string(MUGWARP_CLI) + " " + args + " 2>&1").c_str(), "r");
+    if (!pipe) return r;
+    std::array<char, 4096> buffer;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) r.out.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+const std::string kSample = std::string(MUGWARP_SOURCE_DIR) + "/data/sample/portrait.jpg";
+const std::string kPlugins = std::string(" --plugins ") + MUGWARP_BUILT_PLUGINS_DIR + " ";
+
+// Whether every interior pixel of b is a's, inverted or not (a rebase clears the border).
+bool interiorMatches(const PixelSurface& a, const PixelSurface& b, bool inverted) {
+    for (int y = 1; y + 1 < a.height(); ++y)
+        for (int x = 1; x + 1 < a.width(); ++x)
+            if ((inverted ? ~a.pixel(x, y) : a.pixel(x, y)) << 8 != b.pixel(x, y) << 8) return false;
+    return true;
+}
+
+TEST(FilterCommands, ListTheSampleFiltersInMenuOrder) {
+    const CliRun r = cli(std::string("filters ") + MUGWARP_BUILT_PLUGINS_DIR);
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::istringstream lines(r.out);
+    std::string first;
+    std::getline(lines, first);
+    EXPECT_EQ(first, std::string("Mugwarp Adjust\tInvert\tnative\t") + MUGWARP_BUILT_PLUGINS_DIR + "/invert.8bf\tPluginMain");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8);
+    EXPECT_EQ(cli("filters /no/such/folder").status, 1);
+}
+
+TEST(FilterCommands, EditScriptRunsAndRepeatsFiltersHeadless) {
+    test::TempDir dir;
+    PixelSurface original;
+    original.assign(loadPicture(kSample));
+    const struct {
+        std::string actions;
+        bool inverted;
+    } cases[] = {{"'filter:Mugwarp Adjust/Invert'", true}, {"'filter:Mugwarp Adjust/Invert' filter-repeat", false}};
+    for (const auto& c : cases) {
+        const CliRun r = cli("edit " + kSample + " " + dir.path("out.bmp") + kPlugins + c.actions);
+        ASSERT_EQ(r.status, 0) << r.out;
+        PixelSurface result;
+        result.assign(loadPicture(dir.path("out.bmp")));
+        EXPECT_TRUE(interiorMatches(original, result, c.inverted)) << c.actions;
+    }
+    // A dialog filter runs with its defaults: no display, no waiting.
+    EXPECT_EQ(cli("edit " + kSample + " " + dir.path("b.bmp") + kPlugins + "'filter:Mugwarp Blur/Gaussian Blur...'").status, 0);
+}
+
+TEST(FilterCommands, UnknownFiltersAndEarlyRepeatsFail) {
+    test::TempDir dir;
+    for (const std::string actions : {"'filter:Nope/Nothing'", "filter-repeat"}) {
+        const CliRun r = cli("edit " + kSample + " " + dir.path("out.bmp") + kPlugins + actions);
+        EXPECT_EQ(r.status, 1) << actions << ": " << r.out;
+    }
+    EXPECT_EQ(cli("edit " + kSample + " " + dir.path("out.bmp") + " filter:Invert").status, 2);
+}
+
+}  // namespace
+}  // namespace mugwarp
