@@ -8,6 +8,7 @@
 #include "app/flat_view.h"
 #include "app/image_size_dialog.h"
 #include "app/number_edit.h"
+#include "app/overlay_controller.h"
 #include "app/tool_palette.h"
 #include "app_test_support.h"
 #include "document/flat_picture.h"
@@ -256,6 +257,29 @@ private slots:
         QVERIFY(!QGuiApplication::overrideCursor());
         w->undo();
         QCOMPARE(w->document().pictureWidth(), 3);
+    }
+
+    void overlayButtonsAndOverlaysOnlyInTheArrowMode() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        QTemporaryDir dir;
+        QImage hat(20, 10, QImage::Format_RGB32);
+        hat.fill(Qt::red);
+        const QString file = writeBmp(dir, QStringLiteral("hat.bmp"), hat);
+        w->setOpenFileChooser([file](QWidget*, const QString&) { return file; });
+        w->setQuestion([](QWidget*, const QString&, const QString&) { return false; });
+        ToolPalette* palette = w->toolPalette();
+        click(palette, B::Clipart);
+        QCOMPARE(w->overlays().size(), std::size_t(1));
+        for (B tool : {B::Erase, B::Putty, B::Crop}) {
+            click(palette, tool);
+            QVERIFY(!w->overlays().visible());
+        }
+        click(palette, B::Arrow);
+        QVERIFY(w->overlays().visible());
+        w->overlayController().setSelection(0);
+        click(palette, B::Delete);
+        QVERIFY(w->overlays().isEmpty());
     }
 
     void restoreTakesBackTheWarping() {
