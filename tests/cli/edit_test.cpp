@@ -140,6 +140,17 @@ TEST_F(EditCommand, WarpIsTheSameCommand) {
     args[1] = file("b.bmp");
     ASSERT_EQ(run("edit", args), 0) << stderr_;
     EXPECT_EQ(slurp(file("a.bmp")), slurp(file("b.bmp")));
+
+    // Restore takes the warping back; undo then brings it back.
+    const PlatformBitmap restored = edit(in, {"twirl:left:20,15:hold=3", "restore"});
+    const PlatformBitmap undone = edit(in, {"twirl:left:20,15:hold=3", "restore", "undo"});
+    int warpedPixels = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            EXPECT_EQ(rgb(restored.pixelArgb(x, y)), gridAt(x, y));
+            warpedPixels += rgb(undone.pixelArgb(x, y)) != gridAt(x, y);
+        }
+    EXPECT_GT(warpedPixels, 100);
 }
 
 }  // namespace
