@@ -25,16 +25,22 @@ bool inside(const abi::Rect16& inner, const abi::Rect16& outer) {
            inner.right <= outer.right;
 }
 
-// Copies one row of the picture into interleaved plane bytes (x0..x1 are the
-// picture columns present; everything else in the row is already 0).
-void copyRowPlanes(const std::uint32_t* pixels, std::uint8_t* out, int count, int lo, int n) {
+// Copies pixels of the picture into interleaved plane bytes.
+void copyPlanes(const std::uint32_t* pixels, std::uint8_t* out, int count, int lo, int n) {
     if (lo == 0 && n == 3) {
-        for (int x = 0; x < count; ++x) {
+        int x = 0;
+        // Four pixels make three words: byte-swapped, a pixel reads R G B A.
+        for (; x + 4 <= count; x += 4, out += 12) {
+            const std::uint32_t a = __builtin_bswap32(pixels[x]) >> 8, b = __builtin_bswap32(pixels[x + 1]) >> 8;
+            const std::uint32_t c = __builtin_bswap32(pixels[x + 2]) >> 8, d = __builtin_bswap32(pixels[x + 3]) >> 8;
+            const std::uint32_t words[3] = {a | b << 24, b >> 8 | c << 16, c >> 16 | d << 8};
+            std::memcpy(out, words, 12);
+        }
+        for (; x < count; ++x, out += 3) {
             const std::uint32_t c = pixels[x];
             out[0] = std::uint8_t(c >> 16);
             out[1] = std::uint8_t(c >> 8);
             out[2] = std::uint8_t(c);
-            out += 3;
         }
         return;
     }
@@ -44,6 +50,26 @@ void copyRowPlanes(const std::uint32_t* pixels, std::uint8_t* out, int count, in
 }
 
 }  // namespace
+
+bool ByteBlock::resize(std::size_t size) {
+    if (size > capacity_) {
+        data_.reset();
+        capacity_ = size_ = 0;
+        try {
+            data_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        capacity_ = size;
+    }
+    size_ = size;
+    return true;
+}
+
+void ByteBlock::release() {
+    data_.reset();
+    size_ = capacity_ = 0;
+}
 
 bool isEmpty(const abi::Rect16& r) { return r.bottom <= r.top || r.right <= r.left; }
 
@@ -65,34 +91,39 @@ PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const P
     const int height = request.rect.bottom - request.rect.top;
     const std::size_t size = std::size_t(n) * width * height;
     if (size > byteLimit) return {.error = abi::kMemFullErr};
-    try {
-        // Only the part outside the picture needs zeros, but a fresh block is
-        // cheap next to the copy and keeps the code simple.
-        buffer.bytes.assign(size, 0);
-    } catch (const std::bad_alloc&) {
+    if (!buffer.bytes.resize(size)) {
         buffer.release();
         return {.error = abi::kMemFullErr};
     }
     buffer.request = request;
 
+    // What lies outside the picture reads as 0.
     const int r = stepOf(request.rate);
     const std::size_t rowBytes = std::size_t(n) * width;
     for (int y = 0; y < height; ++y) {
         const long long sy = (static_cast<long long>(request.rect.top) + y) * r;
-        if (sy < 0 || sy >= source.height) continue;
-        const std::uint32_t* row = source.row(static_cast<int>(sy));
         std::uint8_t* out = buffer.bytes.data() + y * rowBytes;
+        if (sy < 0 || sy >= source.height) {
+            std::memset(out, 0, rowBytes);
+            continue;
+        }
+        const std::uint32_t* row = source.row(static_cast<int>(sy));
         if (r == 1) {
             // Columns of the picture within the request, copied as one run.
-            const int x0 = std::max(0, -int(request.rect.left));
-            const int x1 = std::min(width, source.width - request.rect.left);
-            if (x1 > x0) copyRowPlanes(row + request.rect.left + x0, out + x0 * n, x1 - x0, request.loPlane, n);
+            const int x0 = std::clamp(-int(request.rect.left), 0, width);
+            const int x1 = std::clamp(source.width - request.rect.left, x0, width);
+            std::memset(out, 0, std::size_t(x0) * n);
+            copyPlanes(row + request.rect.left + x0, out + x0 * n, x1 - x0, request.loPlane, n);
+            std::memset(out + x1 * n, 0, std::size_t(width - x1) * n);
             continue;
         }
         for (int x = 0; x < width; ++x) {
             const long long sx = (static_cast<long long>(request.rect.left) + x) * r;
-            if (sx < 0 || sx >= source.width) continue;
-            copyRowPlanes(row + sx, out + x * n, 1, request.loPlane, n);
+            if (sx < 0 || sx >= source.width) {
+                std::memset(out + x * n, 0, n);
+            } else {
+                copyPlanes(row + sx, out + x * n, 1, request.loPlane, n);
+            }
         }
     }
     return {buffer.bytes.data(), static_cast<std::int32_t>(rowBytes), n, 1};
@@ -117,7 +148,18 @@ void writeBack(const PlaneBuffer& buffer, const PixelsView& target, const Pixels
             buffer.bytes.data() + (std::size_t(y - r.rect.top) * width + (left - r.rect.left)) * n;
         std::uint32_t* out = target.row(y);
         if (r.loPlane == 0 && n == 3) {
-            for (int x = left; x < right; ++x, in += 3) {
+            int x = left;
+            // Three words hold four pixels: R G B R | G B R G | B R G B.
+            for (; x + 4 <= right; x += 4, in += 12) {
+                std::uint32_t w[3];
+                std::memcpy(w, in, 12);
+                const std::uint32_t p0 = w[0], p1 = w[0] >> 24 | w[1] << 8, p2 = w[1] >> 16 | w[2] << 16, p3 = w[2] >> 8;
+                out[x] = (out[x] & keep) | (__builtin_bswap32(p0 << 8));
+                out[x + 1] = (out[x + 1] & keep) | (__builtin_bswap32(p1 << 8));
+                out[x + 2] = (out[x + 2] & keep) | (__builtin_bswap32(p2 << 8));
+                out[x + 3] = (out[x + 3] & keep) | (__builtin_bswap32(p3 << 8));
+            }
+            for (; x < right; ++x, in += 3) {
                 out[x] = (out[x] & keep) | (std::uint32_t(in[0]) << 16) | (std::uint32_t(in[1]) << 8) | in[2];
             }
         } else {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "pshost/filter_abi.h"
@@ -26,14 +27,40 @@ struct PlaneAnswer {
     abi::OSErr error = abi::kNoErr;  // when data is null
 };
 
+// Bytes that are not zeroed when allocated (every byte handed to a filter is
+// written first), and whose storage is kept when a block shrinks.
+class ByteBlock {
+public:
+    // False when the memory cannot be had; the block is then empty.
+    bool resize(std::size_t size);
+    void release();
+    std::uint8_t* data() { return data_.get(); }
+    const std::uint8_t* data() const { return data_.get(); }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    std::uint8_t* begin() { return data(); }
+    std::uint8_t* end() { return data() + size_; }
+
+private:
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 // One block of interleaved plane bytes handed to a filter, owned by the host.
 struct PlaneBuffer {
     PlaneRequest request;  // the rectangle, planes and rate the block holds
-    std::vector<std::uint8_t> bytes;
+    ByteBlock bytes;
 
     void release() {
         request = {};
-        bytes = {};
+        bytes.release();
+    }
+    // Empty for the next run, keeping the storage: a fresh block of this size
+    // would cost a page fault every 4 KiB on the first write.
+    void forget() {
+        request = {};
+        bytes.resize(0);
     }
 };
 

@@ -177,8 +177,8 @@ void PSFilterHost::checkSelector(std::int16_t selector) {
 }
 
 void PSFilterHost::releaseBuffers() {
-    input_.release();
-    output_.release();
+    input_.forget();
+    output_.forget();
     outputPending_ = false;
     maskBytes_ = {};
 }
