@@ -138,6 +138,12 @@ TEST_F(FilterHostTest, ModulesThatCannotRunNameTheirFile) {
     }
 }
 
+TEST_F(FilterHostTest, PicturesWiderThanTheRecordCanSayAreRefused) {
+    Picture wide(32768, 1);
+    scripted().pluginData = 0;
+    EXPECT_THROW(runFilter(host, scripted(), wide), PhotoshopError);
+}
+
 TEST_F(FilterHostTest, CallbackSuitesAnswerAsTheProtocolSays) {
     const HostCallbacks& cb = hostCallbacks();
     abi::BufferID id = reinterpret_cast<abi::BufferID>(1);

@@ -100,5 +100,32 @@ TEST(PlaneBuffer, TheMaskBlendsFilteredWithUnfilteredPixels) {
     }
 }
 
+TEST(PlaneBuffer, PlanesWrittenInSeparatePassesAreEachBlendedOnce) {
+    Picture unfiltered(1, 1);
+    unfiltered.pixels = {0xFFC8C8C8u};
+    Picture picture = unfiltered;
+    Mask mask(1, 1, 128);
+    MaskView m = mask.view();
+    for (int plane : {0, 1}) {
+        PlaneBuffer buffer;
+        fillBuffer(request(0, 0, 1, 1, plane, plane), buffer, unfiltered.view(), kNoLimit);
+        buffer.bytes.data()[0] = 0;
+        writeBack(buffer, picture.view(), unfiltered.view(), &m);
+    }
+    EXPECT_EQ(picture.channel(0, 0, 0), 100);
+    EXPECT_EQ(picture.channel(0, 0, 1), 100);
+    EXPECT_EQ(picture.channel(0, 0, 2), 200);
+}
+
+TEST(PlaneBuffer, MaskRequestsKeepTheirGeometryOutsideTheMask) {
+    Mask mask(3, 2, 9);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(fillMaskBuffer({-1, -1, 3, 4}, 0, mask.view(), bytes, kNoLimit));
+    ASSERT_EQ(bytes.size(), 20u);  // 4 rows of 5, rowBytes 5
+    EXPECT_EQ(bytes[0], 0);
+    EXPECT_EQ(bytes[1 * 5 + 1], 9);
+    EXPECT_EQ(bytes[3 * 5 + 1], 0);
+}
+
 }  // namespace
 }  // namespace mugwarp::test
