@@ -22,6 +22,21 @@ Fixed halfEvenAverage(Fixed a, Fixed b) {
     return static_cast<Fixed>(std::nearbyint(static_cast<double>(sum) / 2.0));
 }
 
+// Largest |Y| of the mesh. The extremes are kept in 32 bits, which vectorises,
+// and only the final magnitude is widened (|-2^31| does not fit 32 bits).
+std::int64_t largestVerticalMove(const DisplacementMap& mesh) {
+    Fixed lowest = 0;
+    Fixed highest = 0;
+    for (int y = 0; y < mesh.height(); ++y) {
+        const FixedVector* row = mesh.row(y);
+        for (int x = 0; x < mesh.width(); ++x) {
+            lowest = std::min(lowest, row[x].y);
+            highest = std::max(highest, row[x].y);
+        }
+    }
+    return std::max<std::int64_t>(highest, -static_cast<std::int64_t>(lowest));
+}
+
 }  // namespace
 
 WarpEngine::WarpEngine() {
@@ -59,14 +74,7 @@ void WarpEngine::updateBrushes() {
 
 void WarpEngine::buildBrushMeshes() {
     mugwarp::buildBrushMeshes(tool_, brush_, meshes_);
-    for (std::size_t i = 0; i < meshes_.size(); ++i) {
-        std::int64_t reach = 0;
-        for (int y = 0; y < meshes_[i].height(); ++y) {
-            const FixedVector* row = meshes_[i].row(y);
-            for (int x = 0; x < meshes_[i].width(); ++x) reach = std::max(reach, std::abs(static_cast<std::int64_t>(row[x].y)));
-        }
-        meshReachY_[i] = reach;
-    }
+    for (std::size_t i = 0; i < meshes_.size(); ++i) meshReachY_[i] = largestVerticalMove(meshes_[i]);
 }
 
 void WarpEngine::beginStroke(PixelPoint topLeft, int meshIndex) {
