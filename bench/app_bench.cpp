@@ -11,7 +11,9 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <ctime>
 #include <memory>
+#include <sys/resource.h>
 #include <vector>
 
 #include "app/image_view.h"
@@ -45,16 +47,45 @@ const QString& largePicture() {
 // Pointer positions of one stroke, inside the visible part of the view.
 QPoint strokePoint(int i) { return QPoint(400 + 2 * i, 420 + (i % 20)); }
 
-double median(std::vector<double> values) {
+// The value below which the given share of the values lies (nearest rank).
+double percentile(std::vector<double> values, double share) {
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    const auto rank = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
+    return values[rank];
 }
+
+double median(const std::vector<double>& values) { return percentile(values, 0.5); }
 
 void reportMedian(benchmark::State& state, const std::vector<double>& millis) {
     const double m = median(millis);
     state.SetIterationTime(m / 1000.0);
     state.counters["median_ms"] = m;
+    state.counters["p99_ms"] = percentile(millis, 0.99);
     state.counters["max_ms"] = *std::max_element(millis.begin(), millis.end());
+}
+
+// Processor time of this thread: unlike the wall clock it does not grow while
+// other programs on a busy machine hold the processor, so a slow move that is
+// slow here too did more work.
+double threadMillis() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+long minorFaults() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_minflt;
+}
+
+// Counters shared by both benchmarks: the slowest moves by processor time and
+// the page faults taken while moving (first touches of fresh memory).
+void reportWork(benchmark::State& state, const std::vector<double>& cpuMillis, long faults) {
+    state.counters["cpu_median_ms"] = median(cpuMillis);
+    state.counters["cpu_p99_ms"] = percentile(cpuMillis, 0.99);
+    state.counters["cpu_max_ms"] = *std::max_element(cpuMillis.begin(), cpuMillis.end());
+    state.counters["faults"] = static_cast<double>(faults);
 }
 
 class PaintCounter : public QObject {
@@ -87,17 +118,21 @@ void BM_ApplyBrushOnly(benchmark::State& state) {
     strokes.selectTool(WarpTool::Warp);
     strokes.setBrushSize(size);
     for (auto _ : state) {
-        std::vector<double> millis;
+        std::vector<double> millis, cpuMillis;
+        const long faultsBefore = minorFaults();
         strokes.press({strokePoint(0).x(), strokePoint(0).y()}, MouseButtons{true, false, false});
         for (int i = 0; i < kMovesPerStroke; ++i) {
             QElapsedTimer clock;
             clock.start();
+            const double cpuStart = threadMillis();
             const Rect changed = strokes.move({strokePoint(i).x(), strokePoint(i).y()}, MouseButtons{true, false, false});
             benchmark::DoNotOptimize(changed);
+            cpuMillis.push_back(threadMillis() - cpuStart);
             millis.push_back(clock.nsecsElapsed() / 1e6);
         }
         strokes.release();
         reportMedian(state, millis);
+        reportWork(state, cpuMillis, minorFaults() - faultsBefore);
     }
 }
 
@@ -119,19 +154,22 @@ void BM_MoveAndRepaint(benchmark::State& state) {
     QCoreApplication::processEvents();
 
     for (auto _ : state) {
-        std::vector<double> millis, moveMillis, paintMillis;
+        std::vector<double> millis, moveMillis, paintMillis, cpuMillis;
         int missedPaints = 0;
+        const long faultsBefore = minorFaults();
         sendMouse(view, QEvent::MouseButtonPress, strokePoint(0), Qt::LeftButton, Qt::LeftButton);
         for (int i = 0; i < kMovesPerStroke; ++i) {
             const int paintsBefore = counter.paints;
             QElapsedTimer clock;
             clock.start();
+            const double cpuStart = threadMillis();
             sendMouse(view, QEvent::MouseMove, strokePoint(i), Qt::NoButton, Qt::LeftButton);
             const qint64 moved = clock.nsecsElapsed();
             // Only the repaint: the 50 ms repeat timer must not slip its own
             // brush application into the measurement.
             QCoreApplication::sendPostedEvents(&window, QEvent::UpdateRequest);
             const qint64 painted = clock.nsecsElapsed();
+            cpuMillis.push_back(threadMillis() - cpuStart);
             millis.push_back(painted / 1e6);
             moveMillis.push_back(moved / 1e6);
             paintMillis.push_back((painted - moved) / 1e6);
@@ -139,6 +177,7 @@ void BM_MoveAndRepaint(benchmark::State& state) {
         }
         sendMouse(view, QEvent::MouseButtonRelease, strokePoint(kMovesPerStroke - 1), Qt::LeftButton, Qt::NoButton);
         reportMedian(state, millis);
+        reportWork(state, cpuMillis, minorFaults() - faultsBefore);
         // The move handler (outline, conversion, brush application) and the
         // repaint that follows, each on its own.
         state.counters["move_median_ms"] = median(moveMillis);

@@ -106,16 +106,23 @@ BENCHMARK(BM_ApplyBrushWarpLeftPortable)
     ->Args({500, 0})->Args({500, 1})
     ->Unit(benchmark::kMicrosecond);
 
+// What one step of the Size or Effect slider costs: the meshes rebuilt for
+// the tool at the given effect.
 void BM_BuildBrushMeshes(benchmark::State& state) {
     WarpEngine engine;
     engine.setSize(static_cast<int>(state.range(0)));
-    engine.setTool(WarpTool::Warp);
+    engine.setTool(static_cast<WarpTool>(state.range(1)));
+    engine.setEffect(static_cast<int>(state.range(2)));
     for (auto _ : state) {
         engine.updateBrushes();
         benchmark::DoNotOptimize(engine.mesh(0).row(0));
     }
 }
-BENCHMARK(BM_BuildBrushMeshes)->Arg(500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildBrushMeshes)
+    ->ArgNames({"size", "tool", "effect"})
+    ->Args({500, 0, 0})->Args({500, 1, 0})->Args({500, 2, 0})
+    ->Args({500, 0, 40})->Args({500, 1, 40})->Args({500, 2, -40})
+    ->Unit(benchmark::kMillisecond);
 
 // The yardstick: bilinear remap of a 500 x 500 square of the same picture,
 // fixed-point maps, one thread.
