@@ -1,12 +1,12 @@
 #include "app/image_view.h"
 
+#include <algorithm>
 #include <vector>
 
 #include <QMouseEvent>
 #include <QtMath>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QVector>
 
 #include "app/view_renderer.h"
 #include "raster/pixel_surface.h"
@@ -108,7 +108,15 @@ void ImageView::paintEvent(QPaintEvent* event) {
         if (surface_ && !surface_->isEmpty() && !mapping_.isEmpty() && !pictureArea.isEmpty()) {
             renderViewRectInto(paintBuffer_, *surface_, mapping_, pictureArea, checkerboardVisible_, background);
             if (layers_) layers_->renderInto(paintBuffer_, pictureArea);
-            painter.drawImage(pictureArea.topLeft(), paintBuffer_, QRect(QPoint(0, 0), pictureArea.size()));
+            // An image of exactly the area under a clip of exactly the area
+            // is one plain copy on this thread; any other shape goes through
+            // the painter's span filling, which hands large batches to worker
+            // threads and waits for them (slow frames on a busy machine).
+            painter.setClipRect(pictureArea);
+            painter.drawImage(pictureArea.topLeft(), QImage(paintBuffer_.constBits(), pictureArea.width(),
+                                                            pictureArea.height(), paintBuffer_.bytesPerLine(),
+                                                            paintBuffer_.format()));
+            painter.setClipping(false);
         } else {
             painter.fillRect(area, QColor::fromRgb(background));
         }
@@ -135,7 +143,12 @@ void ImageView::paintEvent(QPaintEvent* event) {
         for (int batch = 0; batch < 2 && !segments.empty(); ++batch) {
             const Argb color = batch == 0 ? segments.front().color : segments[1 % segments.size()].color;
             painter.setPen(QPen(QColor::fromRgba(color), 1));
-            painter.drawLines(dashes[batch]);
+            // A few dashes per call: the painter fills a call's spans on
+            // worker threads once there are more than about a hundred.
+            constexpr qsizetype kDashesPerCall = 8;
+            for (qsizetype first = 0; first < dashes[batch].size(); first += kDashesPerCall)
+                painter.drawLines(dashes[batch].constData() + first,
+                                  static_cast<int>(std::min(kDashesPerCall, dashes[batch].size() - first)));
         }
     }
 }
