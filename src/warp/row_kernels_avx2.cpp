@@ -61,12 +61,13 @@ const WeightTables& weightTables() {
     return tables;
 }
 
-// (w a + (255 - w) b) / 255 on 16-bit channels; the sum stays below 65026,
-// where (n + 1 + (n >> 8)) >> 8 is n / 255.
+// (w a + (255 - w) b) / 255 on 16-bit channels; for every 16-bit n,
+// (n * 0x8081) >> 23 is n / 255, the high half of the product already
+// shifted by 16.
 MUGWARP_AVX2 inline __m256i mixChannels16(__m256i a, __m256i b, __m256i w) {
     const __m256i n = _mm256_add_epi16(_mm256_mullo_epi16(a, w),
                                        _mm256_mullo_epi16(b, _mm256_sub_epi16(_mm256_set1_epi16(255), w)));
-    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(n, _mm256_set1_epi16(1)), _mm256_srli_epi16(n, 8)), 8);
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(n, _mm256_set1_epi16(static_cast<short>(0x8081))), 7);
 }
 
 // The four pixels around source offset i as bytes: upper left, lower left,
