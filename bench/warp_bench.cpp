@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <ctime>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <unistd.h>
+#include <vector>
 
 #include "document/document.h"
 #include "formats/picture_io.h"
@@ -151,6 +153,66 @@ void BM_CvRemapSquare(benchmark::State& state) {
     state.counters["pixels"] = size * size;
 }
 BENCHMARK(BM_CvRemapSquare)->Arg(500)->Unit(benchmark::kMicrosecond);
+
+// The two side by side: brush applications (Warp, left button, on the mildly
+// deformed square) and remaps of the same square taken in turns and timed by
+// this thread's processor clock, so that a busy machine slows both alike; the
+// ratio of their medians is the figure.
+double threadMicros() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
+
+void BM_BrushAgainstRemap(benchmark::State& state) {
+    Picture& picture = sharedPicture();
+    cv::setNumThreads(1);
+    const int size = static_cast<int>(state.range(0));
+    const PixelPoint at{kWidth / 2 - size / 2, kHeight / 2 - size / 2};
+    WarpEngine engine;
+    engine.setSize(size);
+    engine.setTool(WarpTool::Warp);
+    WarpCanvas canvas{picture.source, picture.display, picture.remap};
+    DisplacementMap field(size, size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            field.setVector(x, y, {toFixed(static_cast<float>(3.0 * std::sin(x * 0.05 + y * 0.02))),
+                                   toFixed(static_cast<float>(2.5 * std::cos(x * 0.03 - y * 0.04)))});
+    DisplacementMap& map = picture.remap.displacementMap();
+    map.clear();
+    engine.beginStroke(at, 0);
+    const cv::Mat image(kHeight, kWidth, CV_8UC4, picture.source.bits());
+    cv::Mat mapX(size, size, CV_32FC1), mapY(size, size, CV_32FC1);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            mapX.at<float>(y, x) = float(at.x + x) + 0.37f * float((y % 7) - 3);
+            mapY.at<float>(y, x) = float(at.y + y) + 0.29f * float((x % 5) - 2);
+        }
+    }
+    cv::Mat fixedXY, fixedFraction;
+    cv::convertMaps(mapX, mapY, fixedXY, fixedFraction, CV_16SC2);
+    cv::Mat out(size, size, CV_8UC4);
+    std::vector<double> brushMicros, remapMicros;
+    for (auto _ : state) {
+        for (int y = 0; y < size; ++y) std::copy(field.row(y), field.row(y) + size, map.row(at.y + y) + at.x);
+        const double start = threadMicros();
+        benchmark::DoNotOptimize(engine.applyBrush(canvas, at));
+        const double middle = threadMicros();
+        cv::remap(image, out, fixedXY, fixedFraction, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar());
+        benchmark::DoNotOptimize(out.data);
+        const double end = threadMicros();
+        brushMicros.push_back(middle - start);
+        remapMicros.push_back(end - middle);
+    }
+    const auto median = [](std::vector<double> v) {
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    state.counters["brush_us"] = median(brushMicros);
+    state.counters["remap_us"] = median(remapMicros);
+    state.counters["ratio"] = median(brushMicros) / median(remapMicros);
+}
+BENCHMARK(BM_BrushAgainstRemap)->Arg(500)->Iterations(400)->Unit(benchmark::kMicrosecond);
 
 long residentBytes() {
     std::ifstream statm("/proc/self/statm");

@@ -1,5 +1,6 @@
 #include "warp/brush_application.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "raster/gamma_table.h"
@@ -16,9 +17,20 @@ warp_detail::ComposeRow composeRowOf(const BrushApplication& a, const MapCells& 
     return {a.mesh.row(t), map, a.multiplierX, a.multiplierY, scaled, a.at.x, toFixed(a.at.y + t)};
 }
 
+// The columns of mesh row t that the application changes, within the clip.
+ColumnSpan changedColumns(const BrushApplication& a, int t) {
+    const ColumnSpan span = a.meshSpans[static_cast<std::size_t>(t)];
+    return {std::max(span.first, a.firstColumn), std::min(span.last, a.lastColumn)};
+}
+
+void copyCells(const FixedVector* from, FixedVector* to, int first, int last) {
+    if (first <= last) std::memcpy(to + first, from + first, static_cast<std::size_t>(last - first + 1) * sizeof(FixedVector));
+}
+
+// Only the changed columns go back; the others still hold the same vectors.
 void copyRowBack(const BrushApplication& a, int t, const FixedVector* cells) {
-    const std::size_t bytes = static_cast<std::size_t>(a.lastColumn - a.firstColumn + 1) * sizeof(FixedVector);
-    std::memcpy(a.map.row(a.at.y + t) + a.at.x + a.firstColumn, cells + a.firstColumn, bytes);
+    const ColumnSpan changed = changedColumns(a, t);
+    copyCells(cells, a.map.row(a.at.y + t) + a.at.x, changed.first, changed.last);
 }
 
 // Runs the first pass row by row into the scratch map, handing each finished
@@ -36,11 +48,20 @@ void compose(const BrushApplication& a, bool writeBack, RowDone rowDone) {
     const auto slot = [&](int t) { return a.scratch.row(a.firstRow + (t - a.firstRow) % ring); };
     for (int t = a.firstRow; t <= a.lastRow; ++t) {
         FixedVector* out = slot(t);
-        const warp_detail::ComposeRow row = composeRowOf(a, map, t);
-        if (wide) {
-            warp_detail::composeCellsAvx2(row, a.firstColumn, a.lastColumn, out);
+        const ColumnSpan changed = changedColumns(a, t);
+        // Cells under a zero brush vector keep theirs.
+        const FixedVector* own = a.map.row(a.at.y + t) + a.at.x;
+        if (changed.first > changed.last) {
+            copyCells(own, out, a.firstColumn, a.lastColumn);
         } else {
-            warp_detail::composeCells(row, a.firstColumn, a.lastColumn, out);
+            copyCells(own, out, a.firstColumn, changed.first - 1);
+            copyCells(own, out, changed.last + 1, a.lastColumn);
+            const warp_detail::ComposeRow row = composeRowOf(a, map, t);
+            if (wide) {
+                warp_detail::composeCellsAvx2(row, changed.first, changed.last, out);
+            } else {
+                warp_detail::composeCells(row, changed.first, changed.last, out);
+            }
         }
         rowDone(t, out);
         if (writeBack && ring < rows && t - (ring - 1) >= a.firstRow) copyRowBack(a, t - (ring - 1), slot(t - (ring - 1)));
@@ -50,6 +71,20 @@ void compose(const BrushApplication& a, bool writeBack, RowDone rowDone) {
 }
 
 }  // namespace
+
+std::vector<ColumnSpan> nonZeroColumns(const DisplacementMap& mesh) {
+    std::vector<ColumnSpan> spans(static_cast<std::size_t>(mesh.height()));
+    const auto zero = [](const FixedVector& v) { return v.x == 0 && v.y == 0; };
+    for (int y = 0; y < mesh.height(); ++y) {
+        const FixedVector* row = mesh.row(y);
+        int first = 0;
+        int last = mesh.width() - 1;
+        while (first <= last && zero(row[first])) ++first;
+        while (last >= first && zero(row[last])) --last;
+        spans[static_cast<std::size_t>(y)] = {first, last};
+    }
+    return spans;
+}
 
 void composeIntoScratch(const BrushApplication& a) {
     if (a.isEmpty()) return;

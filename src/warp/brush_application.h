@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "raster/displacement_map.h"
 #include "raster/fixed.h"
@@ -9,6 +10,18 @@
 namespace mugwarp {
 
 class PixelSurface;
+
+// The columns of one mesh row whose brush vector is not zero; empty when
+// first > last.
+struct ColumnSpan {
+    int first;
+    int last;
+};
+
+// Per mesh row, the columns whose vector is not zero. Elsewhere a brush
+// application leaves the map alone: a zero vector reads its own cell at a
+// whole position, which gives the cell's vector back unchanged.
+std::vector<ColumnSpan> nonZeroColumns(const DisplacementMap& mesh);
 
 // One brush application over the part of the brush square inside the map:
 // mesh cells (s, t) with firstColumn <= s <= lastColumn, firstRow <= t <= lastRow
@@ -27,6 +40,8 @@ struct BrushApplication {
     // Largest vertical brush displacement of this application, in fixed
     // point: how far above or below its own row a cell may read.
     std::int64_t reachY;
+    // nonZeroColumns of the mesh, one per mesh row.
+    const std::vector<ColumnSpan>& meshSpans;
 
     bool isEmpty() const { return firstColumn > lastColumn || firstRow > lastRow; }
     Rect mapArea() const { return {at.x + firstColumn, at.y + firstRow, at.x + lastColumn + 1, at.y + lastRow + 1}; }

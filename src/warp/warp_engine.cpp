@@ -74,7 +74,10 @@ void WarpEngine::updateBrushes() {
 
 void WarpEngine::buildBrushMeshes() {
     mugwarp::buildBrushMeshes(tool_, brush_, meshes_);
-    for (std::size_t i = 0; i < meshes_.size(); ++i) meshReachY_[i] = largestVerticalMove(meshes_[i]);
+    for (std::size_t i = 0; i < meshes_.size(); ++i) {
+        meshReachY_[i] = largestVerticalMove(meshes_[i]);
+        meshSpans_[i] = nonZeroColumns(meshes_[i]);
+    }
 }
 
 void WarpEngine::beginStroke(PixelPoint topLeft, int meshIndex) {
@@ -106,7 +109,8 @@ Rect WarpEngine::applyBrush(WarpCanvas& canvas, PixelPoint at) {
         mesh, map, scratch_, at, multiplierX, multiplierY,
         std::max(0, -at.x), std::min(at.x + size - 1, map.width() - 1) - at.x,
         std::max(0, -at.y), std::min(at.y + size - 1, map.height() - 1) - at.y,
-        ((std::abs(static_cast<std::int64_t>(multiplierY)) * meshReachY_[meshIndex]) >> 16) + 1};
+        ((std::abs(static_cast<std::int64_t>(multiplierY)) * meshReachY_[meshIndex]) >> 16) + 1,
+        meshSpans_[meshIndex]};
     const Rect square{at.x, at.y, at.x + size, at.y + size};
     Rect rendered;
     if (canRenderDirectly(canvas)) {

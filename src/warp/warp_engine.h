@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "raster/displacement_map.h"
+#include "warp/brush_application.h"
 #include "raster/geometry.h"
 #include "warp/pixel_point.h"
 #include "warp/warp_brush.h"
@@ -63,6 +64,7 @@ private:
     int effect_ = 0;
     std::array<DisplacementMap, 2> meshes_;
     std::array<std::int64_t, 2> meshReachY_{};  // largest |Y| of each mesh, fixed point
+    std::array<std::vector<ColumnSpan>, 2> meshSpans_;  // nonZeroColumns of each mesh
     DisplacementMap scratch_;
     int strokeMesh_ = 0;
     PixelPoint last_;
