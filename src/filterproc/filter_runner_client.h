@@ -1,0 +1,74 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "filterproc/protocol.h"
+#include "filterproc/runner_command.h"
+#include "filterproc/shared_picture.h"
+
+namespace mugwarp::filterproc {
+
+class RunnerProcess;
+
+// What the editor (or the command-line tool) does for a run in a runner.
+class RunnerEvents {
+public:
+    virtual ~RunnerEvents() = default;
+    // A slow runner (Wine) is being started; `message` says so to the user.
+    virtual void runnerStarting(const std::string& message) { (void)message; }
+    virtual void progress(std::int32_t done, std::int32_t total) = 0;
+    // The filter's abort test.
+    virtual bool testAbort() = 0;
+    // Colour services; the handler may change the components.
+    virtual void colorServices(ColorRequest& request) { (void)request; }
+    // Polled while the runner is busy, so a user can stop a filter that never
+    // asks: true counts as an abort request.
+    virtual bool abortRequestedWhileWaiting() { return false; }
+};
+
+struct RunnerTimings {
+    int abortGraceMs = 2000;     // after an abort request, how long the runner may take
+    int runTimeoutMs = 0;        // a run longer than this counts as aborted; 0 = no limit
+    int startTimeoutMs = 120000; // Wine may create its prefix on the first start
+    int pollIntervalMs = 50;
+};
+
+// The editor's end of one runner: started on first use and kept, so modules'
+// data words and the kept parameter block survive between runs; started
+// again on the next run after it died.
+class FilterRunnerClient {
+public:
+    explicit FilterRunnerClient(RunnerCommand command, RunnerTimings timings = {});
+    ~FilterRunnerClient();
+    FilterRunnerClient(const FilterRunnerClient&) = delete;
+    FilterRunnerClient& operator=(const FilterRunnerClient&) = delete;
+
+    // The shared picture for the next run, sized for width x height; the
+    // caller fills picture, unfiltered copy and mask, runs, then reads the
+    // picture back. Throws mugwarp::Error when the memory cannot be had.
+    SharedPictureViews preparePicture(std::int32_t width, std::int32_t height);
+
+    // Runs the request over the prepared picture. A runner that cannot start,
+    // crashes, exits or stops answering gives a Failed outcome with a message
+    // naming the filter; the runner is started afresh on the next run.
+    RunOutcome run(RunRequest request, RunnerEvents& events);
+
+    bool isRunning() const { return process_ != nullptr; }
+    const RunnerCommand& command() const { return command_; }
+    // Whether everything the runner needs is there; otherwise what is missing.
+    std::string missingPart() const;
+
+private:
+    RunOutcome start(RunnerEvents& events, const std::string& filterName);
+    RunOutcome serveRun(RunnerEvents& events, const std::string& filterName);
+    RunOutcome lostRunner(const std::string& filterName, const std::string& how);
+
+    RunnerCommand command_;
+    RunnerTimings timings_;
+    std::unique_ptr<RunnerProcess> process_;
+    std::unique_ptr<MappedFile> picture_;
+    std::int32_t width_ = 0;
+    std::int32_t height_ = 0;
+};
+
+}  // namespace mugwarp::filterproc

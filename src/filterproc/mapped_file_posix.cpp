@@ -1,0 +1,84 @@
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+#include "filterproc/shared_picture.h"
+#include "filterproc/shared_picture_file.h"
+
+namespace mugwarp::filterproc {
+
+namespace {
+
+class PosixMappedFile : public MappedFile {
+public:
+    PosixMappedFile(std::string path, int fd, std::size_t size, bool owned)
+        : path_(std::move(path)), size_(size), owned_(owned) {
+        void* p = size ? ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : nullptr;
+        const int error = errno;
+        ::close(fd);
+        if (p == MAP_FAILED) {
+            if (owned_) ::unlink(path_.c_str());
+            throw std::runtime_error("cannot map " + path_ + ": " + std::strerror(error));
+        }
+        data_ = static_cast<std::uint8_t*>(p);
+    }
+    ~PosixMappedFile() override {
+        if (data_) ::munmap(data_, size_);
+        if (owned_) ::unlink(path_.c_str());
+    }
+    PosixMappedFile(const PosixMappedFile&) = delete;
+    PosixMappedFile& operator=(const PosixMappedFile&) = delete;
+
+    std::uint8_t* data() override { return data_; }
+    std::size_t size() const override { return size_; }
+    const std::string& path() const override { return path_; }
+
+private:
+    std::string path_;
+    std::uint8_t* data_ = nullptr;
+    std::size_t size_;
+    bool owned_;
+};
+
+}  // namespace
+
+std::unique_ptr<MappedFile> openMappedFile(const std::string& path, std::size_t size) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) throw std::runtime_error("cannot open " + path + ": " + std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) < size) {
+        ::close(fd);
+        throw std::runtime_error("shared picture file " + path + " is shorter than expected");
+    }
+    return std::make_unique<PosixMappedFile>(path, fd, size, false);
+}
+
+std::unique_ptr<MappedFile> createSharedPictureFile(const std::string& directory, std::size_t size) {
+    std::string pattern = directory + "/mugwarp-picture-XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) throw std::runtime_error("cannot create a shared picture file in " + directory + ": " + std::strerror(errno));
+    if (::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        throw std::runtime_error("cannot size the shared picture file: " + std::string(std::strerror(error)));
+    }
+    return std::make_unique<PosixMappedFile>(pattern, fd, size, true);
+}
+
+std::string sharedPictureDirectory() {
+    // Memory-backed when possible: the file is only a name both sides map.
+    for (const char* candidate : {"/dev/shm"}) {
+        if (::access(candidate, W_OK | X_OK) == 0) return candidate;
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp && *tmp ? tmp : "/tmp";
+}
+
+}  // namespace mugwarp::filterproc

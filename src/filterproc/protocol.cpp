@@ -1,0 +1,97 @@
+#include "filterproc/protocol.h"
+
+namespace mugwarp::filterproc {
+
+bool is(const Message& m, MessageType t) { return m.type == static_cast<std::uint32_t>(t); }
+
+namespace {
+
+MessageBuilder builder(MessageType t) { return MessageBuilder(static_cast<std::uint32_t>(t)); }
+
+void expect(const Message& m, MessageType t) {
+    if (!is(m, t)) throw ProtocolError("unexpected message " + std::to_string(m.type));
+}
+
+}  // namespace
+
+Message encode(const RunRequest& r) {
+    return builder(MessageType::Run)
+        .text(r.modulePath)
+        .i32(r.pluginIndex)
+        .text(r.filterName)
+        .text(r.picturePath)
+        .i32(r.width)
+        .i32(r.height)
+        .u8(r.haveMask)
+        .u8(r.repeat)
+        .u8(r.displayOutput)
+        .i16(r.filterCase)
+        .u32(r.foreColor)
+        .u32(r.backColor)
+        .take();
+}
+
+RunRequest decodeRunRequest(const Message& m) {
+    expect(m, MessageType::Run);
+    MessageParser p(m);
+    RunRequest r;
+    r.modulePath = p.text();
+    r.pluginIndex = p.i32();
+    r.filterName = p.text();
+    r.picturePath = p.text();
+    r.width = p.i32();
+    r.height = p.i32();
+    r.haveMask = p.u8() != 0;
+    r.repeat = p.u8() != 0;
+    r.displayOutput = p.u8() != 0;
+    r.filterCase = p.i16();
+    r.foreColor = p.u32();
+    r.backColor = p.u32();
+    return r;
+}
+
+Message encode(const RunOutcome& o) {
+    return builder(MessageType::Outcome).u8(static_cast<std::uint8_t>(o.status)).text(o.errorText).take();
+}
+
+RunOutcome decodeRunOutcome(const Message& m) {
+    expect(m, MessageType::Outcome);
+    MessageParser p(m);
+    RunOutcome o;
+    const std::uint8_t status = p.u8();
+    if (status > static_cast<std::uint8_t>(RunStatus::Failed)) throw ProtocolError("bad run status");
+    o.status = static_cast<RunStatus>(status);
+    o.errorText = p.text();
+    return o;
+}
+
+Message encode(MessageType type, const ColorRequest& c) {
+    MessageBuilder b = builder(type);
+    b.i16(c.selector);
+    for (std::int16_t v : c.components) b.i16(v);
+    return b.take();
+}
+
+ColorRequest decodeColorRequest(const Message& m) {
+    if (!is(m, MessageType::ColorServices) && !is(m, MessageType::ColorAnswer))
+        throw ProtocolError("unexpected message " + std::to_string(m.type));
+    MessageParser p(m);
+    ColorRequest c;
+    c.selector = p.i16();
+    for (std::int16_t& v : c.components) v = p.i16();
+    return c;
+}
+
+Message encodeProgress(std::int32_t done, std::int32_t total) {
+    return builder(MessageType::Progress).i32(done).i32(total).take();
+}
+
+Message encodeAbortAnswer(bool abort) { return builder(MessageType::AbortAnswer).u8(abort).take(); }
+
+Message encodeReady(const std::string& description) {
+    return builder(MessageType::Ready).u32(kProtocolVersion).text(description).take();
+}
+
+Message encodeEmpty(MessageType type) { return builder(type).take(); }
+
+}  // namespace mugwarp::filterproc

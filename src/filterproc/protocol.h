@@ -1,0 +1,70 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "filterproc/message.h"
+
+namespace mugwarp::filterproc {
+
+// Bumped whenever a message changes shape; both sides compare it on start.
+constexpr std::uint32_t kProtocolVersion = 1;
+
+enum class MessageType : std::uint32_t {
+    // runner -> editor
+    Ready = 1,          // version, runner description; sent once on start
+    Progress = 2,       // done, total; no answer
+    TestAbort = 3,      // answered by AbortAnswer
+    ColorServices = 4,  // answered by ColorAnswer
+    Outcome = 5,        // ends a run
+    // editor -> runner
+    Run = 100,
+    AbortAnswer = 101,
+    ColorAnswer = 102,
+    Quit = 103,
+};
+
+// One filter run as the editor asks for it. The picture, its unfiltered copy
+// and the mask are in the shared picture file named here.
+struct RunRequest {
+    std::string modulePath;
+    std::int32_t pluginIndex = 0;  // which PiPL of the module, in file order
+    std::string filterName;        // for messages, and to check the index still fits
+    std::string picturePath;       // the shared picture file
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool haveMask = true;
+    bool repeat = false;  // run with the parameter block kept from the last run
+    bool displayOutput = false;
+    std::int16_t filterCase = 3;
+    std::uint32_t foreColor = 0;  // ARGB
+    std::uint32_t backColor = 0;
+};
+
+enum class RunStatus : std::uint8_t { Finished = 0, Cancelled = 1, Failed = 2 };
+
+struct RunOutcome {
+    RunStatus status = RunStatus::Finished;
+    std::string errorText;  // the message the user sees when Failed
+};
+
+// The part of a colour-services request that the editor answers.
+struct ColorRequest {
+    std::int16_t selector = 0;
+    std::array<std::int16_t, 4> components{};
+};
+
+Message encode(const RunRequest& r);
+RunRequest decodeRunRequest(const Message& m);
+Message encode(const RunOutcome& o);
+RunOutcome decodeRunOutcome(const Message& m);
+Message encode(MessageType type, const ColorRequest& c);
+ColorRequest decodeColorRequest(const Message& m);
+Message encodeProgress(std::int32_t done, std::int32_t total);
+Message encodeAbortAnswer(bool abort);
+Message encodeReady(const std::string& description);
+Message encodeEmpty(MessageType type);
+
+bool is(const Message& m, MessageType t);
+
+}  // namespace mugwarp::filterproc

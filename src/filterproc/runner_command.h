@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace mugwarp::filterproc {
+
+// How to start one kind of runner.
+struct RunnerCommand {
+    enum class MemoryCap { AddressSpace, Data };
+
+    std::string program;  // absolute path of the executable started
+    std::vector<std::string> arguments;
+    std::vector<std::pair<std::string, std::string>> environment;  // set on top of ours
+    std::vector<std::string> directoriesToCreate;                  // before the start
+    bool hideOutput = true;  // the runner's stdout/stderr noise stays out of our terminal
+    MemoryCap memoryCap = MemoryCap::AddressSpace;
+    std::uint64_t memoryLimit = 0;  // bytes; 0 leaves the runner uncapped
+    // Files that must exist for the start; the text names what is missing.
+    std::vector<std::pair<std::string, std::string>> requiredFiles;
+    std::string startingMessage;  // shown while a slow runner starts; empty if it starts at once
+    std::string description;      // "Windows filter support" etc., for messages
+};
+
+}  // namespace mugwarp::filterproc

@@ -1,0 +1,128 @@
+#include "filterproc/runner_process_posix.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace mugwarp::filterproc {
+
+namespace {
+
+// Everything the child needs is prepared before fork: after it only
+// async-signal-safe calls are made.
+std::vector<std::string> mergedEnvironment(const RunnerCommand& command) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        bool overridden = false;
+        for (const auto& [name, value] : command.environment)
+            if (entry.compare(0, name.size() + 1, name + "=") == 0) overridden = true;
+        if (!overridden) env.push_back(entry);
+    }
+    for (const auto& [name, value] : command.environment) env.push_back(name + "=" + value);
+    return env;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> p;
+    for (std::string& s : strings) p.push_back(s.data());
+    p.push_back(nullptr);
+    return p;
+}
+
+}  // namespace
+
+RunnerProcess::RunnerProcess(const RunnerCommand& command) {
+    // A runner that dies must not take us down with SIGPIPE on the next write.
+    struct sigaction current {};
+    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) ::signal(SIGPIPE, SIG_IGN);
+
+    std::vector<std::string> argvStrings{command.program};
+    argvStrings.insert(argvStrings.end(), command.arguments.begin(), command.arguments.end());
+    std::vector<std::string> envStrings = mergedEnvironment(command);
+    std::vector<char*> argv = pointers(argvStrings);
+    std::vector<char*> envp = pointers(envStrings);
+
+    int toRunner[2], fromRunner[2];
+    if (::pipe2(toRunner, O_CLOEXEC) != 0) throw std::runtime_error(std::strerror(errno));
+    if (::pipe2(fromRunner, O_CLOEXEC) != 0) {
+        ::close(toRunner[0]);
+        ::close(toRunner[1]);
+        throw std::runtime_error(std::strerror(errno));
+    }
+    const int devNull = command.hideOutput ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : -1;
+    const bool capAddressSpace = command.memoryCap == RunnerCommand::MemoryCap::AddressSpace;
+    const rlimit cap{command.memoryLimit, command.memoryLimit};
+
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::setpgid(0, 0);  // Ctrl+C in our terminal is ours to handle, not the runner's
+        ::dup2(toRunner[0], 0);
+        ::dup2(fromRunner[1], 1);
+        if (devNull >= 0) ::dup2(devNull, 2);
+        ::close_range(3, ~0U, 0);  // none of our other files (the X connection...) leak in
+        if (command.memoryLimit) ::setrlimit(capAddressSpace ? RLIMIT_AS : RLIMIT_DATA, &cap);
+        ::signal(SIGPIPE, SIG_DFL);
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    }
+    const int forkError = errno;
+    ::close(toRunner[0]);
+    ::close(fromRunner[1]);
+    if (devNull >= 0) ::close(devNull);
+    if (pid_ < 0) {
+        ::close(toRunner[1]);
+        ::close(fromRunner[0]);
+        throw std::runtime_error(std::strerror(forkError));
+    }
+    channel_ = std::make_unique<FdChannel>(fromRunner[0], toRunner[1]);
+}
+
+RunnerProcess::~RunnerProcess() { kill(); }
+
+void RunnerProcess::kill() {
+    if (pid_ > 0 && !reaped_) {
+        ::kill(pid_, SIGKILL);
+        while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
+        }
+        reaped_ = true;
+    }
+}
+
+std::string RunnerProcess::reap(int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!reaped_) {
+        const pid_t r = ::waitpid(pid_, &status_, WNOHANG);
+        if (r == pid_) {
+            reaped_ = true;
+            break;
+        }
+        if (r < 0 && errno != EINTR) break;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill();
+            return "it did not end and was stopped";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (WIFSIGNALED(status_)) return std::string(::strsignal(WTERMSIG(status_)));
+    if (WIFEXITED(status_)) return "exit code " + std::to_string(WEXITSTATUS(status_));
+    return "unknown cause";
+}
+
+void RunnerProcess::stop(int timeoutMs) {
+    channel_.reset();  // end of input tells the runner to leave
+    reap(timeoutMs);
+}
+
+}  // namespace mugwarp::filterproc

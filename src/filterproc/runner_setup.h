@@ -1,0 +1,48 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "filterproc/filter_runner_client.h"
+#include "filterproc/runner_command.h"
+
+namespace mugwarp::filterproc {
+
+enum class RunnerKind { Native, Windows64 };
+
+// Where the runners and Wine are found.
+struct RunnerLocations {
+    std::string nativeRunner;   // mugwarp-filter-runner
+    std::string windowsRunner;  // mugwarp-filter-runner.exe
+    std::string wine;           // the wine64 loader
+    std::string winePrefix;     // our own prefix, created on first use
+};
+
+// Beside an installed program (../libexec/mugwarp), else the build tree;
+// MUGWARP_RUNNER_DIR and MUGWARP_WINE override. The Wine prefix lives under
+// $XDG_CACHE_HOME/mugwarp/wine.
+RunnerLocations defaultRunnerLocations(const std::string& executableDir);
+
+// A runner's memory is capped well above what a 5000 x 5000 picture needs, so
+// a runaway module fails inside its own process.
+constexpr std::uint64_t kRunnerMemoryLimit = std::uint64_t(4) << 30;
+
+RunnerCommand nativeRunnerCommand(const RunnerLocations& where);
+// Wine with our prefix, no installer prompts, the X display passed on, and
+// its console noise hidden unless MUGWARP_DEBUG_FILTERS=1.
+RunnerCommand windowsRunnerCommand(const RunnerLocations& where);
+
+// One runner per kind, each started on first use and kept.
+class FilterRunners {
+public:
+    explicit FilterRunners(RunnerLocations where, RunnerTimings timings = {});
+    FilterRunnerClient& runnerFor(RunnerKind kind);
+    const RunnerLocations& locations() const { return where_; }
+
+private:
+    RunnerLocations where_;
+    RunnerTimings timings_;
+    std::unique_ptr<FilterRunnerClient> native_;
+    std::unique_ptr<FilterRunnerClient> windows_;
+};
+
+}  // namespace mugwarp::filterproc

@@ -1,0 +1,20 @@
+#include "filterproc/shared_picture.h"
+
+#include <stdexcept>
+
+namespace mugwarp::filterproc {
+
+SharedPictureLayout::SharedPictureLayout(std::int32_t w, std::int32_t h) {
+    if (w < 0 || h < 0) throw std::invalid_argument("negative picture size");
+    width = static_cast<std::size_t>(w);
+    height = static_cast<std::size_t>(h);
+}
+
+SharedPictureViews viewsOf(MappedFile& file, const SharedPictureLayout& layout) {
+    if (file.size() < layout.totalBytes()) throw std::runtime_error("shared picture file too small for the picture");
+    std::uint8_t* base = file.data();
+    return {reinterpret_cast<std::uint32_t*>(base + layout.pictureOffset()),
+            reinterpret_cast<std::uint32_t*>(base + layout.unfilteredOffset()), base + layout.maskOffset()};
+}
+
+}  // namespace mugwarp::filterproc

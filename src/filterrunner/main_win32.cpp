@@ -1,0 +1,45 @@
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <exception>
+
+#include "filterproc/handle_channel_win32.h"
+#include "filterproc/runner_session.h"
+#include "filterrunner/host_executor.h"
+
+namespace {
+
+// A module that faults ends the runner at once, without Wine's crash dialog
+// or debugger; the editor sees the end of the stream and reports it.
+LONG WINAPI endOnFault(EXCEPTION_POINTERS* info) {
+    TerminateProcess(GetCurrentProcess(), info->ExceptionRecord->ExceptionCode);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+}  // namespace
+
+// mugwarp-filter-runner.exe: runs 64-bit Windows filter modules (under Wine)
+// for the editor, speaking the runner protocol on its standard input and output.
+int main() {
+    using namespace mugwarp;
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    SetUnhandledExceptionFilter(endOnFault);
+    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    // What a module prints goes to standard error, never into the protocol.
+    SetStdHandle(STD_OUTPUT_HANDLE, GetStdHandle(STD_ERROR_HANDLE));
+    SetStdHandle(STD_INPUT_HANDLE, nullptr);
+    _dup2(_fileno(stderr), _fileno(stdout));
+    try {
+        filterproc::HandleChannel channel(in, out);
+        auto executor = filterrunner::makeHostExecutor();
+        filterproc::RunnerSession session(channel, *executor, filterproc::openMappedFile);
+        session.serve("windows-x64");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mugwarp-filter-runner: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

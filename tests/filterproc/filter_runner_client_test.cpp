@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "filterproc/byte_channel.h"
+#include "filterproc/filter_runner_client.h"
+#include "filterproc/protocol.h"
+
+using namespace mugwarp::filterproc;
+
+namespace {
+
+struct RecordingEvents : RunnerEvents {
+    std::vector<std::pair<int, int>> progressSeen;
+    int abortAfter = -1;  // answer true from this abort test on
+    int abortTests = 0;
+    bool abortWhileWaiting = false;
+    void progress(std::int32_t done, std::int32_t total) override { progressSeen.emplace_back(done, total); }
+    bool testAbort() override { return abortAfter >= 0 && ++abortTests > abortAfter; }
+    void colorServices(ColorRequest& c) override { c.components = {10, 20, 30, 0}; }
+    bool abortRequestedWhileWaiting() override { return abortWhileWaiting; }
+};
+
+RunnerCommand scriptedRunner() {
+    RunnerCommand c;
+    c.program = FAKE_RUNNER;
+    c.description = "the test runner";
+    c.memoryLimit = std::uint64_t(1) << 30;
+    return c;
+}
+
+RunnerTimings quickTimings() {
+    RunnerTimings t;
+    t.abortGraceMs = 300;
+    t.pollIntervalMs = 10;
+    return t;
+}
+
+// One runner shared by the cases, as the editor keeps one for its lifetime.
+FilterRunnerClient& sharedClient() {
+    static FilterRunnerClient client(scriptedRunner(), quickTimings());
+    return client;
+}
+
+RunOutcome runFilter(FilterRunnerClient& client, const std::string& name, RunnerEvents& events, int w = 4, int h = 3) {
+    SharedPictureViews v = client.preparePicture(w, h);
+    for (int i = 0; i < w * h; ++i) {
+        v.picture[i] = v.unfiltered[i] = 0xFF000000u | std::uint32_t(i * 0x010203);
+        v.mask[i] = i % 2 ? 255 : 0;
+    }
+    RunRequest r;
+    r.filterName = name;
+    return client.run(r, events);
+}
+
+std::uint32_t firstPixel(FilterRunnerClient& client) { return client.preparePicture(4, 3).picture[0]; }
+
+}  // namespace
+
+TEST(FilterRunnerClient, RunsOverTheSharedPictureAndReportsProgressInOrder) {
+    RecordingEvents events;
+    auto& client = sharedClient();
+    ASSERT_EQ(runFilter(client, "Invert", events, 300, 200).status, RunStatus::Finished);
+    const SharedPictureViews v = client.preparePicture(300, 200);
+    EXPECT_EQ(v.picture[0], 0xFF000000u);  // mask 0: unfiltered kept
+    EXPECT_EQ(v.picture[1], (0xFF010203u ^ 0x00FFFFFFu));
+    EXPECT_EQ(events.progressSeen, (std::vector<std::pair<int, int>>{{0, 1}, {1, 1}}));
+}
+
+TEST(FilterRunnerClient, AnswersAbortTestsAndColourServices) {
+    auto& client = sharedClient();
+    RecordingEvents events;
+    events.abortAfter = 5;
+    EXPECT_EQ(runFilter(client, "Ask", events).status, RunStatus::Cancelled);
+    EXPECT_EQ(events.abortTests, 6);
+
+    RecordingEvents colour;
+    ASSERT_EQ(runFilter(client, "Colour", colour).status, RunStatus::Finished);
+    EXPECT_EQ(firstPixel(client), (10u << 16 | 20u << 8 | 30u));
+}
+
+TEST(FilterRunnerClient, KeepsItsRunnerBetweenRunsAndRestartsItAfterEachFault) {
+    RecordingEvents events;
+    FilterRunnerClient client(scriptedRunner(), quickTimings());
+    ASSERT_EQ(runFilter(client, "Runs", events).status, RunStatus::Finished);
+    ASSERT_EQ(runFilter(client, "Runs", events).status, RunStatus::Finished);
+    EXPECT_EQ(firstPixel(client), 2u);
+
+    const struct {
+        const char* filter;
+        bool abortWhileWaiting;
+        const char* says;
+    } faults[] = {
+        {"Crash", false, "The filter 'Crash' stopped unexpectedly (Segmentation fault)."},
+        {"Exit", false, "The filter 'Exit' stopped unexpectedly (exit code 3)."},
+        {"Garbage", false, "The filter 'Garbage' broke off its run"},
+        {"Hang", true, "The filter 'Hang' stopped responding and was ended."},
+        {"HangAsking", true, "The filter 'HangAsking' stopped responding and was ended."},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.filter);
+        RecordingEvents e;
+        e.abortWhileWaiting = fault.abortWhileWaiting;
+        const RunOutcome o = runFilter(client, fault.filter, e);
+        EXPECT_EQ(o.status, RunStatus::Failed);
+        EXPECT_EQ(o.errorText.rfind(fault.says, 0), 0u) << o.errorText;
+        EXPECT_FALSE(client.isRunning());
+        ASSERT_EQ(runFilter(client, "Runs", events).status, RunStatus::Finished);
+        EXPECT_EQ(firstPixel(client), 1u);  // a fresh runner
+    }
+}
+
+TEST(FilterRunnerClient, RunTimeoutAndMemoryCapEndRunawayFilters) {
+    RunnerTimings t = quickTimings();
+    t.runTimeoutMs = 100;
+    FilterRunnerClient client(scriptedRunner(), t);
+    RecordingEvents events;
+    EXPECT_EQ(runFilter(client, "Hang", events).errorText, "The filter 'Hang' stopped responding and was ended.");
+
+    const RunOutcome o = runFilter(client, "Allocate", events);
+    EXPECT_EQ(o.status, RunStatus::Failed);
+    EXPECT_NE(o.errorText.find("out of memory"), std::string::npos) << o.errorText;
+}
+
+TEST(FilterRunnerClient, MissingRunnerIsNamed) {
+    RunnerCommand c = scriptedRunner();
+    c.program = "/nonexistent/runner";
+    c.requiredFiles = {{c.program, "the runner /nonexistent/runner is missing."}};
+    FilterRunnerClient client(c);
+    RecordingEvents events;
+    const RunOutcome o = runFilter(client, "Invert", events);
+    EXPECT_EQ(o.status, RunStatus::Failed);
+    EXPECT_EQ(o.errorText, "The filter 'Invert' cannot run here: the runner /nonexistent/runner is missing.");
+}
+
+TEST(Protocol, DamagedMessagesAreRefused) {
+    RunRequest r;
+    r.modulePath = "/a/b.8bf";
+    r.filterName = "Blur";
+    r.width = 7;
+    Message m = encode(r);
+    EXPECT_EQ(decodeRunRequest(m).modulePath, "/a/b.8bf");
+    m.payload.resize(m.payload.size() - 1);
+    EXPECT_THROW(decodeRunRequest(m), ProtocolError);
+    EXPECT_THROW(decodeRunOutcome(encodeProgress(1, 2)), ProtocolError);
+}
