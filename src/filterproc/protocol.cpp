@@ -17,14 +17,16 @@ void expect(const Message& m, MessageType t) {
 Message encode(const RunRequest& r) {
     return builder(MessageType::Run)
         .text(r.modulePath)
-        .i32(r.pluginIndex)
+        .text(r.category)
         .text(r.filterName)
         .text(r.picturePath)
         .i32(r.width)
         .i32(r.height)
         .u8(r.haveMask)
+        .u8(r.unfilteredFromPicture)
         .u8(r.repeat)
         .u8(r.displayOutput)
+        .u64(r.parentWindow)
         .i16(r.filterCase)
         .u32(r.foreColor)
         .u32(r.backColor)
@@ -36,14 +38,16 @@ RunRequest decodeRunRequest(const Message& m) {
     MessageParser p(m);
     RunRequest r;
     r.modulePath = p.text();
-    r.pluginIndex = p.i32();
+    r.category = p.text();
     r.filterName = p.text();
     r.picturePath = p.text();
     r.width = p.i32();
     r.height = p.i32();
     r.haveMask = p.u8() != 0;
+    r.unfilteredFromPicture = p.u8() != 0;
     r.repeat = p.u8() != 0;
     r.displayOutput = p.u8() != 0;
+    r.parentWindow = p.u64();
     r.filterCase = p.i16();
     r.foreColor = p.u32();
     r.backColor = p.u32();

@@ -28,14 +28,20 @@ enum class MessageType : std::uint32_t {
 // and the mask are in the shared picture file named here.
 struct RunRequest {
     std::string modulePath;
-    std::int32_t pluginIndex = 0;  // which PiPL of the module, in file order
-    std::string filterName;        // for messages, and to check the index still fits
+    std::string category;          // with filterName, picks the module's filter
+    std::string filterName;        // also names the filter in messages
     std::string picturePath;       // the shared picture file
     std::int32_t width = 0;
     std::int32_t height = 0;
     bool haveMask = true;
+    // The editor filled only the picture: the runner makes the unfiltered
+    // copy itself, which saves the editor a copy of the whole picture.
+    bool unfilteredFromPicture = false;
     bool repeat = false;  // run with the parameter block kept from the last run
     bool displayOutput = false;
+    // The editor's window (its X id) for a filter's dialog; 0 when there is no
+    // display, and filters then take their defaults.
+    std::uint64_t parentWindow = 0;
     std::int16_t filterCase = 3;
     std::uint32_t foreColor = 0;  // ARGB
     std::uint32_t backColor = 0;

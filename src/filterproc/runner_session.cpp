@@ -1,5 +1,6 @@
 #include "filterproc/runner_session.h"
 
+#include <cstring>
 #include <exception>
 
 namespace mugwarp::filterproc {
@@ -31,7 +32,9 @@ void RunnerSession::handleRun(const Message& m) {
             picture_.reset();
             picture_ = opener_(request.picturePath, layout.totalBytes());
         }
-        outcome = executor_.run(request, viewsOf(*picture_, layout), *this);
+        const SharedPictureViews views = viewsOf(*picture_, layout);
+        if (request.unfilteredFromPicture) std::memcpy(views.unfiltered, views.picture, layout.pixelBytes());
+        outcome = executor_.run(request, views, *this);
     } catch (const ChannelClosed&) {
         throw;
     } catch (const ProtocolError&) {
