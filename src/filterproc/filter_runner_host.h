@@ -27,7 +27,7 @@ public:
     explicit FilterRunnerHost(FilterRunners& runners) : runners_(runners) {}
 
     void setClient(FilterHostClient* client) { client_ = client; }
-    void setPicture(const ImageView& picture) { picture_ = picture; }
+    void setPicture(const PixelsView& picture) { picture_ = picture; }
     void setMask(const MaskView* mask) { mask_ = mask; }
     // The editor's window for a filter's own dialog; 0 when there is no display.
     void setPlatformWindow(std::uint64_t window) { window_ = window; }
@@ -49,7 +49,7 @@ public:
 private:
     FilterRunners& runners_;
     FilterHostClient* client_ = nullptr;
-    ImageView picture_;
+    PixelsView picture_;
     const MaskView* mask_ = nullptr;
     std::uint64_t window_ = 0;
     std::function<void(const std::string&)> onRunnerStarting_;

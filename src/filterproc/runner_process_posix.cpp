@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -68,6 +69,7 @@ RunnerProcess::RunnerProcess(const RunnerCommand& command) {
     pid_ = ::fork();
     if (pid_ == 0) {
         ::setpgid(0, 0);  // Ctrl+C in our terminal is ours to handle, not the runner's
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // and a runner stuck in a module dies with us
         ::dup2(toRunner[0], 0);
         ::dup2(fromRunner[1], 1);
         if (devNull >= 0) ::dup2(devNull, 2);

@@ -25,8 +25,8 @@ public:
         PIPLManager* entry = entryFor(r);
         if (!entry)
             return {RunStatus::Failed, "The filter module " + r.modulePath + " has no filter '" + r.filterName + "'."};
-        const ImageView picture{v.picture, r.width, r.height, r.width};
-        const ImageView unfiltered{v.unfiltered, r.width, r.height, r.width};
+        const PixelsView picture{v.picture, r.width, r.height, r.width};
+        const PixelsView unfiltered{v.unfiltered, r.width, r.height, r.width};
         const MaskView mask{v.mask, r.width, r.height, r.width};
         callbacks_ = &callbacks;
         host_.setClient(this);

@@ -26,9 +26,13 @@ int main() {
     using namespace mugwarp;
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     SetUnhandledExceptionFilter(endOnFault);
-    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
-    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    // What a module prints goes to standard error, never into the protocol.
+    // The protocol keeps its own handles to the pipes; what a module prints
+    // goes to standard error, never into the protocol.
+    HANDLE in = nullptr, out = nullptr;
+    const HANDLE self = GetCurrentProcess();
+    if (!DuplicateHandle(self, GetStdHandle(STD_INPUT_HANDLE), self, &in, 0, FALSE, DUPLICATE_SAME_ACCESS) ||
+        !DuplicateHandle(self, GetStdHandle(STD_OUTPUT_HANDLE), self, &out, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return 3;
     SetStdHandle(STD_OUTPUT_HANDLE, GetStdHandle(STD_ERROR_HANDLE));
     SetStdHandle(STD_INPUT_HANDLE, nullptr);
     _dup2(_fileno(stderr), _fileno(stdout));

@@ -35,10 +35,11 @@ void misbehave(Fault fault) {
         break;
     }
     case Fault::Allocate:
-        // Touches every block it gets; past the runner's cap the allocation
-        // fails and the write through the null pointer ends the runner.
+        // Touches every block it gets and never frees one; past the runner's
+        // cap the allocation fails and, like most such modules, it crashes.
         for (;;) {
-            auto* volatile block = static_cast<char*>(std::malloc(64u << 20));
+            auto* block = static_cast<volatile char*>(std::malloc(64u << 20));
+            if (!block) misbehave(Fault::Crash);
             block[0] = 1;
         }
     }
@@ -76,3 +77,8 @@ FAULT_ENTRY(HangInContinue, Fault::Hang, 4)
 FAULT_ENTRY(AllocateInParameters, Fault::Allocate, 1)
 FAULT_ENTRY(AllocateInStart, Fault::Allocate, 3)
 FAULT_ENTRY(AllocateInContinue, Fault::Allocate, 4)
+
+// A well-behaved failure for contrast: the filter reports an unsupported mode.
+FAULT_EXPORT void ErrorInStart(std::int16_t selector, FilterRecord*, std::intptr_t*, std::int16_t* result) {
+    *result = selector == mugwarp::abi::kSelectorStart ? mugwarp::abi::kFilterBadMode : 0;
+}

@@ -1,0 +1,78 @@
+#include "runner_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include "pshost/ps_filter_host.h"
+
+namespace mugwarp::test {
+
+TestPicture::TestPicture(int w, int h) : width(w), height(h), pixels(std::size_t(w) * h) {
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            pixels[std::size_t(y) * w + x] =
+                0xFF000000u | std::uint32_t((x * 37 + y * 11) & 255) << 16 | std::uint32_t((x * y + 7) & 255) << 8 |
+                std::uint32_t((x + 3 * y) * 5 & 255);
+}
+
+void ScriptedClient::colorServices(abi::ColorServicesInfo& info) {
+    colourAsked = true;
+    if (info.selector != abi::kChooseColor) return;
+    for (int i = 0; i < 3; ++i) info.colorComponents[i] = chosenColour[i];
+}
+
+namespace {
+
+std::vector<std::uint8_t>& fullMask(int w, int h) {
+    static std::vector<std::uint8_t> mask;
+    mask.assign(std::size_t(w) * h, 255);
+    return mask;
+}
+
+}  // namespace
+
+bool runInProcess(PIPLManager& entry, TestPicture& picture, FilterHostClient* client, bool repeat) {
+    static PSFilterHost host;
+    std::vector<std::uint32_t> unfiltered = picture.pixels;
+    const MaskView mask{fullMask(picture.width, picture.height).data(), picture.width, picture.height, picture.width};
+    host.setClient(client);
+    host.setPicture(picture.view(), {unfiltered.data(), picture.width, picture.height, picture.width});
+    host.setMask(&mask);
+    host.openModule(entry);
+    host.executeLastFilter = repeat;
+    const bool finished = host.execute();
+    host.closeModule();
+    return finished;
+}
+
+bool runInRunner(filterproc::FilterRunnerHost& host, const PIPLManager& entry, TestPicture& picture,
+                 FilterHostClient* client, bool repeat) {
+    const MaskView mask{fullMask(picture.width, picture.height).data(), picture.width, picture.height, picture.width};
+    host.setClient(client);
+    host.setPicture(picture.view());
+    host.setMask(&mask);
+    host.executeLastFilter = repeat;
+    return host.execute(entry);
+}
+
+PIPLManager& entryNamed(PSPluginList& list, const std::string& name) {
+    for (int i = 0; i < list.count(); ++i)
+        if (list.item(i).getName() == name) return list.item(i);
+    ADD_FAILURE() << "no filter named " << name;
+    throw std::runtime_error("missing filter " + name);
+}
+
+filterproc::FilterRunners& testRunners() {
+    static filterproc::FilterRunners runners = [] {
+        filterproc::RunnerLocations where;
+        where.nativeRunner = std::string(MUGWARP_RUNNER_DIR) + "/mugwarp-filter-runner";
+        where.windowsRunner = std::string(MUGWARP_RUNNER_DIR) + "/mugwarp-filter-runner.exe";
+        where.wine = "/usr/lib/wine/wine64";
+        where.winePrefix = std::string(MUGWARP_BINARY_DIR) + "/wine-prefix";
+        filterproc::RunnerTimings timings;
+        timings.abortGraceMs = 300;
+        return filterproc::FilterRunners(where, timings);
+    }();
+    return runners;
+}
+
+}  // namespace mugwarp::test

@@ -1,0 +1,41 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "filterproc/filter_runner_host.h"
+#include "pshost/plugin_list.h"
+
+namespace mugwarp::test {
+
+struct TestPicture {
+    int width, height;
+    std::vector<std::uint32_t> pixels;
+    // Opaque, varied colours; the same for the same size.
+    TestPicture(int w, int h);
+    PixelsView view() { return {pixels.data(), width, height, width}; }
+};
+
+// Answers the filter's questions as a scripted user would.
+struct ScriptedClient : FilterHostClient {
+    std::vector<std::pair<int, int>> progressSeen;
+    bool pressEscape = false;            // every abort test says "stop"
+    std::int16_t chosenColour[3] = {0, 0, 0};
+    bool colourAsked = false;
+    void progress(std::int32_t done, std::int32_t total) override { progressSeen.emplace_back(done, total); }
+    bool testAbort() override { return pressEscape; }
+    void colorServices(abi::ColorServicesInfo& info) override;
+};
+
+// Runs entry over picture in the process (the previous path, as the oracle).
+bool runInProcess(PIPLManager& entry, TestPicture& picture, FilterHostClient* client = nullptr, bool repeat = false);
+// The same through a runner; a full selection mask, as the editor passes.
+bool runInRunner(filterproc::FilterRunnerHost& host, const PIPLManager& entry, TestPicture& picture,
+                 FilterHostClient* client = nullptr, bool repeat = false);
+
+PIPLManager& entryNamed(PSPluginList& list, const std::string& name);
+
+// Runners that end a hanging filter quickly.
+filterproc::FilterRunners& testRunners();
+
+}  // namespace mugwarp::test
