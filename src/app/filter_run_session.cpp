@@ -41,8 +41,14 @@ bool FilterRunSession::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
+void FilterRunSession::runnerStarting(const QString& message) {
+    progress_.showMessage(message);
+    showingStart_ = true;
+}
+
 void FilterRunSession::progress(std::int32_t done, std::int32_t total) {
-    if (!progress_.isVisible()) progress_.announce(name_);
+    if (!progress_.isVisible() || showingStart_) progress_.announce(name_);
+    showingStart_ = false;
     progress_.setProgress(done, total);
 }
 

@@ -25,6 +25,9 @@ public:
     void progress(std::int32_t done, std::int32_t total) override;
     bool testAbort() override;
     void colorServices(abi::ColorServicesInfo& info) override;
+    // A slow runner (Windows filters under Wine) is starting: the progress
+    // window says so until the filter reports progress.
+    void runnerStarting(const QString& message);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,6 +38,7 @@ private:
     ColorChooser chooseColor_;
     bool escapePressed_ = false;
     bool choosingColor_ = false;
+    bool showingStart_ = false;
 };
 
 }  // namespace mugwarp

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QMenu>
 
 #include "app/load_filters_dialog.h"
@@ -25,6 +26,8 @@ FiltersMenu::FiltersMenu(Document& document, QWidget* window, CommandRunner runC
     : document_(document),
       window_(window),
       runCommand_(std::move(runCommand)),
+      runners_(filterproc::defaultRunnerLocations(QCoreApplication::applicationDirPath().toStdString())),
+      host_(runners_),
       progress_(std::make_unique<ProgressWindow>(window)),
       loadDialog_(std::make_unique<LoadFiltersDialog>(
           [this](const QString& folder, bool include) { buildFiltersMenu(folder, include); }, window)) {
@@ -42,7 +45,7 @@ FiltersMenu::FiltersMenu(Document& document, QWidget* window, CommandRunner runC
         return chosen;
     };
     // Filters put their dialogs over the main window.
-    host_.setPlatformWindow(static_cast<std::intptr_t>(window->winId()));
+    host_.setPlatformWindow(static_cast<std::uint64_t>(window->winId()));
 }
 
 FiltersMenu::~FiltersMenu() = default;
@@ -97,9 +100,14 @@ void FiltersMenu::runUnreported(PIPLManager& entry, bool repeat) {
     try {
         FilterRunSession session(*progress_, QString::fromStdString(entry.getName()), chooseColor_);
         host_.setClient(&session);
+        host_.setRunnerStartingHandler(
+            [&session](const std::string& message) { session.runnerStarting(QString::fromStdString(message)); });
         struct Detach {
-            PSFilterHost& host;
-            ~Detach() { host.setClient(nullptr); }
+            filterproc::FilterRunnerHost& host;
+            ~Detach() {
+                host.setClient(nullptr);
+                host.setRunnerStartingHandler(nullptr);
+            }
         } detach{host_};
         applyFilter(document_, host_, entry, repeat, mask_);
         last_ = &entry;

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "app/filter_run_session.h"
+#include "filterproc/filter_runner_host.h"
 #include "pshost/plugin_list.h"
-#include "pshost/ps_filter_host.h"
 #include "raster/displacement_map.h"
 
 class QAction;
@@ -21,7 +21,8 @@ class ProgressWindow;
 
 // The Filters menu and everything behind it: the discovered plug-ins, one
 // submenu per category, running a filter over the displayed picture with the
-// progress window, "Execute last filter", and the Load Filters dialog.
+// progress window, "Execute last filter", and the Load Filters dialog. Filters
+// run in a runner process of their module kind, never in the editor's.
 class FiltersMenu : public QObject {
     Q_OBJECT
 public:
@@ -36,7 +37,7 @@ public:
     ProgressWindow* progressWindow() const { return progress_.get(); }
     LoadFiltersDialog* loadDialog() const { return loadDialog_.get(); }
     PSPluginList& plugins() { return plugins_; }
-    PSFilterHost& host() { return host_; }
+    filterproc::FilterRunnerHost& host() { return host_; }
     const PIPLManager* lastFilter() const { return last_; }
 
     // Adds the filters below folder and rebuilds the category submenus from
@@ -59,7 +60,8 @@ private:
     QWidget* window_;
     CommandRunner runCommand_;
     PSPluginList plugins_;
-    PSFilterHost host_;
+    filterproc::FilterRunners runners_;
+    filterproc::FilterRunnerHost host_;
     ByteMap mask_;
     PIPLManager* last_ = nullptr;
     QMenu* menu_ = nullptr;

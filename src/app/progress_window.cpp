@@ -44,6 +44,15 @@ void ProgressWindow::announce(const QString& filterName) {
     setFocus();
 }
 
+void ProgressWindow::showMessage(const QString& text) {
+    label_->setText(text);
+    bar_->setRange(0, 1);
+    bar_->setValue(0);
+    show();
+    raise();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void ProgressWindow::setProgress(int done, int total) {
     bar_->setRange(0, std::max(total, 0));
     bar_->setValue(std::clamp(done, 0, std::max(total, 0)));

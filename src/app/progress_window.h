@@ -16,6 +16,8 @@ public:
     // Shows the window announcing the named filter ("..." appended unless the
     // name ends with it already).
     void announce(const QString& filterName);
+    // Shows the window with a message of its own and an empty bar.
+    void showMessage(const QString& text);
     // Bar from 0 to total at done, then pending paints are handled so the
     // window keeps up while the filter works.
     void setProgress(int done, int total);

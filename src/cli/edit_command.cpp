@@ -20,6 +20,8 @@ std::string usage(const std::string& command) {
                        "  --effect E    brush effect, -100..100 (default 0), from this point on\n"
                        "  --plugins DIR where filter actions find their plug-ins (default: the\n"
                        "                shipped plug-in folder); filters run with their defaults\n"
+                       "  --filter-timeout S  a filter still running after S seconds is asked to\n"
+                       "                stop, and ended 2 s later (default: no limit)\n"
                        "  ACTION        one of the following, applied in order; points are picture\n"
                        "                pixels, the first a press and the others moves with the button held:\n";
     for (const auto& [name, family] : actionTable()) text += "                  " + family.syntax + "\n";
@@ -37,6 +39,7 @@ struct Script {
     std::string output;
     std::vector<Action> steps;
     std::string pluginFolder;
+    int filterTimeoutMs = 0;
 };
 
 Script parseScript(const std::vector<std::string>& args) {
@@ -48,6 +51,9 @@ Script parseScript(const std::vector<std::string>& args) {
         if (arg == "--plugins") {
             if (i + 1 >= args.size()) throw UsageError{arg + " needs a folder"};
             script.pluginFolder = args[++i];
+        } else if (arg == "--filter-timeout") {
+            if (i + 1 >= args.size()) throw UsageError{arg + " needs a value"};
+            script.filterTimeoutMs = parseInt(args[++i], 1, 86400, arg) * 1000;
         } else if (arg == "--size" || arg == "--effect") {
             if (i + 1 >= args.size()) throw UsageError{arg + " needs a value"};
             const std::string& value = args[++i];
@@ -86,6 +92,7 @@ int runEdit(const std::vector<std::string>& args, const std::string& command) {
     if (!checkOutputExtension(script.output)) return 1;
     try {
         EditSession session(std::cout, script.pluginFolder.empty() ? defaultPluginFolder() : script.pluginFolder);
+        session.filters.setRunTimeout(script.filterTimeoutMs);
         session.document.loadPicture(script.input);
         for (const Action& step : script.steps) step(session);
         // Saving ends a flat-image tool as choosing the arrow tool does.

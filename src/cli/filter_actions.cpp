@@ -1,5 +1,7 @@
 #include "cli/filter_actions.h"
 
+#include <filesystem>
+
 #include "document/document.h"
 #include "document/filter_application.h"
 #include "raster/error.h"
@@ -36,7 +38,14 @@ void FilterActions::apply(Document& document, const std::string& action) {
     const bool repeat = action == kRepeat;
     if (repeat && !last_) throw Error("filter-repeat: no filter has run yet");
     PIPLManager& entry = repeat ? *last_ : find(action.substr(kFilterPrefix.size()));
-    applyFilter(document, host_, entry, repeat, mask_);
+    if (!host_) {
+        std::error_code error;
+        const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+        runners_ = std::make_unique<filterproc::FilterRunners>(
+            filterproc::defaultRunnerLocations(error ? "." : executable.parent_path().string()), timings_);
+        host_ = std::make_unique<filterproc::FilterRunnerHost>(*runners_);
+    }
+    applyFilter(document, *host_, entry, repeat, mask_);
     last_ = &entry;
 }
 

@@ -2,8 +2,8 @@
 #include <memory>
 #include <string>
 
+#include "filterproc/filter_runner_host.h"
 #include "pshost/plugin_list.h"
-#include "pshost/ps_filter_host.h"
 #include "raster/displacement_map.h"
 
 namespace mugwarp {
@@ -15,7 +15,8 @@ namespace mugwarp::cli {
 // The filter steps of an edit script: "filter:CATEGORY/NAME" runs a filter
 // (with its defaults: there is no display for its dialog) and "filter-repeat"
 // runs the last one again with the parameters it kept. The plug-in folder is
-// scanned, with its sub-directories, at the first filter step.
+// scanned, with its sub-directories, at the first filter step. Filters run in
+// the runner for their module kind (native, or Windows under Wine).
 class FilterActions {
 public:
     explicit FilterActions(std::string pluginFolder) : folder_(std::move(pluginFolder)) {}
@@ -24,13 +25,18 @@ public:
     // Throws Error for an unknown filter, a repeat before any filter, or a
     // filter that fails; a cancelled filter leaves the picture as it was.
     void apply(Document& document, const std::string& action);
+    // A run longer than this is stopped as if Escape had been pressed (the
+    // filter is ended 2 s later if it does not come back); 0: no limit.
+    void setRunTimeout(int milliseconds) { timings_.runTimeoutMs = milliseconds; }
 
 private:
     PIPLManager& find(const std::string& categoryAndName);
 
     std::string folder_;
     std::unique_ptr<PSPluginList> plugins_;
-    PSFilterHost host_;
+    filterproc::RunnerTimings timings_;
+    std::unique_ptr<filterproc::FilterRunners> runners_;
+    std::unique_ptr<filterproc::FilterRunnerHost> host_;
     ByteMap mask_;
     PIPLManager* last_ = nullptr;
 };

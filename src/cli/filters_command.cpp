@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/cli_commands.h"
+#include "filterproc/filter_runner_host.h"
 #include "pshost/plugin_list.h"
 
 namespace mugwarp::cli {
@@ -12,7 +13,9 @@ const char* const kFiltersUsage =
     "usage: mugwarp-cli filters [DIR]\n"
     "  lists the filters below DIR (default: the shipped plug-in folder), with its\n"
     "  sub-directories, in menu order, one per line:\n"
-    "  CATEGORY <tab> NAME <tab> KIND <tab> FILE <tab> ENTRY POINT\n";
+    "  CATEGORY <tab> NAME <tab> KIND <tab> FILE <tab> ENTRY POINT <tab> RUNS\n"
+    "  KIND is native, windows-x64 or windows-x86; RUNS is \"yes\", or \"no: \" and\n"
+    "  what is missing to run it here\n";
 
 }  // namespace
 
@@ -43,10 +46,17 @@ int runFilters(const std::vector<std::string>& args) {
     }
     PSPluginList list;
     list.scanDirectory(folder, true);
+    std::error_code error;
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    filterproc::FilterRunners runners(
+        filterproc::defaultRunnerLocations(error ? "." : executable.parent_path().string()));
+    const filterproc::FilterRunnerHost host(runners);
     for (int i = 0; i < list.count(); ++i) {
         const PIPLManager& e = list.item(i);
+        const std::string missing = host.whyCannotRun(e.moduleKind);
         std::cout << e.getCategory() << '\t' << e.getName() << '\t' << moduleKindName(e.moduleKind) << '\t'
-                  << e.fileName << '\t' << e.getEntryPoint() << '\n';
+                  << e.fileName << '\t' << e.getEntryPoint() << '\t' << (missing.empty() ? "yes" : "no: " + missing)
+                  << '\n';
     }
     return 0;
 }

@@ -40,4 +40,20 @@ bool applyFilter(Document& document, PSFilterHost& host, PIPLManager& entry, boo
     return finished;
 }
 
+bool applyFilter(Document& document, filterproc::FilterRunnerHost& host, const PIPLManager& entry, bool repeat,
+                 ByteMap& mask) {
+    if (!document.pictureLoaded()) return false;
+    PixelSurface& display = document.display();
+    mask.setSize(display.width(), display.height());
+    mask.fill(255);
+    const MaskView maskView{mask.row(0), mask.width(), mask.height(), mask.width()};
+    host.setPicture(viewOf(display));
+    host.setMask(&maskView);
+    host.executeLastFilter = repeat;
+    const bool finished = host.execute(entry);
+    display.changed();
+    document.rebaseFromDisplay(true);
+    return finished;
+}
+
 }  // namespace mugwarp

@@ -1,4 +1,5 @@
 #pragma once
+#include "filterproc/filter_runner_host.h"
 #include "pshost/ps_filter_host.h"
 #include "raster/displacement_map.h"
 
@@ -15,5 +16,10 @@ class Document;
 // and leaves the picture and its deformation as they were. Returns whether
 // the filter finished (false: cancelled); does nothing without a picture.
 bool applyFilter(Document& document, PSFilterHost& host, PIPLManager& entry, bool repeat, ByteMap& mask);
+// The same with the filter running in a runner process, so that a faulty
+// module cannot take the caller down; the runner makes the unfiltered copy
+// and a failure leaves the displayed pixels untouched.
+bool applyFilter(Document& document, filterproc::FilterRunnerHost& host, const PIPLManager& entry, bool repeat,
+                 ByteMap& mask);
 
 }  // namespace mugwarp
