@@ -7,6 +7,7 @@
 #include "pshost/photoshop_error.h"
 #include "pshost/plugin_list.h"
 #include "pshost/ps_filter_host.h"
+#include "filterrunner/dialog_support.h"
 #include "filterrunner/module_path.h"
 
 namespace mugwarp::filterrunner {
@@ -32,6 +33,7 @@ public:
         host_.setClient(this);
         host_.setPicture(picture, unfiltered);
         host_.setMask(r.haveMask ? &mask : nullptr);
+        prepareDialogs(r.parentWindow);
         host_.setPlatformWindow(platformWindowFor(r.parentWindow));
         host_.foreColor = r.foreColor;
         host_.backColor = r.backColor;
