@@ -46,11 +46,16 @@ SharedPictureViews FilterRunnerClient::preparePicture(std::int32_t width, std::i
     const SharedPictureLayout layout(width, height);
     if (!picture_ || picture_->size() < layout.totalBytes()) {
         picture_.reset();
-        try {
-            picture_ = createSharedPictureFile(sharedPictureDirectory(), layout.totalBytes());
-        } catch (const std::exception& e) {
-            throw Error(std::string("Not enough memory to hand the picture to the filter: ") + e.what());
+        std::string why;
+        for (const std::string& dir : sharedPictureDirectories()) {
+            try {
+                picture_ = createSharedPictureFile(dir, layout.totalBytes());
+                break;
+            } catch (const std::exception& e) {
+                why = e.what();
+            }
         }
+        if (!picture_) throw Error("Not enough memory to hand the picture to the filter: " + why);
     }
     width_ = width;
     height_ = height;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <vector>
 
 #include "filterproc/shared_picture.h"
 #include "filterproc/shared_picture_file.h"
@@ -63,8 +64,11 @@ std::unique_ptr<MappedFile> createSharedPictureFile(const std::string& directory
     std::string pattern = directory + "/mugwarp-picture-XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) throw std::runtime_error("cannot create a shared picture file in " + directory + ": " + std::strerror(errno));
-    if (::ftruncate(fd, static_cast<off_t>(size)) != 0) {
-        const int error = errno;
+    // Reserving the pages now means a full memory file system (a container's
+    // small /dev/shm) is an error here rather than SIGBUS on the first write.
+    const int reserve = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+    if (reserve != 0 || ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+        const int error = reserve ? reserve : errno;
         ::close(fd);
         ::unlink(pattern.c_str());
         throw std::runtime_error("cannot size the shared picture file: " + std::string(std::strerror(error)));
@@ -72,13 +76,13 @@ std::unique_ptr<MappedFile> createSharedPictureFile(const std::string& directory
     return std::make_unique<PosixMappedFile>(pattern, fd, size, true);
 }
 
-std::string sharedPictureDirectory() {
-    // Memory-backed when possible: the file is only a name both sides map.
-    for (const char* candidate : {"/dev/shm"}) {
-        if (::access(candidate, W_OK | X_OK) == 0) return candidate;
-    }
+std::vector<std::string> sharedPictureDirectories() {
+    // Memory-backed first: the file is only a name both sides map.
+    std::vector<std::string> dirs;
+    if (::access("/dev/shm", W_OK | X_OK) == 0) dirs.emplace_back("/dev/shm");
     const char* tmp = std::getenv("TMPDIR");
-    return tmp && *tmp ? tmp : "/tmp";
+    dirs.emplace_back(tmp && *tmp ? tmp : "/tmp");
+    return dirs;
 }
 
 }  // namespace mugwarp::filterproc

@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "filterproc/shared_picture.h"
 
@@ -10,7 +11,7 @@ namespace mugwarp::filterproc {
 // when the object goes. Throws std::runtime_error when it cannot be made.
 std::unique_ptr<MappedFile> createSharedPictureFile(const std::string& directory, std::size_t size);
 
-// A directory whose files live in memory where the system offers one.
-std::string sharedPictureDirectory();
+// Where the file may go, best first: a memory file system, then $TMPDIR.
+std::vector<std::string> sharedPictureDirectories();
 
 }  // namespace mugwarp::filterproc
