@@ -15,6 +15,7 @@
 //   end
 // Legacy resources (modules from before property lists):
 //   legacy N "Category" "Name"   PIMI and _8BFM resources with ID N
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <fstream>
@@ -199,9 +200,9 @@ void writeSection(std::ostream& out, const std::string& section, const Bytes& by
 }
 
 Bytes legacyText(const std::string& text) {
-    Bytes b = {0, 0};  // the leading word of a legacy resource
-    b.insert(b.end(), text.begin(), text.end());
-    b.push_back(0);
+    // The leading word of a legacy resource, the text, its terminating zero.
+    Bytes b(2 + text.size() + 1, 0);
+    std::copy(text.begin(), text.end(), b.begin() + 2);
     return b;
 }
 
