@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace mugwarp {
 
@@ -15,11 +16,19 @@ NumberEdit::NumberEdit(QWidget* parent) : QLineEdit(parent) {
 void NumberEdit::setRange(double minimum, double maximum) {
     minimum_ = minimum;
     maximum_ = maximum;
+    limited_ = true;
 }
 
+// A one-value range still limits: a picture one pixel wide offers exactly
+// ten pixels, not any width at all.
 double NumberEdit::clamped(double v) const {
-    if (minimum_ == maximum_) return v;
+    if (!limited_) return v;
     return std::clamp(v, minimum_, maximum_);
+}
+
+int NumberEdit::intValue() const {
+    const double v = std::trunc(value());
+    return static_cast<int>(std::clamp(v, double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
 }
 
 double NumberEdit::value() const {

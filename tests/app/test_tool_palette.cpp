@@ -214,6 +214,11 @@ private slots:
         QCOMPARE(dialog->widthEdit()->maximum(), 400.0);
         QCOMPARE(dialog->heightEdit()->minimum(), 10.0);
         dialog->constrainBox()->setChecked(true);
+        // A one-pixel side offers exactly ten pixels, however much is typed.
+        dialog->prepare(1, 40);
+        dialog->widthEdit()->setText(QStringLiteral("99999999999"));
+        QCOMPARE(dialog->chosenWidth(), 10);
+        QCOMPARE(dialog->chosenHeight(), 400);
     }
 
     void canvasOperationsKeepOrResetTheZoomAndUndoRestoresTheSize() {
