@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QToolButton>
 
 #include "app/palette_artwork.h"
@@ -14,6 +15,7 @@ namespace {
 constexpr int kButtonEdge = 30;
 constexpr int kPitch = 32;
 const QSize kSwatch(40, 12);
+constexpr int kSizePictureEdge = 32;
 
 PalettePicture pictureOf(ToolPalette::Button which) {
     using B = ToolPalette::Button;
@@ -45,6 +47,16 @@ constexpr NamedColour kCommonColours[] = {
     {"Navy", 0x000080},  {"Purple", 0x800080}, {"Teal", 0x008080},  {"Grey", 0x808080},
     {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},   {"Lime", 0x00FF00},  {"Yellow", 0xFFFF00},
     {"Blue", 0x0000FF},  {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF}, {"White", 0xFFFFFF},
+};
+
+// Menus draw their pictures at the small-icon size, which would halve the
+// size pictures: a square of 1 or 3 pixels would all but vanish.
+class FullSizePictureStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        if (metric == PM_SmallIconSize) return kSizePictureEdge;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
 };
 
 }  // namespace
@@ -97,6 +109,9 @@ void ToolPalette::addButton(Button which, int column, int row, const char* name,
 void ToolPalette::buildSizeMenu() {
     sizeMenu_ = new QMenu(this);
     sizeMenu_->setObjectName(QStringLiteral("PopupMenu1"));
+    auto* style = new FullSizePictureStyle;
+    style->setParent(sizeMenu_);
+    sizeMenu_->setStyle(style);
     const char* const names[] = {"N4", "N5", "N6", "N7", "N8", "N10", "N11"};
     for (std::size_t i = 0; i < kSquareSizes.size(); ++i) {
         const SquareSize item = kSquareSizes[i];

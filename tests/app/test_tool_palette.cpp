@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -52,6 +53,8 @@ private slots:
         QCOMPARE(palette->button(B::Erase)->geometry(), QRect(0, 96, 30, 30));
         QCOMPARE(palette->button(B::Clipart)->geometry(), QRect(32, 192, 30, 30));
         QCOMPARE(palette->sizeMenu()->actions().size(), 7);
+        // The size pictures show their squares one to one.
+        QCOMPARE(palette->sizeMenu()->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, palette->sizeMenu()), 32);
         QCOMPARE(palette->colour(), QColor(Qt::black));
         // Without a picture the flat tools do nothing; the arrow still runs.
         click(palette, B::Erase);
