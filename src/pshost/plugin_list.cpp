@@ -68,9 +68,13 @@ void PSPluginList::scanFolder(const std::string& directory, bool includeSubdirec
 }
 
 void PSPluginList::addModule(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path identity = std::filesystem::weakly_canonical(path, error);
+    if (listedModules_.contains(error ? std::filesystem::path(path) : identity)) return;
     currentFile_ = path;
     const auto resources = readModuleResources(path);
     if (!resources) return;
+    listedModules_.insert(error ? std::filesystem::path(path) : identity);
     for (const auto& pipl : resources->pipls) {
         auto entry = std::make_unique<PIPLManager>();
         // The leading 16-bit word of the resource is not part of the list.

@@ -25,7 +25,8 @@ public:
     // name does not begin with a dot), then sorts. A missing folder adds nothing.
     void scanDirectory(const std::string& directory, bool includeSubdirectories);
     // Adds the filters of one module file without sorting. Files that are not
-    // modules, or carry no plug-in resources, add nothing.
+    // modules, or carry no plug-in resources, add nothing, and neither does a
+    // module already listed (loading a folder twice must not double its items).
     void addModule(const std::string& path);
 
     int count() const { return static_cast<int>(entries_.size()); }
@@ -42,6 +43,7 @@ private:
 
     std::vector<std::unique_ptr<PIPLManager>> entries_;
     std::string currentFile_;
+    std::set<std::filesystem::path> listedModules_;
 };
 
 // Category first, then name, both by character code (case-sensitive).
