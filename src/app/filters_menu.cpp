@@ -20,6 +20,24 @@ QString comparable(QString caption) { return caption.remove(QLatin1Char('&')).to
 
 constexpr int kProgressLingerMs = 200;
 
+// A Windows build listed beside a native filter of the same category and name
+// (our samples ship both) says so, or the two items would read the same.
+QString itemCaption(const PSPluginList& plugins, const PIPLManager& entry) {
+    const QString name = QString::fromStdString(entry.getName());
+    if (entry.moduleKind == ModuleKind::Native) return name;
+    for (int i = 0; i < plugins.count(); ++i) {
+        const PIPLManager& other = plugins.item(i);
+        if (&other != &entry && other.moduleKind != entry.moduleKind &&
+            comparable(QString::fromStdString(other.getCategory())) ==
+                comparable(QString::fromStdString(entry.getCategory())) &&
+            comparable(QString::fromStdString(other.getName())) == comparable(name)) {
+            return entry.moduleKind == ModuleKind::Windows32 ? name + QStringLiteral(" (Windows, 32-bit)")
+                                                             : name + QStringLiteral(" (Windows)");
+        }
+    }
+    return name;
+}
+
 }  // namespace
 
 FiltersMenu::FiltersMenu(Document& document, QWidget* window, CommandRunner runCommand)
@@ -80,7 +98,7 @@ void FiltersMenu::rebuildCategoryMenus() {
             current = menu_->addMenu(category);
             current->setObjectName(QStringLiteral("CategoryItem%1").arg(counter++));
         }
-        QAction* item = current->addAction(QString::fromStdString(entry.getName()));
+        QAction* item = current->addAction(itemCaption(plugins_, entry));
         item->setObjectName(QStringLiteral("FilterItem%1").arg(i));
         PIPLManager* target = &entry;
         connect(item, &QAction::triggered, this, [this, target] { runFilter(*target, false); });

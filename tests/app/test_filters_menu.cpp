@@ -75,6 +75,17 @@ private slots:
         QVERIFY(submenu(filters, "Mugwarp Adjust"));  // the start-up scan found the build's sample filters
     }
 
+    void aWindowsBuildBesideItsNativeTwinSaysSo() {
+        TestWindow w;
+        FiltersMenu& filters = *w->filtersMenu();
+        filters.buildFiltersMenu(MUGWARP_SAMPLE_FILTERS, true);
+        if (!QDir(QStringLiteral(MUGWARP_SAMPLE_FILTERS "/windows")).exists())
+            QSKIP("the Windows builds of the samples need the mingw-w64 cross compiler");
+        const QStringList items = titles(submenu(filters, "Mugwarp Adjust"));
+        QCOMPARE(items.count("Invert"), 1);
+        QCOMPARE(items.count("Invert (Windows)"), 1);
+    }
+
     void itemsRunTheFilterTheyNameAndTheLastOneRepeats() {
         TestWindow w;
         QVERIFY(w->openPicture(samplePortrait()));
