@@ -41,8 +41,8 @@ void continueSelector(FilterRecord* r, std::int16_t* result) {
     const Params* p = parameters<Params>(r, false);
     const std::uint8_t black[3] = {0, 0, 0};
     const std::uint8_t* rgb = p ? p->rgb : black;
-    const int height = r->filterRect.bottom, width = r->filterRect.right;
-    for (;;) {
+    const int width = r->filterRect.right;
+    forEachBand(r, result, [&] {
         for (int y = 0; y < heightOf(r->outRect); ++y) {
             auto* out = static_cast<std::uint8_t*>(r->outData) + std::ptrdiff_t(y) * r->outRowBytes;
             const auto* m = r->haveMask && r->maskData
@@ -55,12 +55,7 @@ void continueSelector(FilterRecord* r, std::int16_t* result) {
                 }
             }
         }
-        const int next = r->outRect.bottom;
-        if (next >= height || stepDone(r, next, height)) break;
-        request(r, next);
-        if (!advance(r, result)) break;
-    }
-    requestNothing(r);
+    }, [r](int top) { request(r, top); });
 }
 
 }  // namespace

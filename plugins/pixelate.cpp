@@ -30,19 +30,14 @@ void request(FilterRecord* r, int top) {
 }
 
 void continueSelector(FilterRecord* r, std::int16_t* result) {
-    const int block = blockOf(r), height = r->filterRect.bottom, width = r->filterRect.right;
-    for (;;) {
+    const int block = blockOf(r), width = r->filterRect.right;
+    forEachBand(r, result, [&] {
         for (int y = r->outRect.top; y < r->outRect.bottom; ++y) {
             const auto* samples = static_cast<const std::uint8_t*>(r->inData) + std::ptrdiff_t(y / block) * r->inRowBytes;
             auto* out = static_cast<std::uint8_t*>(r->outData) + std::ptrdiff_t(y - r->outRect.top) * r->outRowBytes;
             for (int x = 0; x < width; ++x) std::memcpy(out + x * 3, samples + (x / block) * 3, 3);
         }
-        const int next = r->outRect.bottom;
-        if (next >= height || stepDone(r, next, height)) break;
-        request(r, next);
-        if (!advance(r, result)) break;
-    }
-    requestNothing(r);
+    }, [r](int top) { request(r, top); });
 }
 
 }  // namespace

@@ -35,15 +35,7 @@ void tone(FilterRecord* r) {
 }
 
 void continueSelector(FilterRecord* r, std::int16_t* result) {
-    const int height = r->filterRect.bottom;
-    for (;;) {
-        tone(r);
-        const int next = r->outRect.bottom;
-        if (next >= height || stepDone(r, next, height)) break;
-        requestBand(r, next);
-        if (!advance(r, result)) break;
-    }
-    requestNothing(r);
+    forEachBand(r, result, [r] { tone(r); }, [r](int top) { requestBand(r, top); });
 }
 
 }  // namespace

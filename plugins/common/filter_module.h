@@ -40,6 +40,22 @@ inline bool advance(FilterRecord* r, std::int16_t* result) {
     return e == kNoErr;
 }
 
+// Works down the picture band by band: processes the band the host
+// delivered, then asks for the one below it (requestAt(top)), until the last
+// band, a cancel or a failed advance; the host is left with no requests.
+template <typename ProcessBand, typename RequestAt>
+void forEachBand(FilterRecord* r, std::int16_t* result, ProcessBand process, RequestAt requestAt) {
+    const int height = r->filterRect.bottom;
+    for (;;) {
+        process();
+        const int next = r->outRect.bottom;
+        if (next >= height || stepDone(r, next, height)) break;
+        requestAt(next);
+        if (!advance(r, result)) break;
+    }
+    requestNothing(r);
+}
+
 // The parameter block: created through the handle suite at the parameters
 // selector, read at start. A repeat hands back the block of the earlier run.
 template <typename Params>
