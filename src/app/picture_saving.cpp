@@ -34,7 +34,8 @@ void writeDocumentPicture(Document& document, const OverlayStack& overlays, cons
         // The document becomes the GIF as written: colours reduced, deformation
         // baked in, so that source, display and map agree again. With overlays
         // the file holds them too, so the document keeps its own picture.
-        document.loadPicture(target);
+        // Undo brings back the colours from before the reduction.
+        document.reloadPicture(target);
     }
 }
 

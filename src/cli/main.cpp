@@ -13,7 +13,7 @@ const char* const kUsage =
     "  info FILE                      describe a picture file\n"
     "  edit IN OUT [--size S] [--effect E] ACTION...\n"
     "                                 replay an editing session (warp strokes, erase, paint,\n"
-    "                                 pick, crop, resize, rotate, undo) and save the result;\n"
+    "                                 pick, crop, resize, rotate, undo, redo) and save the result;\n"
     "                                 'edit' alone prints the actions\n"
     "  warp ...                       the same as edit\n"
     "  filters [DIR]                  list the filter plug-ins below DIR in menu order\n"

@@ -66,6 +66,7 @@ void addWarpActions(ActionTable& table) {
     table["warp"] = {"warp" + stroke, strokeParser(WarpTool::Warp)};
     table["twirl"] = {"twirl" + stroke, strokeParser(WarpTool::Twirl)};
     table["undo"] = {"undo", bareParser([](EditSession& s) { s.document.undo(); })};
+    table["redo"] = {"redo", bareParser([](EditSession& s) { s.document.redo(); })};
     table["restore"] = {"restore", bareParser([](EditSession& s) { s.document.restore(); })};
 }
 

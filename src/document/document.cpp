@@ -1,6 +1,8 @@
 #include "document/document.h"
 
 #include <algorithm>
+#include <exception>
+#include <optional>
 #include <utility>
 
 #include "document/flat_picture.h"
@@ -48,33 +50,56 @@ DecodedPicture decodePicture(const std::string& path) {
 Document::Document() {
     applySourceSettings(source_, kDefaultOuterColor);
     applyDisplaySettings(display_, kDefaultOuterColor);
+    display_.setChangeHandler([this](const Rect& r) {
+        markChanged(r);
+        if (onDisplayChange_) onDisplayChange_(r);
+    });
     resetDeformation();
 }
 
-void Document::setDisplayChangeHandler(ChangeHandler handler) { display_.setChangeHandler(std::move(handler)); }
+void Document::setDisplayChangeHandler(ChangeHandler handler) { onDisplayChange_ = std::move(handler); }
+
+void Document::setOuterColors(Argb color) {
+    source_.setOuterColor(color);
+    display_.setOuterColor(color);
+}
 
 void Document::loadPicture(const std::string& path) {
     // Everything that can fail (decoding, then every allocation) happens
     // before the first field changes, so a failure leaves the document as it
     // was.
     DecodedPicture decoded = decodePicture(path);
-    PixelSurface& picture = decoded.pixels;
-    applySourceSettings(picture, decoded.outer);
-    PixelSurface undo = picture;
+    PixelSurface undo = decoded.pixels;
+    installPicture(decoded.pixels, decoded.key, decoded.outer, path);
+    undo_ = std::move(undo);
+    pendingRect_ = {};
+    history_.clear();
+    historyChanged();
+}
+
+void Document::reloadPicture(const std::string& path) {
+    DecodedPicture decoded = decodePicture(path);
+    if (pictureLoaded_) commitChange();
+    const PictureTraits before = traits();
+    installPicture(decoded.pixels, decoded.key, decoded.outer, path);
+    commitChange(before);
+}
+
+void Document::installPicture(PixelSurface& picture, PlatformColor key, Argb outer, const std::string& path) {
+    applySourceSettings(picture, outer);
     PlatformBitmap flat = picture.toPlatformBitmap();
     DisplacementMap identity(picture.width(), picture.height());
     std::string fileName = path;
     display_.setSize(picture.width(), picture.height());
 
     source_ = std::move(picture);  // the source carries no change handler
-    undo_ = std::move(undo);
     flat_ = std::move(flat);
     remap_.displacementMap() = std::move(identity);
     pictureFileName_ = std::move(fileName);
-    keyColor_ = decoded.key;
+    keyColor_ = key;
     pictureWidth_ = source_.width();
     pictureHeight_ = source_.height();
-    display_.setOuterColor(decoded.outer);
+    display_.setOuterColor(outer);
     copyPixels(display_, source_);
     resetDeformation();
     sizeChanged_ = false;
@@ -92,6 +117,7 @@ void Document::rebasePicture(const PixelSurface& picture, bool clearBorder) {
     pictureWidth_ = source_.width();
     pictureHeight_ = source_.height();
     resetDeformation();
+    commitChange();
 }
 
 void Document::rebasePicture(const PlatformBitmap& picture, bool clearBorder) {
@@ -113,9 +139,12 @@ void Document::resetDeformation() {
     remap_.setMappingRect({0.0f, 0.0f, static_cast<float>(display_.width()), static_cast<float>(display_.height())});
 }
 
+// Leaving the flat tools finds the display equal to the edited source, so
+// this is no step of its own then; after Restore it is.
 void Document::rebuildFromSource() {
     copyPixels(display_, source_);
     resetDeformation();
+    commitChange();
 }
 
 void Document::selectArrowTool() {
@@ -141,20 +170,89 @@ void Document::refreshFlatPicture() {
     clearFlatPicture(flat_, source_.outerColor());
 }
 
-void Document::snapshotForUndo() { undo_ = display_; }
+void Document::snapshotForUndo() { commitChange(); }
 
-Document::UndoResult Document::undo() {
+void Document::markChanged(const Rect& r) {
+    const bool wasPending = changePending();
+    pendingRect_ = pendingRect_.united(r);
+    if (!wasPending && changePending()) historyChanged();
+}
+
+void Document::historyChanged() const {
+    if (onHistoryChange_) onHistoryChange_();
+}
+
+PictureTraits Document::traits() const { return {keyColor_, source_.outerColor()}; }
+
+void Document::commitChange() { commitChange(traits()); }
+
+// undo_ holds the picture as it stood when the change began; afterwards it
+// holds the picture as shown, ready for the next change.
+void Document::commitChange(const PictureTraits& before) {
+    if (!pictureLoaded_ || !changePending()) return;
+    const Rect changed = pendingRect_;
+    pendingRect_ = {};
+    const bool sameSize = undo_.width() == display_.width() && undo_.height() == display_.height();
+    try {
+        std::optional<PictureStep> step = PictureStep::record(undo_, display_, changed, before, traits(), sizeChanged_);
+        if (step) history_.record(std::move(*step));
+    } catch (const std::exception&) {
+        // Without memory for the step the picture itself is still whole:
+        // only the history before it is given up.
+        history_.clear();
+    }
+    if (!sameSize) {
+        undo_ = display_;
+    } else {
+        const Rect r = changed.intersected(display_.bounds());
+        for (int y = r.top; y < r.bottom; ++y)
+            std::copy(display_.row(y) + r.left, display_.row(y) + r.right, undo_.row(y) + r.left);
+    }
+    historyChanged();
+}
+
+Document::UndoResult Document::undo() { return showStep(true); }
+
+Document::UndoResult Document::redo() { return showStep(false); }
+
+Document::UndoResult Document::showStep(bool undoing) {
     UndoResult result;
-    if (!pictureLoaded_ || undo_.isEmpty()) return result;
+    if (!pictureLoaded_) return result;
+    commitChange();
+    if (undoing ? !history_.canUndo() : !history_.canRedo()) return result;
+    const PictureStep& step = undoing ? history_.stepToUndo() : history_.stepToRedo();
+    try {
+        if (undoing) {
+            step.undo(undo_);
+        } else {
+            step.redo(undo_);
+        }
+    } catch (...) {
+        // A step that cannot be applied leaves the picture as shown.
+        undo_ = display_;
+        history_.clear();
+        historyChanged();
+        throw;
+    }
+    const PictureTraits& shown = undoing ? step.traitsBefore() : step.traitsAfter();
+    result.sizeRestored = step.resized();
+    if (undoing) {
+        history_.moveBack();
+    } else {
+        history_.moveForward();
+    }
     copyPixels(source_, undo_);
     copyPixels(display_, source_);
+    keyColor_ = shown.keyColor;
+    setOuterColors(shown.outerColor);
     refreshFlatPicture();
     resetDeformation();
     pictureWidth_ = source_.width();
     pictureHeight_ = source_.height();
+    pendingRect_ = {};
     result.applied = true;
-    result.sizeRestored = sizeChanged_;
     sizeChanged_ = false;
+    historyChanged();
     return result;
 }
 
@@ -168,6 +266,7 @@ Rect Document::erase(int column, int row, int n) {
         std::fill(source_.row(y) + square.left, source_.row(y) + square.right, color);
         std::fill(display_.row(y) + square.left, display_.row(y) + square.right, color);
     }
+    markChanged(square);
     return square;
 }
 
@@ -175,7 +274,7 @@ void Document::restore() {
     if (!pictureLoaded_) return;
     sizeChanged_ = false;
     snapshotForUndo();
-    rebuildFromSource();
+    rebuildFromSource();  // one step of its own
 }
 
 void Document::beginUndoableChange() {

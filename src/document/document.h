@@ -1,9 +1,11 @@
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 
 #include "document/key_color.h"
 #include "document/tool_code.h"
+#include "document/undo_history.h"
 #include "raster/color.h"
 #include "raster/geometry.h"
 #include "raster/pixel_surface.h"
@@ -14,9 +16,10 @@
 namespace mugwarp {
 
 // The one open picture and everything kept for it: the undeformed source, the
-// displayed surface rendered from it through the deformation, the single undo
-// picture and the flat copy used by the flat-image tools. Zoom and view size
-// belong to the application; the document works in picture pixels only.
+// displayed surface rendered from it through the deformation, the history of
+// changes with the picture as it stood before the change under way, and the
+// flat copy used by the flat-image tools. Zoom and view size belong to the
+// application; the document works in picture pixels only.
 //
 // Between commands: source, display, deformation map and flat picture all
 // have the picture's size; the map is the identity right after a load, a
@@ -35,8 +38,14 @@ public:
     // zoom, view size, overlays or title (the caller's business).
     void loadPicture();
     // Sets pictureFileName() to path, then loads it (the file name too is
-    // kept unchanged when decoding fails).
+    // kept unchanged when decoding fails). Another picture: the history is
+    // cleared.
     void loadPicture(const std::string& path);
+    // Reads the file again (File > Reload, and the GIF just written by Save)
+    // as one undoable change of the same document: the history stays, and
+    // Undo brings back the picture as it was before the reload.
+    void reloadPicture(const std::string& path);
+    void reloadPicture() { reloadPicture(std::string(pictureFileName_)); }
 
     // Makes picture the new undeformed source and display and clears the
     // deformation, baking in what was shown. clearBorder makes the source's
@@ -75,17 +84,41 @@ public:
     // operation changed the picture while a flat-image tool is active).
     void refreshFlatPicture();
 
-    // --- Undo ------------------------------------------------------------
-    // Remembers the displayed picture as the undo picture.
+    // --- Undo history ----------------------------------------------------
+    // Every change of the displayed picture is one step of the history: a
+    // warp stroke, an Erase or Paint stroke, a crop, Image Size, a rotation, a
+    // filter run, Restore, a reload. A change begins with snapshotForUndo()
+    // (or beginUndoableChange()) and ends with commitChange(); commands that
+    // rebase the picture end their step themselves. A change that left every
+    // pixel as it was is no step.
+    //
+    // Begins a change: ends the one under way, so that the picture as shown
+    // now is where Undo returns to.
     void snapshotForUndo();
+    // Ends the change under way as one step (nothing when no pixel changed).
+    void commitChange();
     struct UndoResult {
-        bool applied = false;       // false before any picture was loaded
-        bool sizeRestored = false;  // the picture got its earlier size back:
+        bool applied = false;       // false with nothing to undo or redo
+        bool sizeRestored = false;  // the step changed the picture's size:
                                     // the application sets zoom 100 and resizes
     };
-    // Source, display and flat picture := undo picture (the flat picture with
-    // its checkerboard); deformation reset.
+    // Source, display and flat picture := the picture before the last step
+    // (the flat picture with its checkerboard); deformation reset. Again goes
+    // further back.
     UndoResult undo();
+    // Source, display and flat picture := the picture after the step last
+    // undone, as it was shown; deformation reset.
+    UndoResult redo();
+    bool canUndo() const { return changePending() || history_.canUndo(); }
+    bool canRedo() const { return !changePending() && history_.canRedo(); }
+    // Steps kept and the memory they take (for the Undo and Redo tooltips).
+    HistoryUsage historyUsage() const { return history_.usage(); }
+    // The history's memory budget (512 MB unless set); the oldest steps go
+    // first when it is exceeded, the last step never.
+    void setHistoryBudget(std::size_t bytes) { history_.setBudget(bytes); }
+    // Called whenever what canUndo(), canRedo() or historyUsage() answer may
+    // have changed.
+    void setHistoryChangeHandler(std::function<void()> handler) { onHistoryChange_ = std::move(handler); }
 
     // --- Flat-image tools ------------------------------------------------
     // Erase (tool Erase) or paint (tool Paint, alpha 254 in paintColor()) the
@@ -102,6 +135,7 @@ public:
     PixelSurface& display() { return display_; }
     const RemapTransform& remap() const { return remap_; }
     const DisplacementMap& deformation() const { return remap_.displacementMap(); }
+    // The picture as it stood when the change under way began.
     const PixelSurface& undoPicture() const { return undo_; }
     const PlatformBitmap& flatPicture() const { return flat_; }
     PlatformBitmap& flatPicture() { return flat_; }
@@ -119,7 +153,8 @@ public:
     ToolCode currentTool() const { return currentTool_; }
     void setCurrentTool(ToolCode tool) { currentTool_ = tool; }
 
-    // Whether the undo picture has another size than the current picture.
+    // Whether the change under way changed the picture's size (set by the
+    // canvas operations and crop, so that undoing them resets the zoom).
     bool sizeChanged() const { return sizeChanged_; }
     void setSizeChanged(bool on) { sizeChanged_ = on; }
 
@@ -148,18 +183,29 @@ public:
     // --- StrokeTarget ----------------------------------------------------
     WarpCanvas warpCanvas() override { return {source_, display_, remap_}; }
     void beginUndoableChange() override;
+    void endUndoableChange() override { commitChange(); }
     void enterWarpTool(int toolCode) override;
     bool warpToolActive() const override { return isWarpTool(currentTool_); }
 
 private:
-    void installPicture(const PixelSurface& picture, bool clearBorder);
+    void installPicture(PixelSurface& picture, PlatformColor key, Argb outer, const std::string& path);
+    PictureTraits traits() const;
+    void commitChange(const PictureTraits& before);
     void setOuterColors(Argb color);
+    bool changePending() const { return !pendingRect_.isEmpty(); }
+    void markChanged(const Rect& r);
+    void historyChanged() const;
+    UndoResult showStep(bool undoing);
 
     PixelSurface source_;
     PixelSurface display_;
     RemapTransform remap_;
     PixelSurface undo_;
     PlatformBitmap flat_;
+    UndoHistory history_;
+    Rect pendingRect_;  // where the display may differ from undo_
+    ChangeHandler onDisplayChange_;
+    std::function<void()> onHistoryChange_;
 
     bool pictureLoaded_ = false;
     int pictureWidth_ = 0;

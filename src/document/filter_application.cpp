@@ -15,10 +15,17 @@ struct OpenModule {
     ~OpenModule() { host.closeModule(); }
 };
 
+// A filter run is one step of the history, which never resizes.
+void beginFilterStep(Document& document) {
+    document.setSizeChanged(false);
+    document.snapshotForUndo();
+}
+
 }  // namespace
 
 bool applyFilter(Document& document, PSFilterHost& host, PIPLManager& entry, bool repeat, ByteMap& mask) {
     if (!document.pictureLoaded()) return false;
+    beginFilterStep(document);
     PixelSurface& display = document.display();
     PixelSurface unfiltered = display;
     mask.setSize(display.width(), display.height());
@@ -34,6 +41,7 @@ bool applyFilter(Document& document, PSFilterHost& host, PIPLManager& entry, boo
     } catch (...) {
         display = unfiltered;
         display.changed();
+        document.commitChange();  // pixels as they were: no step
         throw;
     }
     document.rebaseFromDisplay(true);
@@ -43,6 +51,7 @@ bool applyFilter(Document& document, PSFilterHost& host, PIPLManager& entry, boo
 bool applyFilter(Document& document, filterproc::FilterRunnerHost& host, const PIPLManager& entry, bool repeat,
                  ByteMap& mask) {
     if (!document.pictureLoaded()) return false;
+    beginFilterStep(document);
     PixelSurface& display = document.display();
     mask.setSize(display.width(), display.height());
     mask.fill(255);

@@ -105,7 +105,9 @@ Rect FlatTools::dropCropPreview() {
 FlatTools::Result FlatTools::release() {
     Result result;
     const bool cropping = stroking_ && document_.currentTool() == ToolCode::Crop && !scratch_.isEmpty();
+    const bool painting = stroking_ && isSquareTool(document_.currentTool());
     stroking_ = false;
+    if (painting) document_.commitChange();
     if (!cropping) return result;
     const Rect crop = cropDragged_ ? cropRect_.intersected(document_.source().bounds()) : Rect{};
     result.flatChanged = dropCropPreview();

@@ -39,6 +39,12 @@ Rect StrokeController::move(PixelPoint p, MouseButtons buttons) {
     return apply(brushTopLeft(p, engine_.size()));
 }
 
+void StrokeController::release() {
+    const bool ended = stroking_;
+    stroking_ = false;
+    if (ended) target_.endUndoableChange();
+}
+
 Rect StrokeController::tick() {
     if (!timerShouldRun() || !stroking_ || !target_.pictureLoaded()) return {};
     return apply(engine_.lastPosition());

@@ -52,7 +52,8 @@ public:
     // A mouse move: with the left or right button held, one brush application
     // centred on p (even when the press happened elsewhere).
     Rect move(PixelPoint p, MouseButtons buttons);
-    void release() { stroking_ = false; }
+    // Ends the stroke; what it changed becomes one step of the history.
+    void release();
     // One timer expiry: while a stroke is on and the tool repeats, applies the
     // brush again at the stroke's last position.
     Rect tick();

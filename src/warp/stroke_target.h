@@ -16,6 +16,8 @@ public:
     // Called before a stroke and when a warp tool is selected: remember the
     // displayed picture for undo and forget that the last change resized it.
     virtual void beginUndoableChange() = 0;
+    // Called when a stroke ends: what it changed becomes one undoable step.
+    virtual void endUndoableChange() {}
     // Called when a warp tool is selected: leave the flat-image tools (bake
     // their edits into an undeformed source) if one is active, and record the
     // warp tool as the current tool.

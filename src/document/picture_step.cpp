@@ -1,0 +1,79 @@
+#include "document/picture_step.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace mugwarp {
+
+namespace {
+
+// The smallest rectangle within area holding every pixel where a and b
+// differ; empty when they agree there.
+Rect differingRect(const PixelSurface& a, const PixelSurface& b, const Rect& area) {
+    const Rect r = area.intersected(a.bounds()).intersected(b.bounds());
+    Rect found{r.right, r.bottom, r.left, r.top};
+    for (int y = r.top; y < r.bottom; ++y) {
+        const Argb* pa = a.row(y);
+        const Argb* pb = b.row(y);
+        if (std::memcmp(pa + r.left, pb + r.left, static_cast<std::size_t>(r.width()) * sizeof(Argb)) == 0) continue;
+        found.top = std::min(found.top, y);
+        found.bottom = y + 1;
+        int left = r.left;
+        while (left < found.left && pa[left] == pb[left]) ++left;
+        found.left = std::min(found.left, left);
+        int right = r.right;
+        while (right > found.right && pa[right - 1] == pb[right - 1]) --right;
+        found.right = std::max(found.right, right);
+    }
+    return found.isEmpty() ? Rect{} : found;
+}
+
+}  // namespace
+
+std::optional<PictureStep> PictureStep::record(const PixelSurface& before, const PixelSurface& after,
+                                               const Rect& changed, PictureTraits beforeTraits,
+                                               PictureTraits afterTraits, bool resized) {
+    PictureStep step;
+    step.widthBefore_ = before.width();
+    step.heightBefore_ = before.height();
+    step.widthAfter_ = after.width();
+    step.heightAfter_ = after.height();
+    step.traitsBefore_ = beforeTraits;
+    step.traitsAfter_ = afterTraits;
+    step.resized_ = resized;
+    if (step.widthBefore_ != step.widthAfter_ || step.heightBefore_ != step.heightAfter_) {
+        step.wholePictures_ = true;
+        step.resized_ = true;
+        step.before_ = PackedRows::packPixels(before, before.bounds());
+        step.after_ = PackedRows::packPixels(after, after.bounds());
+        return step;
+    }
+    const Rect differing = differingRect(before, after, changed);
+    if (differing.isEmpty() && beforeTraits == afterTraits) return std::nullopt;
+    step.difference_ = PackedRows::packDifference(before, after, differing);
+    return step;
+}
+
+void PictureStep::undo(PixelSurface& picture) const {
+    if (!wholePictures_) {
+        difference_.subtractDifference(picture);
+        return;
+    }
+    picture.setSize(widthBefore_, heightBefore_);
+    before_.unpackPixels(picture);
+}
+
+void PictureStep::redo(PixelSurface& picture) const {
+    if (!wholePictures_) {
+        difference_.addDifference(picture);
+        return;
+    }
+    picture.setSize(widthAfter_, heightAfter_);
+    after_.unpackPixels(picture);
+}
+
+std::size_t PictureStep::bytes() const {
+    return sizeof(PictureStep) + difference_.bytes() + before_.bytes() + after_.bytes() - 3 * sizeof(PackedRows);
+}
+
+}  // namespace mugwarp

@@ -1,0 +1,52 @@
+#pragma once
+#include <cstddef>
+#include <optional>
+
+#include "document/packed_rows.h"
+#include "raster/color.h"
+#include "raster/platform_bitmap.h"
+
+namespace mugwarp {
+
+// What a picture carries besides its pixels and must come back with it.
+struct PictureTraits {
+    PlatformColor keyColor = 0;  // saved GIFs' transparent colour
+    Argb outerColor = 0;         // written where nothing else is
+    friend bool operator==(const PictureTraits&, const PictureTraits&) = default;
+};
+
+// One change of the picture, kept as small as it can be: a change that kept
+// the size is the rectangle that changed with the byte differences between
+// before and after; a change of size keeps both pictures whole.
+class PictureStep {
+public:
+    // The step from before to after, looking for differences only within
+    // changed (ignored when the sizes differ). nullopt when nothing changed.
+    // resized: undoing or redoing the step resets the zoom, as a canvas
+    // operation does, even when the size came out the same (a half turn).
+    static std::optional<PictureStep> record(const PixelSurface& before, const PixelSurface& after,
+                                             const Rect& changed, PictureTraits beforeTraits,
+                                             PictureTraits afterTraits, bool resized);
+
+    // picture holds the picture after the step; it becomes the one before.
+    void undo(PixelSurface& picture) const;
+    // picture holds the picture before the step; it becomes the one after.
+    void redo(PixelSurface& picture) const;
+
+    bool resized() const { return resized_; }
+    const PictureTraits& traitsBefore() const { return traitsBefore_; }
+    const PictureTraits& traitsAfter() const { return traitsAfter_; }
+    std::size_t bytes() const;
+
+private:
+    PictureStep() = default;
+
+    bool wholePictures_ = false;  // the size changed: before_ and after_ hold the pictures
+    bool resized_ = false;
+    int widthBefore_ = 0, heightBefore_ = 0, widthAfter_ = 0, heightAfter_ = 0;
+    PackedRows difference_;  // same size: after - before
+    PackedRows before_, after_;
+    PictureTraits traitsBefore_, traitsAfter_;
+};
+
+}  // namespace mugwarp
