@@ -112,8 +112,11 @@ void Document::rebasePicture(const PixelSurface& picture, bool clearBorder) {
     if (&picture != &source_) copyPixels(source_, picture);
     copyPixels(display_, source_);
     // The display keeps the picture's own border; only the source, which the
-    // remap samples, fades out at its edge.
+    // remap samples, fades out at its edge. The flat tools work on source and
+    // display alike, so while one is active both lose the border now, and
+    // leaving the tool later changes nothing (no step of its own).
     if (clearBorder) source_.setBorderTransparent(source_.bounds());
+    if (clearBorder && isFlatTool(currentTool_)) display_.setBorderTransparent(display_.bounds());
     pictureWidth_ = source_.width();
     pictureHeight_ = source_.height();
     resetDeformation();

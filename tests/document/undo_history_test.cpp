@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "document/canvas_operations.h"
+#include "document/document.h"
+#include "document/flat_tools.h"
+#include "document/packed_rows.h"
+#include "raster/error.h"
+#include "test_files.h"
+#include "warp/stroke_controller.h"
+
+namespace mugwarp {
+namespace {
+
+bool samePixels(const PixelSurface& a, const PixelSurface& b) {
+    if (a.width() != b.width() || a.height() != b.height()) return false;
+    for (int y = 0; y < a.height(); ++y)
+        if (!std::equal(a.row(y), a.row(y) + a.width(), b.row(y))) return false;
+    return true;
+}
+
+PixelSurface noise(int width, int height, unsigned seed) {
+    PixelSurface s(width, height);
+    std::mt19937 random(seed);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) s.row(y)[x] = static_cast<Argb>(random());
+    return s;
+}
+
+// A document on a 64 x 48 picture with a tool for every kind of change.
+struct Editing {
+    test::TempDir dir;
+    std::string path = dir.path("picture.bmp");
+    Document doc;
+    StrokeController strokes{doc};
+    FlatTools flat{doc};
+
+    Editing() {
+        std::vector<Argb> pixels;
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) pixels.push_back(makeArgb(0, std::uint8_t(x * 4), std::uint8_t(y * 5), std::uint8_t(x ^ y)));
+        testing::writeBmp24(path, 64, 48, pixels);
+        doc.loadPicture(path);
+    }
+    void stroke(WarpTool tool, int x, int y) {
+        strokes.selectTool(tool);
+        strokes.setBrushSize(17);
+        strokes.press({x, y}, {true, false, false});
+        strokes.move({x + 3, y + 1}, {true, false, false});
+        strokes.tick();
+        strokes.release();
+    }
+    void square(ToolCode tool, int x, int y) {
+        doc.selectFlatTool(tool);
+        flat.press({x, y}, 4);
+        flat.move({x + 6, y + 2}, 4);
+        flat.release();
+    }
+    void crop(int left, int top, int right, int bottom) {
+        doc.selectFlatTool(ToolCode::Crop);
+        flat.press({left, top}, 1);
+        flat.move({right, bottom}, 1);
+        flat.release();
+    }
+};
+
+TEST(UndoHistory, TwentyMixedStepsWalkBackAndForthExactly) {
+    Editing e;
+    std::vector<PixelSurface> shown{e.doc.display()};
+    const auto step = [&](auto change) {
+        change();
+        e.doc.commitChange();
+        shown.push_back(e.doc.display());
+    };
+    for (int round = 0; round < 2; ++round) {
+        step([&] { e.stroke(WarpTool::Twirl, 20 + round, 20); });
+        step([&] { e.stroke(WarpTool::Putty, 30, 18 + round); });
+        step([&] { e.square(ToolCode::Erase, 3 + round, 5); });
+        step([&] { e.square(ToolCode::Paint, 20, 30 + round); });
+        step([&] { rotatePicture(e.doc, round ? Rotation::CounterClockwise : Rotation::Clockwise); });
+        step([&] { e.stroke(WarpTool::Warp, 15, 15); });
+        step([&] { resizePicture(e.doc, 50 + round, 61); });
+        step([&] { e.crop(2, 3, 40 - round, 45); });
+        step([&] { e.doc.restore(); e.stroke(WarpTool::Twirl, 10, 10); });  // the stroke only: restore found nothing
+        step([&] { rotatePicture(e.doc, Rotation::HalfTurn); });
+    }
+    EXPECT_EQ(e.doc.historyUsage().undoSteps, 20);
+    for (std::size_t i = shown.size() - 1; i > 0; --i) {
+        const Document::UndoResult r = e.doc.undo();
+        ASSERT_TRUE(r.applied) << i;
+        ASSERT_TRUE(samePixels(e.doc.display(), shown[i - 1])) << "undo to " << i - 1;
+        EXPECT_TRUE(samePixels(e.doc.source(), shown[i - 1]));
+        EXPECT_EQ(e.doc.pictureWidth(), shown[i - 1].width());
+        EXPECT_EQ(r.sizeRestored, shown[i].width() != shown[i - 1].width() || i % 10 == 0 || i % 10 == 5 || i % 10 == 7 || i % 10 == 8);
+    }
+    EXPECT_FALSE(e.doc.canUndo());
+    EXPECT_FALSE(e.doc.undo().applied);
+    for (std::size_t i = 1; i < shown.size(); ++i) {
+        ASSERT_TRUE(e.doc.redo().applied) << i;
+        ASSERT_TRUE(samePixels(e.doc.display(), shown[i])) << "redo to " << i;
+        EXPECT_EQ(e.doc.deformation().width(), shown[i].width());
+    }
+    EXPECT_FALSE(e.doc.canRedo());
+}
+
+TEST(UndoHistory, ANewChangeAfterUndoDropsTheStepsAhead) {
+    Editing e;
+    e.stroke(WarpTool::Twirl, 20, 20);
+    e.stroke(WarpTool::Twirl, 40, 20);
+    e.doc.undo();
+    e.doc.undo();
+    EXPECT_TRUE(e.doc.canRedo());
+    // Choosing a tool or pressing without moving changes nothing: Redo stays.
+    e.strokes.selectTool(WarpTool::Putty);
+    e.strokes.press({5, 5}, {true, false, false});
+    e.strokes.release();
+    EXPECT_EQ(e.doc.historyUsage().redoSteps, 2);
+    e.stroke(WarpTool::Warp, 30, 30);
+    EXPECT_FALSE(e.doc.canRedo());
+    EXPECT_FALSE(e.doc.redo().applied);
+    EXPECT_EQ(e.doc.historyUsage().undoSteps, 1);
+}
+
+TEST(UndoHistory, TheBudgetDropsTheOldestStepsButNeverTheLast) {
+    Editing e;
+    std::vector<PixelSurface> shown;
+    for (int i = 0; i < 6; ++i) {
+        resizePicture(e.doc, 300 + i, 200);  // whole pictures: the biggest steps
+        shown.push_back(e.doc.display());
+    }
+    const std::size_t all = e.doc.historyUsage().bytes;
+    e.doc.setHistoryBudget(all / 2);
+    const HistoryUsage kept = e.doc.historyUsage();
+    EXPECT_LE(kept.bytes, all / 2);
+    EXPECT_GE(kept.undoSteps, 1);
+    EXPECT_LT(kept.undoSteps, 6);
+    EXPECT_TRUE(samePixels(e.doc.display(), shown.back()));
+    for (int i = 0; i < kept.undoSteps; ++i) e.doc.undo();
+    EXPECT_TRUE(samePixels(e.doc.display(), shown[static_cast<std::size_t>(5 - kept.undoSteps)]));
+
+    e.doc.setHistoryBudget(1);
+    EXPECT_EQ(e.doc.historyUsage().undoSteps + e.doc.historyUsage().redoSteps, kept.undoSteps);  // redo steps stay
+    e.doc.redo();
+    resizePicture(e.doc, 90, 90);
+    EXPECT_EQ(e.doc.historyUsage().undoSteps, 1);
+    EXPECT_TRUE(e.doc.undo().sizeRestored);
+}
+
+TEST(UndoHistory, ReloadIsAStepAndOpeningAnotherPictureClearsTheHistory) {
+    Editing e;
+    const PixelSurface loaded = e.doc.display();
+    e.stroke(WarpTool::Twirl, 20, 20);
+    const PixelSurface warped = e.doc.display();
+    e.doc.reloadPicture();
+    EXPECT_TRUE(samePixels(e.doc.display(), loaded));
+    e.doc.undo();
+    EXPECT_TRUE(samePixels(e.doc.display(), warped));
+    e.doc.loadPicture(e.path);
+    EXPECT_FALSE(e.doc.canUndo());
+    EXPECT_FALSE(e.doc.canRedo());
+}
+
+TEST(PackedRows, DifferencesRoundTripInBothDirectionsAcrossCores) {
+    // Over 4 MB, so several cores share the chunks; every byte wraps somewhere.
+    const PixelSurface before = noise(1100, 1000, 1), after = noise(1100, 1000, 2);
+    const Rect rect{3, 7, 1099, 998};
+    const PackedRows diff = PackedRows::packDifference(before, after, rect);
+    EXPECT_EQ(diff.rect(), rect);
+    PixelSurface picture = before;
+    diff.addDifference(picture);
+    for (int y = 0; y < 1000; ++y)
+        for (int x = 0; x < 1100; ++x)
+            ASSERT_EQ(picture.pixel(x, y), rect.contains(x, y) ? after.pixel(x, y) : before.pixel(x, y)) << x << "," << y;
+    diff.subtractDifference(picture);
+    EXPECT_TRUE(samePixels(picture, before));
+
+    PixelSurface small(10, 10);
+    EXPECT_THROW(diff.addDifference(small), Error);  // a step never lands outside a picture
+    const PackedRows pixels = PackedRows::packPixels(after, after.bounds());
+    pixels.unpackPixels(picture);
+    EXPECT_TRUE(samePixels(picture, after));
+    EXPECT_LT(PackedRows::packDifference(before, before, before.bounds()).bytes(), std::size_t{64} << 10);
+}
+
+}  // namespace
+}  // namespace mugwarp
