@@ -84,6 +84,27 @@ TEST_F(EditCommand, RotationsTurnAsTheyAreNamed) {
     }
 }
 
+TEST_F(EditCommand, UndoWalksBackAndRedoForward) {
+    const std::string in = grid(30, 20);
+    struct Case {
+        std::vector<std::string> actions;
+        int width;
+        Argb topLeft;
+    };
+    const std::vector<Case> cases = {
+        {{"rotate:cw", "paint:FF0000:2:0,0", "undo"}, 20, gridAt(0, 19)},
+        {{"rotate:cw", "paint:FF0000:2:0,0", "undo", "undo"}, 30, gridAt(0, 0)},
+        {{"rotate:cw", "paint:FF0000:2:0,0", "undo", "undo", "undo", "redo"}, 20, gridAt(0, 19)},
+        {{"rotate:cw", "paint:FF0000:2:0,0", "undo", "undo", "redo", "redo", "redo"}, 20, 0xFF0000u},
+        {{"rotate:cw", "undo", "resize:60:40", "redo"}, 60, gridAt(0, 0)},  // a new change drops the redo step
+    };
+    for (const Case& c : cases) {
+        const PlatformBitmap out = edit(in, c.actions);
+        EXPECT_EQ(out.width(), c.width) << c.actions.size();
+        EXPECT_EQ(rgb(out.pixelArgb(0, 0)), c.topLeft) << c.actions.size();
+    }
+}
+
 TEST_F(EditCommand, FlatToolsEraseClippedPaintPickAndCrop) {
     const std::string in = grid(40, 30);
     PlatformBitmap out = edit(in, {"erase:3:5,5", "paint:FF0000:2:-3,28", "pick:6,6"});
