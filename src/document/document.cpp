@@ -197,8 +197,12 @@ void Document::commitChange(const PictureTraits& before) {
     pendingRect_ = {};
     const bool sameSize = undo_.width() == display_.width() && undo_.height() == display_.height();
     try {
-        std::optional<PictureStep> step = PictureStep::record(undo_, display_, changed, before, traits(), sizeChanged_);
-        if (step) history_.record(std::move(*step));
+        if (sameSize) {
+            std::optional<PictureStep> step = PictureStep::record(undo_, display_, changed, before, traits(), sizeChanged_);
+            if (step) history_.record(std::move(*step));
+        } else {
+            history_.record(PictureStep::recordResize(std::move(undo_), PixelSurface(display_), before, traits()));
+        }
     } catch (const std::exception&) {
         // Without memory for the step the picture itself is still whole:
         // only the history before it is given up.

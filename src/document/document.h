@@ -116,6 +116,8 @@ public:
     // The history's memory budget (512 MB unless set); the oldest steps go
     // first when it is exceeded, the last step never.
     void setHistoryBudget(std::size_t bytes) { history_.setBudget(bytes); }
+    // Large steps are packed in the background; this waits for that.
+    void waitForHistoryPacking() const { history_.waitUntilPacked(); }
     // Called whenever what canUndo(), canRedo() or historyUsage() answer may
     // have changed.
     void setHistoryChangeHandler(std::function<void()> handler) { onHistoryChange_ = std::move(handler); }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "raster/error.h"
@@ -32,10 +33,19 @@ inline std::uint32_t subtractBytes(std::uint32_t a, std::uint32_t b) {
     return ((a | kHigh) - (b & ~kHigh)) ^ ((a ^ ~b) & kHigh);
 }
 
-// Runs work(i) for every i below count, spread over the cores when total is
-// worth it. The first exception thrown is rethrown here.
-template <typename Work>
-void forEachChunk(std::size_t count, std::size_t total, Work work) {
+[[noreturn]] void packingFailed(std::size_t code) {
+    throw Error(std::string("Cannot keep the step for Undo: ") + ZSTD_getErrorName(code));
+}
+
+// Chunks of whole rows of about kChunkBytes each.
+int rowsPerChunk(int width) {
+    const std::size_t rowBytes = static_cast<std::size_t>(std::max(width, 1)) * sizeof(Argb);
+    return static_cast<int>(std::max<std::size_t>(1, kChunkBytes / rowBytes));
+}
+
+}  // namespace
+
+void forEachChunk(std::size_t count, std::size_t total, const std::function<void(std::size_t)>& work) {
     const unsigned cores = std::max(1u, std::min(std::thread::hardware_concurrency(), 8u));
     const std::size_t threads = total < kParallelBytes ? 1 : std::min<std::size_t>(cores, count);
     if (threads <= 1) {
@@ -61,48 +71,72 @@ void forEachChunk(std::size_t count, std::size_t total, Work work) {
     if (failure) std::rethrow_exception(failure);
 }
 
-[[noreturn]] void packingFailed(std::size_t code) {
-    throw Error(std::string("Cannot keep the step for Undo: ") + ZSTD_getErrorName(code));
-}
-
-}  // namespace
-
-PackedRows PackedRows::packPixels(const PixelSurface& picture, const Rect& rect) {
-    return pack(picture, nullptr, rect);
-}
-
-PackedRows PackedRows::packDifference(const PixelSurface& before, const PixelSurface& after, const Rect& rect) {
-    return pack(after, &before, rect);
-}
-
-PackedRows PackedRows::pack(const PixelSurface& after, const PixelSurface* before, const Rect& rect) {
-    PackedRows out;
-    out.rect_ = rect.intersected(after.bounds());
-    if (before) out.rect_ = out.rect_.intersected(before->bounds());
-    if (out.rect_.isEmpty()) return out;
-    const int width = out.rect_.width();
+void applyRows(PixelSurface& picture, int left, int top, const Argb* rows, int width, int height, RowApply how) {
+    if (width <= 0 || height <= 0) return;
+    if (left < 0 || top < 0 || left > picture.width() - width || top > picture.height() - height)
+        throw Error("The step for Undo does not fit the picture");
     const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(Argb);
-    const int rowsPerChunk = static_cast<int>(std::max<std::size_t>(1, kChunkBytes / rowBytes));
-    for (int first = 0; first < out.rect_.height(); first += rowsPerChunk)
-        out.chunks_.push_back({first, std::min(rowsPerChunk, out.rect_.height() - first), {}});
-
-    forEachChunk(out.chunks_.size(), rowBytes * static_cast<std::size_t>(out.rect_.height()), [&](std::size_t i) {
-        Chunk& chunk = out.chunks_[i];
-        std::vector<Argb> raw(static_cast<std::size_t>(width) * static_cast<std::size_t>(chunk.rows));
-        for (int r = 0; r < chunk.rows; ++r) {
-            const int y = out.rect_.top + chunk.firstRow + r;
-            const Argb* to = after.row(y) + out.rect_.left;
-            Argb* line = raw.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
-            if (!before) {
-                std::memcpy(line, to, rowBytes);
-                continue;
-            }
-            const Argb* from = before->row(y) + out.rect_.left;
-            for (int x = 0; x < width; ++x) line[x] = subtractBytes(to[x], from[x]);
+    for (int r = 0; r < height; ++r) {
+        Argb* to = picture.row(top + r) + left;
+        const Argb* from = rows + static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
+        switch (how) {
+        case RowApply::Copy: std::memcpy(to, from, rowBytes); break;
+        case RowApply::Add:
+            for (int x = 0; x < width; ++x) to[x] = addBytes(to[x], from[x]);
+            break;
+        case RowApply::Subtract:
+            for (int x = 0; x < width; ++x) to[x] = subtractBytes(to[x], from[x]);
+            break;
         }
-        const std::size_t rawBytes = raw.size() * sizeof(Argb);
+    }
+}
+
+PixelSurface byteDifference(const PixelSurface& before, const PixelSurface& after, const Rect& rect) {
+    const Rect r = rect.intersected(before.bounds()).intersected(after.bounds());
+    PixelSurface out(std::max(r.width(), 0), std::max(r.height(), 0));
+    if (r.isEmpty()) return out;
+    const int band = rowsPerChunk(r.width());
+    const std::size_t bands = static_cast<std::size_t>((r.height() + band - 1) / band);
+    forEachChunk(bands, static_cast<std::size_t>(r.width()) * static_cast<std::size_t>(r.height()) * sizeof(Argb),
+                 [&](std::size_t i) {
+                     const int first = static_cast<int>(i) * band;
+                     const int last = std::min(first + band, r.height());
+                     for (int y = first; y < last; ++y) {
+                         const Argb* a = after.row(r.top + y) + r.left;
+                         const Argb* b = before.row(r.top + y) + r.left;
+                         Argb* d = out.row(y);
+                         for (int x = 0; x < r.width(); ++x) d[x] = subtractBytes(a[x], b[x]);
+                     }
+                 });
+    return out;
+}
+
+PackedRows PackedRows::pack(const PixelSurface& picture, const Rect& rect) {
+    PackedRows out;
+    const Rect r = rect.intersected(picture.bounds());
+    if (r.isEmpty()) return out;
+    out.width_ = r.width();
+    out.height_ = r.height();
+    const std::size_t rowBytes = static_cast<std::size_t>(out.width_) * sizeof(Argb);
+    const int band = rowsPerChunk(out.width_);
+    for (int first = 0; first < out.height_; first += band)
+        out.chunks_.push_back({first, std::min(band, out.height_ - first), {}});
+
+    forEachChunk(out.chunks_.size(), rowBytes * static_cast<std::size_t>(out.height_), [&](std::size_t i) {
+        Chunk& chunk = out.chunks_[i];
+        // Whole rows of a full-width rectangle lie one after another already.
+        std::vector<Argb> gathered;
+        const Argb* raw = picture.row(r.top + chunk.firstRow) + r.left;
+        if (r.width() != picture.width()) {
+            gathered.resize(static_cast<std::size_t>(out.width_) * static_cast<std::size_t>(chunk.rows));
+            for (int k = 0; k < chunk.rows; ++k)
+                std::memcpy(gathered.data() + static_cast<std::size_t>(k) * static_cast<std::size_t>(out.width_),
+                            picture.row(r.top + chunk.firstRow + k) + r.left, rowBytes);
+            raw = gathered.data();
+        }
+        const std::size_t rawBytes = rowBytes * static_cast<std::size_t>(chunk.rows);
         chunk.data.resize(ZSTD_compressBound(rawBytes));
-        const std::size_t packed = ZSTD_compress(chunk.data.data(), chunk.data.size(), raw.data(), rawBytes, kLevel);
+        const std::size_t packed = ZSTD_compress(chunk.data.data(), chunk.data.size(), raw, rawBytes, kLevel);
         if (ZSTD_isError(packed)) packingFailed(packed);
         chunk.data.resize(packed);
         chunk.data.shrink_to_fit();
@@ -110,42 +144,24 @@ PackedRows PackedRows::pack(const PixelSurface& after, const PixelSurface* befor
     return out;
 }
 
-void PackedRows::unpackPixels(PixelSurface& picture) const { unpack(picture, Apply::Copy); }
-void PackedRows::addDifference(PixelSurface& picture) const { unpack(picture, Apply::Add); }
-void PackedRows::subtractDifference(PixelSurface& picture) const { unpack(picture, Apply::Subtract); }
-
-void PackedRows::unpack(PixelSurface& picture, Apply how) const {
-    if (rect_.isEmpty()) return;
-    if (!picture.bounds().contains(rect_.left, rect_.top) || rect_.right > picture.width() ||
-        rect_.bottom > picture.height())
+void PackedRows::unpack(PixelSurface& picture, int left, int top, RowApply how) const {
+    if (chunks_.empty()) return;
+    if (left < 0 || top < 0 || left > picture.width() - width_ || top > picture.height() - height_)
         throw Error("The step for Undo does not fit the picture");
-    const int width = rect_.width();
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(Argb);
-    forEachChunk(chunks_.size(), rowBytes * static_cast<std::size_t>(rect_.height()), [&](std::size_t i) {
+    const std::size_t rowBytes = static_cast<std::size_t>(width_) * sizeof(Argb);
+    forEachChunk(chunks_.size(), rowBytes * static_cast<std::size_t>(height_), [&](std::size_t i) {
         const Chunk& chunk = chunks_[i];
-        std::vector<Argb> raw(static_cast<std::size_t>(width) * static_cast<std::size_t>(chunk.rows));
+        std::vector<Argb> raw(static_cast<std::size_t>(width_) * static_cast<std::size_t>(chunk.rows));
         const std::size_t rawBytes = raw.size() * sizeof(Argb);
         const std::size_t got = ZSTD_decompress(raw.data(), rawBytes, chunk.data.data(), chunk.data.size());
         if (ZSTD_isError(got)) packingFailed(got);
         if (got != rawBytes) throw Error("The step for Undo is damaged");
-        for (int r = 0; r < chunk.rows; ++r) {
-            Argb* to = picture.row(rect_.top + chunk.firstRow + r) + rect_.left;
-            const Argb* line = raw.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
-            switch (how) {
-            case Apply::Copy: std::memcpy(to, line, rowBytes); break;
-            case Apply::Add:
-                for (int x = 0; x < width; ++x) to[x] = addBytes(to[x], line[x]);
-                break;
-            case Apply::Subtract:
-                for (int x = 0; x < width; ++x) to[x] = subtractBytes(to[x], line[x]);
-                break;
-            }
-        }
+        applyRows(picture, left, top + chunk.firstRow, raw.data(), width_, chunk.rows, how);
     });
 }
 
 std::size_t PackedRows::bytes() const {
-    std::size_t total = sizeof(PackedRows) + chunks_.capacity() * sizeof(Chunk);
+    std::size_t total = chunks_.capacity() * sizeof(Chunk);
     for (const Chunk& chunk : chunks_) total += chunk.data.capacity();
     return total;
 }

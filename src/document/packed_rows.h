@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "raster/geometry.h"
@@ -8,41 +9,51 @@
 
 namespace mugwarp {
 
+// How rows kept for the history go back into a picture: as they are, or as
+// byte-wise differences added (before -> after) or subtracted (after ->
+// before).
+enum class RowApply { Copy, Add, Subtract };
+
+// Writes a width x height block of rows into picture with its top-left corner
+// at (left, top), which must lie wholly inside the picture.
+void applyRows(PixelSurface& picture, int left, int top, const Argb* rows, int width, int height, RowApply how);
+
+// after - before, byte by byte, within rect (clipped to both pictures, which
+// have one size), as a picture of the rectangle's size.
+PixelSurface byteDifference(const PixelSurface& before, const PixelSurface& after, const Rect& rect);
+
+// Runs work(i) for every i below count, spread over the cores when total
+// bytes of work make a second thread worth it. The first exception thrown is
+// rethrown here.
+void forEachChunk(std::size_t count, std::size_t total, const std::function<void(std::size_t)>& work);
+
 // A rectangle of a picture's rows packed with a fast general compressor, in
 // independent chunks so that a large picture packs and unpacks on every core.
-// It holds either the pixels themselves or the byte-wise difference between
-// two pictures of one size, which is mostly zeros where little changed and
-// can be applied in both directions.
 class PackedRows {
 public:
     PackedRows() = default;
 
-    // The pixels of picture within rect (clipped to the picture).
-    static PackedRows packPixels(const PixelSurface& picture, const Rect& rect);
-    // after - before, byte by byte, within rect; both pictures have one size.
-    static PackedRows packDifference(const PixelSurface& before, const PixelSurface& after, const Rect& rect);
+    // The rows of picture within rect (clipped to the picture).
+    static PackedRows pack(const PixelSurface& picture, const Rect& rect);
 
-    // Pixels: writes them back into picture, which has the packed picture's size.
-    void unpackPixels(PixelSurface& picture) const;
-    // Difference: before -> after (add) and after -> before (subtract).
-    void addDifference(PixelSurface& picture) const;
-    void subtractDifference(PixelSurface& picture) const;
+    // Writes the rows back into picture with the rectangle's top-left corner
+    // at (left, top); throws Error when they would not fit.
+    void unpack(PixelSurface& picture, int left, int top, RowApply how) const;
 
-    const Rect& rect() const { return rect_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
     // Memory held, compressed data and bookkeeping.
     std::size_t bytes() const;
 
 private:
-    enum class Apply { Copy, Add, Subtract };
     struct Chunk {
-        int firstRow = 0;  // relative to rect_.top
+        int firstRow = 0;
         int rows = 0;
         std::vector<std::uint8_t> data;
     };
-    static PackedRows pack(const PixelSurface& after, const PixelSurface* before, const Rect& rect);
-    void unpack(PixelSurface& picture, Apply how) const;
 
-    Rect rect_;
+    int width_ = 0;
+    int height_ = 0;
     std::vector<Chunk> chunks_;
 };
 

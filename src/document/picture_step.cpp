@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace mugwarp {
 
@@ -33,47 +34,60 @@ Rect differingRect(const PixelSurface& a, const PixelSurface& b, const Rect& are
 std::optional<PictureStep> PictureStep::record(const PixelSurface& before, const PixelSurface& after,
                                                const Rect& changed, PictureTraits beforeTraits,
                                                PictureTraits afterTraits, bool resized) {
+    if (before.width() != after.width() || before.height() != after.height())
+        return recordResize(before, after, beforeTraits, afterTraits);
+    const Rect differing = differingRect(before, after, changed);
+    if (differing.isEmpty() && beforeTraits == afterTraits) return std::nullopt;
     PictureStep step;
+    step.widthBefore_ = step.widthAfter_ = before.width();
+    step.heightBefore_ = step.heightAfter_ = before.height();
+    step.traitsBefore_ = beforeTraits;
+    step.traitsAfter_ = afterTraits;
+    step.resized_ = resized;
+    step.difference_ = KeptRows(byteDifference(before, after, differing), differing.left, differing.top);
+    return step;
+}
+
+PictureStep PictureStep::recordResize(PixelSurface before, PixelSurface after, PictureTraits beforeTraits,
+                                      PictureTraits afterTraits) {
+    PictureStep step;
+    step.wholePictures_ = true;
+    step.resized_ = true;
     step.widthBefore_ = before.width();
     step.heightBefore_ = before.height();
     step.widthAfter_ = after.width();
     step.heightAfter_ = after.height();
     step.traitsBefore_ = beforeTraits;
     step.traitsAfter_ = afterTraits;
-    step.resized_ = resized;
-    if (step.widthBefore_ != step.widthAfter_ || step.heightBefore_ != step.heightAfter_) {
-        step.wholePictures_ = true;
-        step.resized_ = true;
-        step.before_ = PackedRows::packPixels(before, before.bounds());
-        step.after_ = PackedRows::packPixels(after, after.bounds());
-        return step;
-    }
-    const Rect differing = differingRect(before, after, changed);
-    if (differing.isEmpty() && beforeTraits == afterTraits) return std::nullopt;
-    step.difference_ = PackedRows::packDifference(before, after, differing);
+    step.before_ = KeptRows(std::move(before), 0, 0);
+    step.after_ = KeptRows(std::move(after), 0, 0);
     return step;
 }
 
 void PictureStep::undo(PixelSurface& picture) const {
     if (!wholePictures_) {
-        difference_.subtractDifference(picture);
+        difference_.applyTo(picture, RowApply::Subtract);
         return;
     }
     picture.setSize(widthBefore_, heightBefore_);
-    before_.unpackPixels(picture);
+    before_.applyTo(picture, RowApply::Copy);
 }
 
 void PictureStep::redo(PixelSurface& picture) const {
     if (!wholePictures_) {
-        difference_.addDifference(picture);
+        difference_.applyTo(picture, RowApply::Add);
         return;
     }
     picture.setSize(widthAfter_, heightAfter_);
-    after_.unpackPixels(picture);
+    after_.applyTo(picture, RowApply::Copy);
 }
 
-std::size_t PictureStep::bytes() const {
-    return sizeof(PictureStep) + difference_.bytes() + before_.bytes() + after_.bytes() - 3 * sizeof(PackedRows);
+std::size_t PictureStep::bytes() const { return sizeof(PictureStep) + difference_.bytes() + before_.bytes() + after_.bytes(); }
+
+void PictureStep::waitUntilPacked() const {
+    difference_.waitUntilPacked();
+    before_.waitUntilPacked();
+    after_.waitUntilPacked();
 }
 
 }  // namespace mugwarp

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <optional>
 
-#include "document/packed_rows.h"
+#include "document/kept_rows.h"
 #include "raster/color.h"
 #include "raster/platform_bitmap.h"
 
@@ -27,6 +27,9 @@ public:
     static std::optional<PictureStep> record(const PixelSurface& before, const PixelSurface& after,
                                              const Rect& changed, PictureTraits beforeTraits,
                                              PictureTraits afterTraits, bool resized);
+    // The same for a change of size, taking both pictures whole.
+    static PictureStep recordResize(PixelSurface before, PixelSurface after, PictureTraits beforeTraits,
+                                    PictureTraits afterTraits);
 
     // picture holds the picture after the step; it becomes the one before.
     void undo(PixelSurface& picture) const;
@@ -37,6 +40,8 @@ public:
     const PictureTraits& traitsBefore() const { return traitsBefore_; }
     const PictureTraits& traitsAfter() const { return traitsAfter_; }
     std::size_t bytes() const;
+    // Blocks until what the step keeps is packed (benchmarks and tests).
+    void waitUntilPacked() const;
 
 private:
     PictureStep() = default;
@@ -44,8 +49,8 @@ private:
     bool wholePictures_ = false;  // the size changed: before_ and after_ hold the pictures
     bool resized_ = false;
     int widthBefore_ = 0, heightBefore_ = 0, widthAfter_ = 0, heightAfter_ = 0;
-    PackedRows difference_;  // same size: after - before
-    PackedRows before_, after_;
+    KeptRows difference_;  // same size: after - before
+    KeptRows before_, after_;
     PictureTraits traitsBefore_, traitsAfter_;
 };
 

@@ -7,22 +7,27 @@ namespace mugwarp {
 void UndoHistory::clear() {
     steps_.clear();
     position_ = 0;
-    bytes_ = 0;
 }
 
 void UndoHistory::record(PictureStep step) {
-    while (steps_.size() > position_) {
-        bytes_ -= steps_.back().bytes();
-        steps_.pop_back();
-    }
-    bytes_ += step.bytes();
+    steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(position_), steps_.end());
     steps_.push_back(std::move(step));
     position_ = steps_.size();
     keepWithinBudget();
 }
 
+std::size_t UndoHistory::bytes() const {
+    std::size_t total = 0;
+    for (const PictureStep& step : steps_) total += step.bytes();
+    return total;
+}
+
 HistoryUsage UndoHistory::usage() const {
-    return {static_cast<int>(position_), static_cast<int>(steps_.size() - position_), bytes_};
+    return {static_cast<int>(position_), static_cast<int>(steps_.size() - position_), bytes()};
+}
+
+void UndoHistory::waitUntilPacked() const {
+    for (const PictureStep& step : steps_) step.waitUntilPacked();
 }
 
 void UndoHistory::setBudget(std::size_t bytes) {
@@ -30,11 +35,11 @@ void UndoHistory::setBudget(std::size_t bytes) {
     keepWithinBudget();
 }
 
-// Called right after a step is recorded, when there is nothing to redo, so
-// the step kept last is the one Undo takes first.
+// The oldest steps go first; the step Undo takes first always stays.
 void UndoHistory::keepWithinBudget() {
-    while (bytes_ > budget_ && steps_.size() > 1 && position_ > 1) {
-        bytes_ -= steps_.front().bytes();
+    std::size_t total = bytes();
+    while (total > budget_ && position_ > 1) {
+        total -= steps_.front().bytes();
         steps_.pop_front();
         --position_;
     }

@@ -33,15 +33,19 @@ public:
     void moveForward() { ++position_; }
 
     HistoryUsage usage() const;
+    // Blocks until every step is packed (benchmarks and tests).
+    void waitUntilPacked() const;
     std::size_t budget() const { return budget_; }
     void setBudget(std::size_t bytes);
 
 private:
     void keepWithinBudget();
+    std::size_t bytes() const;
 
+    // Large steps shrink while they are packed in the background, so the
+    // memory they take is asked for, not counted once.
     std::deque<PictureStep> steps_;
     std::size_t position_ = 0;
-    std::size_t bytes_ = 0;
     std::size_t budget_ = kDefaultBudget;
 };
 

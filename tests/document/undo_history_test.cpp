@@ -6,7 +6,7 @@
 #include "document/canvas_operations.h"
 #include "document/document.h"
 #include "document/flat_tools.h"
-#include "document/packed_rows.h"
+#include "document/kept_rows.h"
 #include "raster/error.h"
 #include "test_files.h"
 #include "warp/stroke_controller.h"
@@ -130,6 +130,7 @@ TEST(UndoHistory, TheBudgetDropsTheOldestStepsButNeverTheLast) {
         resizePicture(e.doc, 300 + i, 200);  // whole pictures: the biggest steps
         shown.push_back(e.doc.display());
     }
+    e.doc.waitForHistoryPacking();
     const std::size_t all = e.doc.historyUsage().bytes;
     e.doc.setHistoryBudget(all / 2);
     const HistoryUsage kept = e.doc.historyUsage();
@@ -166,22 +167,22 @@ TEST(PackedRows, DifferencesRoundTripInBothDirectionsAcrossCores) {
     // Over 4 MB, so several cores share the chunks; every byte wraps somewhere.
     const PixelSurface before = noise(1100, 1000, 1), after = noise(1100, 1000, 2);
     const Rect rect{3, 7, 1099, 998};
-    const PackedRows diff = PackedRows::packDifference(before, after, rect);
-    EXPECT_EQ(diff.rect(), rect);
+    const PackedRows diff = PackedRows::pack(byteDifference(before, after, rect), Rect{0, 0, 2000, 2000});
     PixelSurface picture = before;
-    diff.addDifference(picture);
+    diff.unpack(picture, rect.left, rect.top, RowApply::Add);
     for (int y = 0; y < 1000; ++y)
         for (int x = 0; x < 1100; ++x)
             ASSERT_EQ(picture.pixel(x, y), rect.contains(x, y) ? after.pixel(x, y) : before.pixel(x, y)) << x << "," << y;
-    diff.subtractDifference(picture);
+    diff.unpack(picture, rect.left, rect.top, RowApply::Subtract);
     EXPECT_TRUE(samePixels(picture, before));
 
+    EXPECT_THROW(diff.unpack(picture, 5, 3, RowApply::Add), Error);  // never written outside a picture
     PixelSurface small(10, 10);
-    EXPECT_THROW(diff.addDifference(small), Error);  // a step never lands outside a picture
-    const PackedRows pixels = PackedRows::packPixels(after, after.bounds());
-    pixels.unpackPixels(picture);
+    EXPECT_THROW(KeptRows(PixelSurface(after), 0, 0).applyTo(small, RowApply::Copy), Error);
+    PackedRows::pack(after, after.bounds()).unpack(picture, 0, 0, RowApply::Copy);
     EXPECT_TRUE(samePixels(picture, after));
-    EXPECT_LT(PackedRows::packDifference(before, before, before.bounds()).bytes(), std::size_t{64} << 10);
+    EXPECT_LT(PackedRows::pack(byteDifference(before, before, before.bounds()), before.bounds()).bytes(),
+              std::size_t{64} << 10);
 }
 
 }  // namespace

@@ -1,0 +1,86 @@
+#include "document/kept_rows.h"
+
+#include <mutex>
+#include <system_error>
+#include <utility>
+
+namespace mugwarp {
+
+namespace {
+
+// Below this a block packs in well under a millisecond: done at once.
+constexpr std::size_t kBackgroundBytes = std::size_t{64} << 10;
+
+}  // namespace
+
+struct KeptRows::State {
+    mutable std::mutex lock;
+    std::shared_ptr<const PixelSurface> raw;  // until packed
+    PackedRows packed;
+    bool isPacked = false;
+    int width = 0;
+    int height = 0;
+
+    void pack() {
+        std::shared_ptr<const PixelSurface> rows;
+        {
+            const std::lock_guard<std::mutex> guard(lock);
+            rows = raw;
+        }
+        PackedRows result = PackedRows::pack(*rows, rows->bounds());
+        const std::lock_guard<std::mutex> guard(lock);
+        packed = std::move(result);
+        isPacked = true;
+        raw.reset();
+    }
+};
+
+KeptRows::KeptRows(PixelSurface rows, int left, int top) : state_(std::make_shared<State>()), left_(left), top_(top) {
+    state_->width = rows.width();
+    state_->height = rows.height();
+    const std::size_t rawBytes = static_cast<std::size_t>(rows.width()) * static_cast<std::size_t>(rows.height()) * sizeof(Argb);
+    state_->raw = std::make_shared<const PixelSurface>(std::move(rows));
+    if (rawBytes < kBackgroundBytes) {
+        state_->pack();
+        return;
+    }
+    try {
+        packing_ = std::async(std::launch::async, [state = state_] {
+            try {
+                state->pack();
+            } catch (...) {
+                // Without memory to pack, the rows stay as they are.
+            }
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the rows stay as they are.
+    }
+}
+
+void KeptRows::applyTo(PixelSurface& picture, RowApply how) const {
+    if (!state_) return;
+    std::shared_ptr<const PixelSurface> rows;
+    {
+        const std::lock_guard<std::mutex> guard(state_->lock);
+        if (!state_->isPacked) rows = state_->raw;
+    }
+    // Once packed, the packed data never changes again.
+    if (!rows) {
+        state_->packed.unpack(picture, left_, top_, how);
+        return;
+    }
+    if (rows->width() > 0) applyRows(picture, left_, top_, rows->row(0), rows->width(), rows->height(), how);
+}
+
+std::size_t KeptRows::bytes() const {
+    if (!state_) return 0;
+    const std::lock_guard<std::mutex> guard(state_->lock);
+    if (state_->isPacked) return state_->packed.bytes();
+    return static_cast<std::size_t>(state_->width) * static_cast<std::size_t>(state_->height) * sizeof(Argb);
+}
+
+void KeptRows::waitUntilPacked() const {
+    if (packing_.valid()) packing_.wait();
+}
+
+}  // namespace mugwarp
