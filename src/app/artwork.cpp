@@ -65,6 +65,20 @@ void drawTitle(QPainter& painter, const QRect& area, int pointSize) {
     painter.drawText(area, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Mugwarp\nStudio 3.0"));
 }
 
+// A hook arrow pointing back (left).
+void drawUndoArrow(QPainter& painter) {
+    painter.setPen(QPen(kAccent, 2));
+    painter.setBrush(Qt::NoBrush);
+    QPainterPath hook;
+    hook.moveTo(4, 6);
+    hook.cubicTo(9, 2, 15, 5, 13, 13);
+    painter.drawPath(hook);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kAccent);
+    const QPointF tip[] = {{1, 6}, {7, 2}, {7, 10}};
+    painter.drawPolygon(tip, 3);
+}
+
 QPixmap drawnIcon(ToolbarPicture which) {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
@@ -102,18 +116,15 @@ QPixmap drawnIcon(ToolbarPicture which) {
         painter.drawPolygon(tip, 3);
         break;
     }
-    case ToolbarPicture::Undo: {
-        painter.setPen(QPen(kAccent, 2));
-        QPainterPath hook;
-        hook.moveTo(4, 6);
-        hook.cubicTo(9, 2, 15, 5, 13, 13);
-        painter.drawPath(hook);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(kAccent);
-        const QPointF tip[] = {{1, 6}, {7, 2}, {7, 10}};
-        painter.drawPolygon(tip, 3);
+    case ToolbarPicture::Undo:
+        drawUndoArrow(painter);
         break;
-    }
+    case ToolbarPicture::Redo:
+        // The undo arrow turned to point forward.
+        painter.translate(16, 0);
+        painter.scale(-1, 1);
+        drawUndoArrow(painter);
+        break;
     case ToolbarPicture::Tutorial: {
         painter.setBrush(QColor(60, 130, 220));
         painter.drawEllipse(QRectF(0.5, 0.5, 15, 15));

@@ -10,7 +10,7 @@ QPixmap aboutPicture();           // 600 x 308
 QPixmap aboutCloseButtonPicture(); // 25 x 25
 QIcon applicationIcon();
 
-enum class ToolbarPicture { Open, Save, Print, Reload, Undo, Tutorial };
+enum class ToolbarPicture { Open, Save, Print, Reload, Undo, Redo, Tutorial };
 QIcon toolbarIcon(ToolbarPicture which);
 
 }  // namespace mugwarp

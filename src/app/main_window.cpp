@@ -75,6 +75,7 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
         view_->pictureChanged(QRect(r.left, r.top, r.width(), r.height()));
     });
     view_->setSurface(&document_.display());
+    document_.setHistoryChangeHandler([this] { updateHistoryActions(); });
     overlayController_ = new OverlayController(overlays_, document_, view_, this);
 
     strokeTimer_.setInterval(50);
@@ -104,6 +105,7 @@ void MainWindow::buildToolBar() {
     actions_.save->setIcon(toolbarIcon(ToolbarPicture::Save));
     actions_.print->setIcon(toolbarIcon(ToolbarPicture::Print));
     actions_.undo->setIcon(toolbarIcon(ToolbarPicture::Undo));
+    actions_.redo->setIcon(toolbarIcon(ToolbarPicture::Redo));
     actions_.tutorial->setIcon(toolbarIcon(ToolbarPicture::Tutorial));
     actions_.reload = addCommand(nullptr, QStringLiteral("Reload"), "reloadAction", [this] { reload(); });
     actions_.reload->setIcon(toolbarIcon(ToolbarPicture::Reload));
@@ -126,6 +128,7 @@ void MainWindow::buildToolBar() {
     addGap(12);
     addButton(actions_.reload);
     addButton(actions_.undo);
+    addButton(actions_.redo);
     addGap(8);
     addButton(actions_.tutorial);
 }

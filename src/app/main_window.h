@@ -81,6 +81,7 @@ public:
     void saveAs();
     void reload();
     void undo();
+    void redo();
     void selectWarpTool(WarpTool tool);
     void selectArrowTool();
     // Erase, Paint, Pick Colour or Crop: the flat picture lies over the view.
@@ -144,6 +145,7 @@ public:
         QAction* saveAs = nullptr;
         QAction* exit = nullptr;
         QAction* undo = nullptr;
+        QAction* redo = nullptr;
         QAction* restore = nullptr;
         QAction* imageSize = nullptr;
         QAction* rotate180 = nullptr;
@@ -240,6 +242,12 @@ private:
     void onFlatReleased();
     void showFlatResult(const FlatTools::Result& result);
     void pictureResized();
+
+    // History (main_window_edit.cpp): ends the gesture under way so that Undo
+    // and Redo start from a recorded step; keeps their enabling and tooltips.
+    void endGestures();
+    void showUndoResult(const Document::UndoResult& result);
+    void updateHistoryActions();
 
     // Input (main_window_input.cpp).
     void onViewPressed(QPoint viewPoint, Qt::MouseButton button, Qt::MouseButtons buttons);

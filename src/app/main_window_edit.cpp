@@ -3,6 +3,7 @@
 #include <QMenuBar>
 
 #include "app/flat_view.h"
+#include "app/history_captions.h"
 #include "app/image_size_dialog.h"
 #include "app/image_view.h"
 #include "app/main_window.h"
@@ -26,8 +27,12 @@ void MainWindow::buildEditMenu() {
     menus_.edit = menuBar()->addMenu(QStringLiteral("Edit"));
     menus_.edit->setObjectName(QStringLiteral("Edit1"));
     actions_.undo = addCommand(menus_.edit, QStringLiteral("Undo"), "undo1", [this] { undo(); });
-    actions_.undo->setShortcut(QKeySequence::Undo);
-    actions_.undo->setToolTip(QStringLiteral("Undo"));
+    actions_.undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    actions_.redo = addCommand(menus_.edit, QStringLiteral("Redo"), "redo1", [this] { redo(); });
+    actions_.redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    // The tooltips tell how far the history reaches; the menu shows them too.
+    menus_.edit->setToolTipsVisible(true);
+    updateHistoryActions();
     actions_.restore = addCommand(menus_.edit, QStringLiteral("Restore"), "Restore1", [this] { restore(); });
     menus_.edit->addSeparator();
     actions_.imageSize = addCommand(menus_.edit, QStringLiteral("Image Size"), "ResizeImage1", [this] { resizeImage(); });
@@ -47,12 +52,42 @@ void MainWindow::pictureResized() {
     applyZoomToView();
 }
 
-void MainWindow::undo() {
+// A stroke or crop drag still under way becomes a step first, so that Undo
+// takes back what the user sees and a crop preview never outlives its picture.
+void MainWindow::endGestures() {
     strokes_.release();
-    const Document::UndoResult result = document_.undo();
+    if (flatTools_.stroking()) showFlatResult(flatTools_.release());
+}
+
+void MainWindow::showUndoResult(const Document::UndoResult& result) {
     if (!result.applied) return;
     if (result.sizeRestored) zoomPercent_ = Zoom::kOriginal;
     pictureResized();
+}
+
+void MainWindow::undo() {
+    endGestures();
+    showUndoResult(document_.undo());
+}
+
+void MainWindow::redo() {
+    endGestures();
+    showUndoResult(document_.redo());
+}
+
+// Called by the document whenever a step is recorded, taken or dropped.
+void MainWindow::updateHistoryActions() {
+    const HistoryUsage usage = document_.historyUsage();
+    const bool canUndo = document_.canUndo();
+    const bool canRedo = document_.canRedo();
+    const QString undoTip = undoToolTip(usage, canUndo);
+    const QString redoTip = redoToolTip(usage, canRedo);
+    actions_.undo->setEnabled(canUndo);
+    actions_.undo->setToolTip(undoTip);
+    actions_.undo->setStatusTip(undoTip);
+    actions_.redo->setEnabled(canRedo);
+    actions_.redo->setToolTip(redoTip);
+    actions_.redo->setStatusTip(redoTip);
 }
 
 void MainWindow::restore() {

@@ -76,14 +76,16 @@ void MainWindow::afterPictureLoaded() {
     view_->pictureReplaced();
     applyZoomToView();
     view_->show();
+    updateHistoryActions();
 }
 
 void MainWindow::reload() {
     if (!document_.pictureLoaded() || document_.pictureFileName().empty()) return;
     strokes_.release();
     // As with Open, a file that no longer reads leaves the zoom with the
-    // picture still shown.
-    document_.loadPicture();
+    // picture still shown. Unlike Open it is one step of the history, so a
+    // Reload by mistake can be taken back.
+    document_.reloadPicture();
     zoomPercent_ = Zoom::kOriginal;
     afterPictureLoaded();
     selectArrowTool();

@@ -38,7 +38,7 @@ private slots:
         QVERIFY(!a.save->isEnabled());
         QVERIFY(!a.saveAs->isEnabled());
         QVERIFY(a.reload->isEnabled());
-        QVERIFY(a.undo->isEnabled());
+        QVERIFY(!a.undo->isEnabled());  // nothing to take back yet
         QVERIFY(a.tutorial->isEnabled());
         QVERIFY(!w->view()->isVisible());
         QVERIFY(!w->warpSettingsBar()->isVisible());
