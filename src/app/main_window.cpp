@@ -129,6 +129,10 @@ void MainWindow::buildToolBar() {
     addButton(actions_.reload);
     addButton(actions_.undo);
     addButton(actions_.redo);
+    // Steps are packed in the background, so the memory figure is taken
+    // afresh whenever a tooltip is about to show.
+    for (QAction* action : {actions_.undo, actions_.redo})
+        if (QWidget* button = mainToolBar_->widgetForAction(action)) button->installEventFilter(this);
     addGap(8);
     addButton(actions_.tutorial);
 }

@@ -32,6 +32,7 @@ void MainWindow::buildEditMenu() {
     actions_.redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     // The tooltips tell how far the history reaches; the menu shows them too.
     menus_.edit->setToolTipsVisible(true);
+    connect(menus_.edit, &QMenu::aboutToShow, this, [this] { updateHistoryActions(); });
     updateHistoryActions();
     actions_.restore = addCommand(menus_.edit, QStringLiteral("Restore"), "Restore1", [this] { restore(); });
     menus_.edit->addSeparator();

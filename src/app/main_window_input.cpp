@@ -1,6 +1,7 @@
 #include <QKeyEvent>
 #include <QScrollArea>
 #include <QSlider>
+#include <QToolBar>
 #include <QWheelEvent>
 
 #include "app/image_view.h"
@@ -87,6 +88,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         wheelEvent(static_cast<QWheelEvent*>(event));
         return true;
     }
+    if (event->type() == QEvent::ToolTip && (watched == mainToolBar_->widgetForAction(actions_.undo) ||
+                                             watched == mainToolBar_->widgetForAction(actions_.redo)))
+        updateHistoryActions();
     return QMainWindow::eventFilter(watched, event);
 }
 
