@@ -125,7 +125,9 @@ void BM_ImageSize5000x3750(benchmark::State& state) {
     for (auto _ : state) {
         resizePicture(d, 5000, 3750);
         state.PauseTiming();
+        d.waitForHistoryPacking();
         d.undo();
+        d.waitForHistoryPacking();
         state.ResumeTiming();
     }
 }
@@ -137,7 +139,11 @@ void BM_Rotate(benchmark::State& state) {
     for (auto _ : state) {
         rotatePicture(d, rotation);
         state.PauseTiming();
+        // A user turns a picture now and then: the step's packing in the
+        // background is over before the next turn.
+        d.waitForHistoryPacking();
         d.undo();
+        d.waitForHistoryPacking();
         state.ResumeTiming();
     }
     state.SetLabel(rotation == Rotation::HalfTurn ? "180" : rotation == Rotation::Clockwise ? "90 CW" : "90 CCW");

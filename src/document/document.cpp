@@ -1,6 +1,8 @@
 #include "document/document.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -71,7 +73,7 @@ void Document::loadPicture(const std::string& path) {
     DecodedPicture decoded = decodePicture(path);
     PixelSurface undo = decoded.pixels;
     installPicture(decoded.pixels, decoded.key, decoded.outer, path);
-    undo_ = std::move(undo);
+    undo_ = std::make_shared<PixelSurface>(std::move(undo));
     pendingRect_ = {};
     history_.clear();
     historyChanged();
@@ -94,6 +96,7 @@ void Document::installPicture(PixelSurface& picture, PlatformColor key, Argb out
 
     source_ = std::move(picture);  // the source carries no change handler
     flat_ = std::move(flat);
+    flatStale_ = false;
     remap_.displacementMap() = std::move(identity);
     pictureFileName_ = std::move(fileName);
     keyColor_ = key;
@@ -168,9 +171,18 @@ bool Document::selectFlatTool(ToolCode tool) {
     return entering;
 }
 
-void Document::refreshFlatPicture() {
-    flat_ = display_.toPlatformBitmap();
+void Document::refreshFlatPicture() const {
+    if (std::endian::native == std::endian::little && flat_.width() == display_.width() &&
+        flat_.height() == display_.height() && flat_.bitsPerPixel() == 32) {
+        // The same size again (Undo, Redo, entering the flat mode): the
+        // memory is reused, which saves faulting in a fresh block.
+        const std::size_t rowBytes = static_cast<std::size_t>(display_.width()) * sizeof(Argb);
+        for (int y = 0; y < display_.height(); ++y) std::memcpy(flatRow(flat_, y), display_.row(y), rowBytes);
+    } else {
+        flat_ = display_.toPlatformBitmap();
+    }
     clearFlatPicture(flat_, source_.outerColor());
+    flatStale_ = false;
 }
 
 void Document::snapshotForUndo() { commitChange(); }
@@ -190,32 +202,41 @@ PictureTraits Document::traits() const { return {keyColor_, source_.outerColor()
 void Document::commitChange() { commitChange(traits()); }
 
 // undo_ holds the picture as it stood when the change began; afterwards it
-// holds the picture as shown, ready for the next change.
+// holds the picture as shown, ready for the next change. It may be shared
+// with a step still packing it in the background, and is copied before it
+// is written then.
 void Document::commitChange(const PictureTraits& before) {
     if (!pictureLoaded_ || !changePending()) return;
     const Rect changed = pendingRect_;
-    pendingRect_ = {};
-    const bool sameSize = undo_.width() == display_.width() && undo_.height() == display_.height();
-    try {
-        if (sameSize) {
-            std::optional<PictureStep> step = PictureStep::record(undo_, display_, changed, before, traits(), sizeChanged_);
+    if (undo_->width() == display_.width() && undo_->height() == display_.height()) {
+        try {
+            std::optional<PictureStep> step = PictureStep::record(*undo_, display_, changed, before, traits(), sizeChanged_);
             if (step) history_.record(std::move(*step));
-        } else {
-            history_.record(PictureStep::recordResize(std::move(undo_), PixelSurface(display_), before, traits()));
+        } catch (const std::exception&) {
+            // Without memory for the step the picture itself is still whole:
+            // only the history before it is given up.
+            history_.clear();
         }
-    } catch (const std::exception&) {
-        // Without memory for the step the picture itself is still whole:
-        // only the history before it is given up.
-        history_.clear();
-    }
-    if (!sameSize) {
-        undo_ = display_;
-    } else {
+        PixelSurface& mirror = ownUndoPicture();
         const Rect r = changed.intersected(display_.bounds());
         for (int y = r.top; y < r.bottom; ++y)
-            std::copy(display_.row(y) + r.left, display_.row(y) + r.right, undo_.row(y) + r.left);
+            std::copy(display_.row(y) + r.left, display_.row(y) + r.right, mirror.row(y) + r.left);
+    } else {
+        auto shown = std::make_shared<PixelSurface>(display_);
+        try {
+            history_.record(PictureStep::recordResize(undo_, shown, before, traits()));
+        } catch (const std::exception&) {
+            history_.clear();
+        }
+        undo_ = std::move(shown);
     }
+    pendingRect_ = {};
     historyChanged();
+}
+
+PixelSurface& Document::ownUndoPicture() {
+    if (undo_.use_count() > 1) undo_ = std::make_shared<PixelSurface>(*undo_);
+    return *undo_;
 }
 
 Document::UndoResult Document::undo() { return showStep(true); }
@@ -229,14 +250,17 @@ Document::UndoResult Document::showStep(bool undoing) {
     if (undoing ? !history_.canUndo() : !history_.canRedo()) return result;
     const PictureStep& step = undoing ? history_.stepToUndo() : history_.stepToRedo();
     try {
+        // A whole picture is written into a block of its own, which spares
+        // copying one that a step may still be packing.
+        PixelSurface& picture = step.replacesWholePicture() ? *(undo_ = std::make_shared<PixelSurface>()) : ownUndoPicture();
         if (undoing) {
-            step.undo(undo_);
+            step.undo(picture);
         } else {
-            step.redo(undo_);
+            step.redo(picture);
         }
     } catch (...) {
         // A step that cannot be applied leaves the picture as shown.
-        undo_ = display_;
+        undo_ = std::make_shared<PixelSurface>(display_);
         history_.clear();
         historyChanged();
         throw;
@@ -248,11 +272,15 @@ Document::UndoResult Document::showStep(bool undoing) {
     } else {
         history_.moveForward();
     }
-    copyPixels(source_, undo_);
+    copyPixels(source_, *undo_);
     copyPixels(display_, source_);
     keyColor_ = shown.keyColor;
     setOuterColors(shown.outerColor);
-    refreshFlatPicture();
+    if (isFlatTool(currentTool_)) {
+        refreshFlatPicture();
+    } else {
+        flatStale_ = true;  // not shown: made when next asked for
+    }
     resetDeformation();
     pictureWidth_ = source_.width();
     pictureHeight_ = source_.height();

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "document/key_color.h"
@@ -82,7 +83,7 @@ public:
 
     // The flat picture := the display with its checkerboard (after a canvas
     // operation changed the picture while a flat-image tool is active).
-    void refreshFlatPicture();
+    void refreshFlatPicture() const;
 
     // --- Undo history ----------------------------------------------------
     // Every change of the displayed picture is one step of the history: a
@@ -138,9 +139,16 @@ public:
     const RemapTransform& remap() const { return remap_; }
     const DisplacementMap& deformation() const { return remap_.displacementMap(); }
     // The picture as it stood when the change under way began.
-    const PixelSurface& undoPicture() const { return undo_; }
-    const PlatformBitmap& flatPicture() const { return flat_; }
-    PlatformBitmap& flatPicture() { return flat_; }
+    const PixelSurface& undoPicture() const { return *undo_; }
+    // Made again on first use after Undo or Redo outside the flat tools.
+    const PlatformBitmap& flatPicture() const {
+        if (flatStale_) refreshFlatPicture();
+        return flat_;
+    }
+    PlatformBitmap& flatPicture() {
+        if (flatStale_) refreshFlatPicture();
+        return flat_;
+    }
 
     // Called with the display rectangle that changed whenever the displayed
     // pixels change (brush applications, loads, rebases, undo). Not called
@@ -193,6 +201,7 @@ private:
     void installPicture(PixelSurface& picture, PlatformColor key, Argb outer, const std::string& path);
     PictureTraits traits() const;
     void commitChange(const PictureTraits& before);
+    PixelSurface& ownUndoPicture();
     void setOuterColors(Argb color);
     bool changePending() const { return !pendingRect_.isEmpty(); }
     void markChanged(const Rect& r);
@@ -202,8 +211,9 @@ private:
     PixelSurface source_;
     PixelSurface display_;
     RemapTransform remap_;
-    PixelSurface undo_;
-    PlatformBitmap flat_;
+    std::shared_ptr<PixelSurface> undo_ = std::make_shared<PixelSurface>();
+    mutable PlatformBitmap flat_;
+    mutable bool flatStale_ = false;
     UndoHistory history_;
     Rect pendingRect_;  // where the display may differ from undo_
     ChangeHandler onDisplayChange_;

@@ -15,6 +15,7 @@ constexpr std::size_t kBackgroundBytes = std::size_t{64} << 10;
 
 struct KeptRows::State {
     mutable std::mutex lock;
+    std::atomic<bool> stop{false};
     std::shared_ptr<const PixelSurface> raw;  // until packed
     PackedRows packed;
     bool isPacked = false;
@@ -27,19 +28,24 @@ struct KeptRows::State {
             const std::lock_guard<std::mutex> guard(lock);
             rows = raw;
         }
-        PackedRows result = PackedRows::pack(*rows, rows->bounds());
+        PackedRows result = PackedRows::pack(*rows, rows->bounds(), &stop);
         const std::lock_guard<std::mutex> guard(lock);
+        if (stop) return;
         packed = std::move(result);
         isPacked = true;
         raw.reset();
     }
 };
 
-KeptRows::KeptRows(PixelSurface rows, int left, int top) : state_(std::make_shared<State>()), left_(left), top_(top) {
-    state_->width = rows.width();
-    state_->height = rows.height();
-    const std::size_t rawBytes = static_cast<std::size_t>(rows.width()) * static_cast<std::size_t>(rows.height()) * sizeof(Argb);
-    state_->raw = std::make_shared<const PixelSurface>(std::move(rows));
+KeptRows::KeptRows(PixelSurface rows, int left, int top)
+    : KeptRows(std::make_shared<const PixelSurface>(std::move(rows)), left, top) {}
+
+KeptRows::KeptRows(std::shared_ptr<const PixelSurface> rows, int left, int top)
+    : state_(std::make_shared<State>()), left_(left), top_(top) {
+    state_->width = rows->width();
+    state_->height = rows->height();
+    const std::size_t rawBytes = static_cast<std::size_t>(rows->width()) * static_cast<std::size_t>(rows->height()) * sizeof(Argb);
+    state_->raw = std::move(rows);
     if (rawBytes < kBackgroundBytes) {
         state_->pack();
         return;
@@ -55,6 +61,25 @@ KeptRows::KeptRows(PixelSurface rows, int left, int top) : state_(std::make_shar
     } catch (const std::system_error&) {
         // No thread to be had: the rows stay as they are.
     }
+}
+
+KeptRows::~KeptRows() { stopPacking(); }
+
+KeptRows& KeptRows::operator=(KeptRows&& other) noexcept {
+    if (this != &other) {
+        stopPacking();
+        state_ = std::move(other.state_);
+        packing_ = std::move(other.packing_);
+        left_ = other.left_;
+        top_ = other.top_;
+    }
+    return *this;
+}
+
+void KeptRows::stopPacking() noexcept {
+    if (!packing_.valid()) return;
+    state_->stop = true;
+    packing_.wait();
 }
 
 void KeptRows::applyTo(PixelSurface& picture, RowApply how) const {

@@ -16,6 +16,13 @@ public:
     // rows is a block to go back into a picture with its top-left corner at
     // (left, top).
     KeptRows(PixelSurface rows, int left, int top);
+    // The same with rows shared with their owner, who must not change them.
+    KeptRows(std::shared_ptr<const PixelSurface> rows, int left, int top);
+    // A step dropped while its rows are still being packed stops the packing
+    // rather than wait for it.
+    ~KeptRows();
+    KeptRows(KeptRows&&) noexcept = default;
+    KeptRows& operator=(KeptRows&& other) noexcept;
 
     // Writes the rows into picture (see applyRows).
     void applyTo(PixelSurface& picture, RowApply how) const;
@@ -26,6 +33,8 @@ public:
     void waitUntilPacked() const;
 
 private:
+    void stopPacking() noexcept;
+
     struct State;
     std::shared_ptr<State> state_;
     std::future<void> packing_;

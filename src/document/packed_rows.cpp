@@ -4,11 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
-#include <mutex>
 #include <string>
-#include <thread>
 
+#include "document/parallel_chunks.h"
 #include "raster/error.h"
 
 namespace mugwarp {
@@ -22,8 +20,6 @@ constexpr int kLevel = 1;
 // A chunk's rows are packed on their own: large enough for the compressor to
 // find what repeats, small enough to share a picture among the cores.
 constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
-// Below this much work a second thread costs more than it saves.
-constexpr std::size_t kParallelBytes = std::size_t{4} << 20;
 
 constexpr std::uint32_t kHigh = 0x80808080u;
 
@@ -44,32 +40,6 @@ int rowsPerChunk(int width) {
 }
 
 }  // namespace
-
-void forEachChunk(std::size_t count, std::size_t total, const std::function<void(std::size_t)>& work) {
-    const unsigned cores = std::max(1u, std::min(std::thread::hardware_concurrency(), 8u));
-    const std::size_t threads = total < kParallelBytes ? 1 : std::min<std::size_t>(cores, count);
-    if (threads <= 1) {
-        for (std::size_t i = 0; i < count; ++i) work(i);
-        return;
-    }
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    const auto run = [&](std::size_t first) {
-        try {
-            for (std::size_t i = first; i < count; i += threads) work(i);
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(failureLock);
-            if (!failure) failure = std::current_exception();
-        }
-    };
-    {
-        std::vector<std::jthread> helpers;
-        helpers.reserve(threads - 1);
-        for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(run, t);
-        run(0);
-    }
-    if (failure) std::rethrow_exception(failure);
-}
 
 void applyRows(PixelSurface& picture, int left, int top, const Argb* rows, int width, int height, RowApply how) {
     if (width <= 0 || height <= 0) return;
@@ -111,7 +81,7 @@ PixelSurface byteDifference(const PixelSurface& before, const PixelSurface& afte
     return out;
 }
 
-PackedRows PackedRows::pack(const PixelSurface& picture, const Rect& rect) {
+PackedRows PackedRows::pack(const PixelSurface& picture, const Rect& rect, const std::atomic<bool>* stop) {
     PackedRows out;
     const Rect r = rect.intersected(picture.bounds());
     if (r.isEmpty()) return out;
@@ -124,6 +94,7 @@ PackedRows PackedRows::pack(const PixelSurface& picture, const Rect& rect) {
 
     forEachChunk(out.chunks_.size(), rowBytes * static_cast<std::size_t>(out.height_), [&](std::size_t i) {
         Chunk& chunk = out.chunks_[i];
+        if (stop && stop->load(std::memory_order_relaxed)) return;
         // Whole rows of a full-width rectangle lie one after another already.
         std::vector<Argb> gathered;
         const Argb* raw = picture.row(r.top + chunk.firstRow) + r.left;
@@ -141,6 +112,7 @@ PackedRows PackedRows::pack(const PixelSurface& picture, const Rect& rect) {
         chunk.data.resize(packed);
         chunk.data.shrink_to_fit();
     });
+    if (stop && stop->load()) return {};
     return out;
 }
 

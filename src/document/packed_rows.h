@@ -1,7 +1,7 @@
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "raster/geometry.h"
@@ -22,19 +22,15 @@ void applyRows(PixelSurface& picture, int left, int top, const Argb* rows, int w
 // have one size), as a picture of the rectangle's size.
 PixelSurface byteDifference(const PixelSurface& before, const PixelSurface& after, const Rect& rect);
 
-// Runs work(i) for every i below count, spread over the cores when total
-// bytes of work make a second thread worth it. The first exception thrown is
-// rethrown here.
-void forEachChunk(std::size_t count, std::size_t total, const std::function<void(std::size_t)>& work);
-
 // A rectangle of a picture's rows packed with a fast general compressor, in
 // independent chunks so that a large picture packs and unpacks on every core.
 class PackedRows {
 public:
     PackedRows() = default;
 
-    // The rows of picture within rect (clipped to the picture).
-    static PackedRows pack(const PixelSurface& picture, const Rect& rect);
+    // The rows of picture within rect (clipped to the picture). When stop is
+    // given and becomes true, packing ends early with an empty result.
+    static PackedRows pack(const PixelSurface& picture, const Rect& rect, const std::atomic<bool>* stop = nullptr);
 
     // Writes the rows back into picture with the rectangle's top-left corner
     // at (left, top); throws Error when they would not fit.

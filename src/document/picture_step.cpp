@@ -35,7 +35,8 @@ std::optional<PictureStep> PictureStep::record(const PixelSurface& before, const
                                                const Rect& changed, PictureTraits beforeTraits,
                                                PictureTraits afterTraits, bool resized) {
     if (before.width() != after.width() || before.height() != after.height())
-        return recordResize(before, after, beforeTraits, afterTraits);
+        return recordResize(std::make_shared<const PixelSurface>(before), std::make_shared<const PixelSurface>(after),
+                            beforeTraits, afterTraits);
     const Rect differing = differingRect(before, after, changed);
     if (differing.isEmpty() && beforeTraits == afterTraits) return std::nullopt;
     PictureStep step;
@@ -48,15 +49,16 @@ std::optional<PictureStep> PictureStep::record(const PixelSurface& before, const
     return step;
 }
 
-PictureStep PictureStep::recordResize(PixelSurface before, PixelSurface after, PictureTraits beforeTraits,
+PictureStep PictureStep::recordResize(std::shared_ptr<const PixelSurface> before,
+                                      std::shared_ptr<const PixelSurface> after, PictureTraits beforeTraits,
                                       PictureTraits afterTraits) {
     PictureStep step;
     step.wholePictures_ = true;
     step.resized_ = true;
-    step.widthBefore_ = before.width();
-    step.heightBefore_ = before.height();
-    step.widthAfter_ = after.width();
-    step.heightAfter_ = after.height();
+    step.widthBefore_ = before->width();
+    step.heightBefore_ = before->height();
+    step.widthAfter_ = after->width();
+    step.heightAfter_ = after->height();
     step.traitsBefore_ = beforeTraits;
     step.traitsAfter_ = afterTraits;
     step.before_ = KeptRows(std::move(before), 0, 0);

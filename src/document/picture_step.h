@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <memory>
 #include <optional>
 
 #include "document/kept_rows.h"
@@ -28,8 +29,9 @@ public:
                                              const Rect& changed, PictureTraits beforeTraits,
                                              PictureTraits afterTraits, bool resized);
     // The same for a change of size, taking both pictures whole.
-    static PictureStep recordResize(PixelSurface before, PixelSurface after, PictureTraits beforeTraits,
-                                    PictureTraits afterTraits);
+    // The pictures are shared, not copied: neither may change afterwards.
+    static PictureStep recordResize(std::shared_ptr<const PixelSurface> before, std::shared_ptr<const PixelSurface> after,
+                                    PictureTraits beforeTraits, PictureTraits afterTraits);
 
     // picture holds the picture after the step; it becomes the one before.
     void undo(PixelSurface& picture) const;
@@ -37,6 +39,8 @@ public:
     void redo(PixelSurface& picture) const;
 
     bool resized() const { return resized_; }
+    // Undo and Redo write the picture whole, whatever it held.
+    bool replacesWholePicture() const { return wholePictures_; }
     const PictureTraits& traitsBefore() const { return traitsBefore_; }
     const PictureTraits& traitsAfter() const { return traitsAfter_; }
     std::size_t bytes() const;

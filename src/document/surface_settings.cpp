@@ -1,5 +1,9 @@
 #include "document/surface_settings.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "document/parallel_chunks.h"
 #include "raster/pixel_surface.h"
 
 namespace mugwarp {
@@ -22,6 +26,20 @@ void applyDisplaySettings(PixelSurface& display, Argb outerColor) {
 
 void copyPixels(PixelSurface& to, const PixelSurface& from) {
     if (&to == &from) return;
+    if (to.width() == from.width() && to.height() == from.height() && !to.isEmpty()) {
+        // The everyday case (Undo, Redo, rebasing): rows copied in bands, on
+        // every core for a large picture.
+        const std::size_t rowBytes = static_cast<std::size_t>(from.width()) * sizeof(Argb);
+        constexpr int kBand = 256;
+        forEachChunk(static_cast<std::size_t>((from.height() + kBand - 1) / kBand), rowBytes * static_cast<std::size_t>(from.height()),
+                     [&](std::size_t band) {
+                         const int first = static_cast<int>(band) * kBand;
+                         const int last = std::min(first + kBand, from.height());
+                         std::memcpy(to.row(first), from.row(first), rowBytes * static_cast<std::size_t>(last - first));
+                     });
+        to.changed();
+        return;
+    }
     const Argb outer = to.outerColor();
     const DrawMode draw = to.drawMode();
     const CombineMode combine = to.combineMode();
