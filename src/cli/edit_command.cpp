@@ -30,7 +30,8 @@ std::string usage(const std::string& command) {
         "                squares span N+1 pixels; pick prints the colour as #RRGGBB and paints\n"
         "                with it; resize reads each side within the Image Size dialog's limits;\n"
         "                clipart and text are placed with their top-left at X,Y and drawn into\n"
-        "                OUT as Save draws overlays (transparent keys a GIF's transparent colour)\n";
+        "                OUT as Save draws overlays (transparent keys a GIF's transparent colour);\n"
+        "                undo goes one step further back each time, redo one step forward\n";
     return text;
 }
 
