@@ -80,8 +80,12 @@ void Document::loadPicture(const std::string& path) {
 }
 
 void Document::reloadPicture(const std::string& path) {
+    if (!pictureLoaded_) {
+        loadPicture(path);  // nothing to come back to
+        return;
+    }
     DecodedPicture decoded = decodePicture(path);
-    if (pictureLoaded_) commitChange();
+    commitChange();
     const PictureTraits before = traits();
     installPicture(decoded.pixels, decoded.key, decoded.outer, path);
     commitChange(before);

@@ -161,6 +161,11 @@ TEST(UndoHistory, ReloadIsAStepAndOpeningAnotherPictureClearsTheHistory) {
     e.doc.loadPicture(e.path);
     EXPECT_FALSE(e.doc.canUndo());
     EXPECT_FALSE(e.doc.canRedo());
+
+    Document fresh;  // a reload with nothing open is a plain load
+    fresh.reloadPicture(e.path);
+    EXPECT_FALSE(fresh.undo().applied);
+    EXPECT_EQ(fresh.pictureWidth(), 64);
 }
 
 TEST(PackedRows, DifferencesRoundTripInBothDirectionsAcrossCores) {
