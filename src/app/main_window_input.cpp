@@ -35,7 +35,12 @@ void MainWindow::onViewMoved(QPoint viewPoint, Qt::MouseButtons buttons) {
     strokes_.move(toPixelPoint(view_->viewToPicture(viewPoint)), strokeButtons(buttons));
 }
 
-void MainWindow::onViewReleased() { strokes_.release(); }
+// A drag that went on after Undo or Redo ended its stroke still warps; what
+// it changed becomes a step of its own here.
+void MainWindow::onViewReleased() {
+    strokes_.release();
+    document_.commitChange();
+}
 
 void MainWindow::strokeTimerTick() { strokes_.tick(); }
 

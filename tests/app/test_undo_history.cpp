@@ -84,6 +84,26 @@ private slots:
         QVERIFY(w.errors.isEmpty());
     }
 
+    // Undo in the middle of a drag ends the stroke; what the drag does after
+    // it is a step of its own once the button is let go.
+    void undoDuringADragLeavesTheRestAsAStep() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        w->actions().putty->trigger();
+        const QImage original = displayImage(*w);
+        press(w->view(), QPoint(200, 200), Qt::LeftButton);
+        moveHeld(w->view(), QPoint(230, 200), Qt::LeftButton);
+        w->actions().undo->trigger();
+        QCOMPARE(displayImage(*w), original);
+        moveHeld(w->view(), QPoint(260, 230), Qt::LeftButton);
+        release(w->view(), QPoint(260, 230), Qt::LeftButton);
+        QVERIFY(displayImage(*w) != original);
+        QCOMPARE(w->document().historyUsage().undoSteps, 1);
+        QVERIFY(!w->actions().redo->isEnabled());
+        w->actions().undo->trigger();
+        QCOMPARE(displayImage(*w), original);
+    }
+
     void redoButtonSitsBesideUndo() {
         TestWindow w;
         auto* bar = w->findChild<QToolBar*>(QStringLiteral("ToolBar1"));
