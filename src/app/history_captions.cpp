@@ -13,7 +13,8 @@ constexpr double kGigabyte = 1024.0 * kMegabyte;
 
 QString stepsText(int steps, const QString& direction) {
     if (steps == 0) return QStringLiteral("no steps %1").arg(direction);
-    return QStringLiteral("%1 %2 %3").arg(steps).arg(steps == 1 ? QStringLiteral("step") : QStringLiteral("steps"), direction);
+    const QString unit = steps == 1 ? QStringLiteral("step") : QStringLiteral("steps");
+    return QStringLiteral("%1 %2 %3").arg(steps).arg(unit, direction);
 }
 
 QString toolTip(const QString& command, int steps, const QString& direction, std::size_t bytes) {
@@ -35,11 +36,14 @@ QString memoryText(std::size_t bytes) {
 }
 
 QString undoToolTip(const HistoryUsage& usage, bool canUndo) {
-    return toolTip(QStringLiteral("Undo"), std::max(usage.undoSteps, canUndo ? 1 : 0), QStringLiteral("back"), usage.bytes);
+    const int steps = std::max(usage.undoSteps, canUndo ? 1 : 0);
+    return toolTip(QStringLiteral("Undo"), steps, QStringLiteral("back"), usage.bytes);
 }
 
 QString redoToolTip(const HistoryUsage& usage, bool canRedo) {
-    return toolTip(QStringLiteral("Redo"), canRedo ? std::max(usage.redoSteps, 1) : 0, QStringLiteral("ahead"), usage.bytes);
+    // Steps kept ahead are no longer reachable once a change is under way.
+    const int steps = canRedo ? std::max(usage.redoSteps, 1) : 0;
+    return toolTip(QStringLiteral("Redo"), steps, QStringLiteral("ahead"), usage.bytes);
 }
 
 }  // namespace mugwarp
