@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "document/canvas_operations.h"
 #include "document/document.h"
 #include "document/packed_rows.h"
 #include "formats/picture_io.h"
@@ -155,6 +156,23 @@ void BM_UndoWholePictureStep(benchmark::State& state) { undoOrRedoWholePicture(s
 void BM_RedoWholePictureStep(benchmark::State& state) { undoOrRedoWholePicture(state, false); }
 BENCHMARK(BM_UndoWholePictureStep)->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RedoWholePictureStep)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// A quarter turn keeps both pictures whole: its memory, and Undo of it.
+void BM_UndoQuarterTurn(benchmark::State& state) {
+    Fixture& f = fixture();
+    rotatePicture(f.document, Rotation::Clockwise);
+    f.document.waitForHistoryPacking();
+    state.counters["step_MB"] = double(f.document.historyUsage().bytes) / 1048576.0;
+    for (auto _ : state) {
+        f.document.undo();
+        state.PauseTiming();
+        f.document.redo();
+        f.document.waitForHistoryPacking();
+        state.ResumeTiming();
+    }
+    f.document.undo();
+}
+BENCHMARK(BM_UndoQuarterTurn)->Iterations(6)->Unit(benchmark::kMillisecond);
 
 // The compressors on one core, 1 MB chunks, on the blur's byte differences
 // (arg 0) and on the photograph itself (arg 1, what a size change keeps).

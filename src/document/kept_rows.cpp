@@ -21,6 +21,7 @@ struct KeptRows::State {
     bool isPacked = false;
     int width = 0;
     int height = 0;
+    PackedRows::Content content = PackedRows::Content::Differences;
 
     void pack() {
         std::shared_ptr<const PixelSurface> rows;
@@ -28,7 +29,7 @@ struct KeptRows::State {
             const std::lock_guard<std::mutex> guard(lock);
             rows = raw;
         }
-        PackedRows result = PackedRows::pack(*rows, rows->bounds(), &stop);
+        PackedRows result = PackedRows::pack(*rows, rows->bounds(), content, &stop);
         const std::lock_guard<std::mutex> guard(lock);
         if (stop) return;
         packed = std::move(result);
@@ -37,11 +38,12 @@ struct KeptRows::State {
     }
 };
 
-KeptRows::KeptRows(PixelSurface rows, int left, int top)
-    : KeptRows(std::make_shared<const PixelSurface>(std::move(rows)), left, top) {}
+KeptRows::KeptRows(PixelSurface rows, int left, int top, PackedRows::Content content)
+    : KeptRows(std::make_shared<const PixelSurface>(std::move(rows)), left, top, content) {}
 
-KeptRows::KeptRows(std::shared_ptr<const PixelSurface> rows, int left, int top)
+KeptRows::KeptRows(std::shared_ptr<const PixelSurface> rows, int left, int top, PackedRows::Content content)
     : state_(std::make_shared<State>()), left_(left), top_(top) {
+    state_->content = content;
     state_->width = rows->width();
     state_->height = rows->height();
     const std::size_t rawBytes = static_cast<std::size_t>(rows->width()) * static_cast<std::size_t>(rows->height()) * sizeof(Argb);

@@ -15,9 +15,9 @@ public:
     KeptRows() = default;
     // rows is a block to go back into a picture with its top-left corner at
     // (left, top).
-    KeptRows(PixelSurface rows, int left, int top);
+    KeptRows(PixelSurface rows, int left, int top, PackedRows::Content content);
     // The same with rows shared with their owner, who must not change them.
-    KeptRows(std::shared_ptr<const PixelSurface> rows, int left, int top);
+    KeptRows(std::shared_ptr<const PixelSurface> rows, int left, int top, PackedRows::Content content);
     // A step dropped while its rows are still being packed stops the packing
     // rather than wait for it.
     ~KeptRows();

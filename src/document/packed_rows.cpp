@@ -81,10 +81,12 @@ PixelSurface byteDifference(const PixelSurface& before, const PixelSurface& afte
     return out;
 }
 
-PackedRows PackedRows::pack(const PixelSurface& picture, const Rect& rect, const std::atomic<bool>* stop) {
+PackedRows PackedRows::pack(const PixelSurface& picture, const Rect& rect, Content content,
+                            const std::atomic<bool>* stop) {
     PackedRows out;
     const Rect r = rect.intersected(picture.bounds());
     if (r.isEmpty()) return out;
+    out.content_ = content;
     out.width_ = r.width();
     out.height_ = r.height();
     const std::size_t rowBytes = static_cast<std::size_t>(out.width_) * sizeof(Argb);
@@ -98,11 +100,18 @@ PackedRows PackedRows::pack(const PixelSurface& picture, const Rect& rect, const
         // Whole rows of a full-width rectangle lie one after another already.
         std::vector<Argb> gathered;
         const Argb* raw = picture.row(r.top + chunk.firstRow) + r.left;
-        if (r.width() != picture.width()) {
+        if (r.width() != picture.width() || content == Content::Pixels) {
             gathered.resize(static_cast<std::size_t>(out.width_) * static_cast<std::size_t>(chunk.rows));
-            for (int k = 0; k < chunk.rows; ++k)
-                std::memcpy(gathered.data() + static_cast<std::size_t>(k) * static_cast<std::size_t>(out.width_),
-                            picture.row(r.top + chunk.firstRow + k) + r.left, rowBytes);
+            for (int k = 0; k < chunk.rows; ++k) {
+                const Argb* from = picture.row(r.top + chunk.firstRow + k) + r.left;
+                Argb* to = gathered.data() + static_cast<std::size_t>(k) * static_cast<std::size_t>(out.width_);
+                if (content == Content::Differences) {
+                    std::memcpy(to, from, rowBytes);
+                    continue;
+                }
+                to[0] = from[0];
+                for (int x = 1; x < out.width_; ++x) to[x] = subtractBytes(from[x], from[x - 1]);
+            }
             raw = gathered.data();
         }
         const std::size_t rawBytes = rowBytes * static_cast<std::size_t>(chunk.rows);
@@ -128,6 +137,12 @@ void PackedRows::unpack(PixelSurface& picture, int left, int top, RowApply how) 
         const std::size_t got = ZSTD_decompress(raw.data(), rawBytes, chunk.data.data(), chunk.data.size());
         if (ZSTD_isError(got)) packingFailed(got);
         if (got != rawBytes) throw Error("The step for Undo is damaged");
+        if (content_ == Content::Pixels) {
+            for (int k = 0; k < chunk.rows; ++k) {
+                Argb* line = raw.data() + static_cast<std::size_t>(k) * static_cast<std::size_t>(width_);
+                for (int x = 1; x < width_; ++x) line[x] = addBytes(line[x], line[x - 1]);
+            }
+        }
         applyRows(picture, left, top + chunk.firstRow, raw.data(), width_, chunk.rows, how);
     });
 }

@@ -28,9 +28,15 @@ class PackedRows {
 public:
     PackedRows() = default;
 
+    // What the rows hold. A photograph's neighbouring pixels are alike, so
+    // pixels are packed as each one's difference from its left neighbour
+    // (a third smaller); differences between pictures are packed as they are.
+    enum class Content { Differences, Pixels };
+
     // The rows of picture within rect (clipped to the picture). When stop is
     // given and becomes true, packing ends early with an empty result.
-    static PackedRows pack(const PixelSurface& picture, const Rect& rect, const std::atomic<bool>* stop = nullptr);
+    static PackedRows pack(const PixelSurface& picture, const Rect& rect, Content content = Content::Differences,
+                           const std::atomic<bool>* stop = nullptr);
 
     // Writes the rows back into picture with the rectangle's top-left corner
     // at (left, top); throws Error when they would not fit.
@@ -50,6 +56,7 @@ private:
 
     int width_ = 0;
     int height_ = 0;
+    Content content_ = Content::Differences;
     std::vector<Chunk> chunks_;
 };
 

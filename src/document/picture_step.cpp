@@ -45,7 +45,8 @@ std::optional<PictureStep> PictureStep::record(const PixelSurface& before, const
     step.traitsBefore_ = beforeTraits;
     step.traitsAfter_ = afterTraits;
     step.resized_ = resized;
-    step.difference_ = KeptRows(byteDifference(before, after, differing), differing.left, differing.top);
+    step.difference_ = KeptRows(byteDifference(before, after, differing), differing.left, differing.top,
+                                PackedRows::Content::Differences);
     return step;
 }
 
@@ -61,8 +62,8 @@ PictureStep PictureStep::recordResize(std::shared_ptr<const PixelSurface> before
     step.heightAfter_ = after->height();
     step.traitsBefore_ = beforeTraits;
     step.traitsAfter_ = afterTraits;
-    step.before_ = KeptRows(std::move(before), 0, 0);
-    step.after_ = KeptRows(std::move(after), 0, 0);
+    step.before_ = KeptRows(std::move(before), 0, 0, PackedRows::Content::Pixels);
+    step.after_ = KeptRows(std::move(after), 0, 0, PackedRows::Content::Pixels);
     return step;
 }
 

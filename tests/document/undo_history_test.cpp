@@ -183,9 +183,13 @@ TEST(PackedRows, DifferencesRoundTripInBothDirectionsAcrossCores) {
 
     EXPECT_THROW(diff.unpack(picture, 5, 3, RowApply::Add), Error);  // never written outside a picture
     PixelSurface small(10, 10);
-    EXPECT_THROW(KeptRows(PixelSurface(after), 0, 0).applyTo(small, RowApply::Copy), Error);
-    PackedRows::pack(after, after.bounds()).unpack(picture, 0, 0, RowApply::Copy);
+    EXPECT_THROW(KeptRows(PixelSurface(after), 0, 0, PackedRows::Content::Pixels).applyTo(small, RowApply::Copy), Error);
+    PackedRows::pack(after, after.bounds(), PackedRows::Content::Pixels).unpack(picture, 0, 0, RowApply::Copy);
     EXPECT_TRUE(samePixels(picture, after));
+    PackedRows::pack(before, rect, PackedRows::Content::Pixels).unpack(picture, rect.left, rect.top, RowApply::Copy);
+    EXPECT_EQ(picture.pixel(3, 7), before.pixel(3, 7));
+    EXPECT_EQ(picture.pixel(1098, 997), before.pixel(1098, 997));
+    EXPECT_EQ(picture.pixel(2, 7), after.pixel(2, 7));
     EXPECT_LT(PackedRows::pack(byteDifference(before, before, before.bounds()), before.bounds()).bytes(),
               std::size_t{64} << 10);
 }
