@@ -221,14 +221,11 @@ void Document::commitChange(const PictureTraits& before) {
             // only the history before it is given up.
             history_.clear();
         }
-        PixelSurface& mirror = ownUndoPicture();
-        const Rect r = changed.intersected(display_.bounds());
-        for (int y = r.top; y < r.bottom; ++y)
-            std::copy(display_.row(y) + r.left, display_.row(y) + r.right, mirror.row(y) + r.left);
+        copyRows(ownUndoPicture(), display_, changed);
     } else {
         auto shown = std::make_shared<PixelSurface>(display_);
         try {
-            history_.record(PictureStep::recordResize(undo_, shown, before, traits()));
+            history_.record(PictureStep::recordResize(undo_, display_.width(), display_.height(), before, traits()));
         } catch (const std::exception&) {
             history_.clear();
         }
@@ -252,10 +249,11 @@ Document::UndoResult Document::showStep(bool undoing) {
     if (!pictureLoaded_) return result;
     commitChange();
     if (undoing ? !history_.canUndo() : !history_.canRedo()) return result;
-    const PictureStep& step = undoing ? history_.stepToUndo() : history_.stepToRedo();
+    PictureStep& step = undoing ? history_.stepToUndo() : history_.stepToRedo();
     try {
-        // A whole picture is written into a block of its own, which spares
-        // copying one that a step may still be packing.
+        // A whole picture is written into a block of its own; the one shown
+        // is what Redo of a size change brings back.
+        if (step.replacesWholePicture() && undoing) step.keepPictureAfter(undo_);
         PixelSurface& picture = step.replacesWholePicture() ? *(undo_ = std::make_shared<PixelSurface>()) : ownUndoPicture();
         if (undoing) {
             step.undo(picture);

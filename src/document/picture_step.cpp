@@ -1,8 +1,11 @@
 #include "document/picture_step.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <utility>
+
+#include "raster/error.h"
 
 namespace mugwarp {
 
@@ -29,15 +32,30 @@ Rect differingRect(const PixelSurface& a, const PixelSurface& b, const Rect& are
     return found.isEmpty() ? Rect{} : found;
 }
 
+// Whether a and b differ anywhere within area; stops at the first row that
+// does.
+bool anyDifference(const PixelSurface& a, const PixelSurface& b, const Rect& area) {
+    const Rect r = area.intersected(a.bounds()).intersected(b.bounds());
+    for (int y = r.top; y < r.bottom; ++y)
+        if (std::memcmp(a.row(y) + r.left, b.row(y) + r.left, static_cast<std::size_t>(r.width()) * sizeof(Argb)) != 0)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 std::optional<PictureStep> PictureStep::record(const PixelSurface& before, const PixelSurface& after,
                                                const Rect& changed, PictureTraits beforeTraits,
                                                PictureTraits afterTraits, bool resized) {
     if (before.width() != after.width() || before.height() != after.height())
-        return recordResize(std::make_shared<const PixelSurface>(before), std::make_shared<const PixelSurface>(after),
-                            beforeTraits, afterTraits);
-    const Rect differing = differingRect(before, after, changed);
+        return recordResize(std::make_shared<const PixelSurface>(before), after.width(), after.height(), beforeTraits,
+                            afterTraits);
+    // A change of most of the picture (a filter, a half turn) differs almost
+    // everywhere: looking for the exact rectangle would cost a pass for
+    // nothing.
+    const Rect area = changed.intersected(before.bounds());
+    const bool large = !area.isEmpty() && std::int64_t{area.width()} * area.height() * 4 >= std::int64_t{before.width()} * before.height();
+    const Rect differing = large ? (anyDifference(before, after, area) ? area : Rect{}) : differingRect(before, after, changed);
     if (differing.isEmpty() && beforeTraits == afterTraits) return std::nullopt;
     PictureStep step;
     step.widthBefore_ = step.widthAfter_ = before.width();
@@ -50,21 +68,27 @@ std::optional<PictureStep> PictureStep::record(const PixelSurface& before, const
     return step;
 }
 
-PictureStep PictureStep::recordResize(std::shared_ptr<const PixelSurface> before,
-                                      std::shared_ptr<const PixelSurface> after, PictureTraits beforeTraits,
-                                      PictureTraits afterTraits) {
+PictureStep PictureStep::recordResize(std::shared_ptr<const PixelSurface> before, int widthAfter, int heightAfter,
+                                      PictureTraits beforeTraits, PictureTraits afterTraits) {
     PictureStep step;
     step.wholePictures_ = true;
     step.resized_ = true;
     step.widthBefore_ = before->width();
     step.heightBefore_ = before->height();
-    step.widthAfter_ = after->width();
-    step.heightAfter_ = after->height();
+    step.widthAfter_ = widthAfter;
+    step.heightAfter_ = heightAfter;
     step.traitsBefore_ = beforeTraits;
     step.traitsAfter_ = afterTraits;
     step.before_ = KeptRows(std::move(before), 0, 0, PackedRows::Content::Pixels);
-    step.after_ = KeptRows(std::move(after), 0, 0, PackedRows::Content::Pixels);
     return step;
+}
+
+void PictureStep::keepPictureAfter(std::shared_ptr<const PixelSurface> after) {
+    if (!wholePictures_ || afterKept_) return;
+    if (after->width() != widthAfter_ || after->height() != heightAfter_)
+        throw Error("The picture does not fit the step for Undo");
+    after_ = KeptRows(std::move(after), 0, 0, PackedRows::Content::Pixels);
+    afterKept_ = true;
 }
 
 void PictureStep::undo(PixelSurface& picture) const {
@@ -81,6 +105,7 @@ void PictureStep::redo(PixelSurface& picture) const {
         difference_.applyTo(picture, RowApply::Add);
         return;
     }
+    if (!afterKept_) throw Error("There is no picture to redo");
     picture.setSize(widthAfter_, heightAfter_);
     after_.applyTo(picture, RowApply::Copy);
 }

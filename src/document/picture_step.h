@@ -28,10 +28,14 @@ public:
     static std::optional<PictureStep> record(const PixelSurface& before, const PixelSurface& after,
                                              const Rect& changed, PictureTraits beforeTraits,
                                              PictureTraits afterTraits, bool resized);
-    // The same for a change of size, taking both pictures whole.
-    // The pictures are shared, not copied: neither may change afterwards.
-    static PictureStep recordResize(std::shared_ptr<const PixelSurface> before, std::shared_ptr<const PixelSurface> after,
+    // The same for a change of size to width x height, keeping the picture
+    // before it whole. The picture is shared, not copied: it may not change
+    // afterwards.
+    static PictureStep recordResize(std::shared_ptr<const PixelSurface> before, int widthAfter, int heightAfter,
                                     PictureTraits beforeTraits, PictureTraits afterTraits);
+    // A change of size keeps the picture after it only once it is undone,
+    // for Redo: that is the picture shown then. Shared, not copied.
+    void keepPictureAfter(std::shared_ptr<const PixelSurface> after);
 
     // picture holds the picture after the step; it becomes the one before.
     void undo(PixelSurface& picture) const;
@@ -51,6 +55,7 @@ private:
     PictureStep() = default;
 
     bool wholePictures_ = false;  // the size changed: before_ and after_ hold the pictures
+    bool afterKept_ = false;
     bool resized_ = false;
     int widthBefore_ = 0, heightBefore_ = 0, widthAfter_ = 0, heightAfter_ = 0;
     KeptRows difference_;  // same size: after - before

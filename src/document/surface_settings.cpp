@@ -27,16 +27,8 @@ void applyDisplaySettings(PixelSurface& display, Argb outerColor) {
 void copyPixels(PixelSurface& to, const PixelSurface& from) {
     if (&to == &from) return;
     if (to.width() == from.width() && to.height() == from.height() && !to.isEmpty()) {
-        // The everyday case (Undo, Redo, rebasing): rows copied in bands, on
-        // every core for a large picture.
-        const std::size_t rowBytes = static_cast<std::size_t>(from.width()) * sizeof(Argb);
-        constexpr int kBand = 256;
-        forEachChunk(static_cast<std::size_t>((from.height() + kBand - 1) / kBand), rowBytes * static_cast<std::size_t>(from.height()),
-                     [&](std::size_t band) {
-                         const int first = static_cast<int>(band) * kBand;
-                         const int last = std::min(first + kBand, from.height());
-                         std::memcpy(to.row(first), from.row(first), rowBytes * static_cast<std::size_t>(last - first));
-                     });
+        // The everyday case (Undo, Redo, rebasing).
+        copyRows(to, from, from.bounds());
         to.changed();
         return;
     }
@@ -51,6 +43,19 @@ void copyPixels(PixelSurface& to, const PixelSurface& from) {
     to.setCombineMode(combine);
     to.setMasterAlpha(master);
     to.setSamplerKind(sampler);
+}
+
+void copyRows(PixelSurface& to, const PixelSurface& from, const Rect& rect) {
+    const Rect r = rect.intersected(from.bounds()).intersected(to.bounds());
+    if (r.isEmpty()) return;
+    const std::size_t rowBytes = static_cast<std::size_t>(r.width()) * sizeof(Argb);
+    constexpr int kBand = 256;
+    forEachChunk(static_cast<std::size_t>((r.height() + kBand - 1) / kBand), rowBytes * static_cast<std::size_t>(r.height()),
+                 [&](std::size_t band) {
+                     const int first = r.top + static_cast<int>(band) * kBand;
+                     const int last = std::min(first + kBand, r.bottom);
+                     for (int y = first; y < last; ++y) std::memcpy(to.row(y) + r.left, from.row(y) + r.left, rowBytes);
+                 });
 }
 
 }  // namespace mugwarp

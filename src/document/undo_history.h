@@ -26,10 +26,10 @@ public:
     bool canUndo() const { return position_ > 0; }
     bool canRedo() const { return position_ < steps_.size(); }
     // The step Undo takes back, then move before it.
-    const PictureStep& stepToUndo() const { return steps_[position_ - 1]; }
+    PictureStep& stepToUndo() { return steps_[position_ - 1]; }
     void moveBack() { --position_; }
     // The step Redo applies, then move after it.
-    const PictureStep& stepToRedo() const { return steps_[position_]; }
+    PictureStep& stepToRedo() { return steps_[position_]; }
     void moveForward() { ++position_; }
 
     HistoryUsage usage() const;
