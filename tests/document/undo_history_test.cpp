@@ -168,6 +168,23 @@ TEST(UndoHistory, ReloadIsAStepAndOpeningAnotherPictureClearsTheHistory) {
     EXPECT_EQ(fresh.pictureWidth(), 64);
 }
 
+TEST(UndoHistory, UndoAndRedoRightAfterALargeChangeNeedNotWaitForThePacking) {
+    Editing e;
+    resizePicture(e.doc, 1600, 1200);  // a half turn of this differs in 7 MB, packed in the background
+    const PixelSurface upright = e.doc.display();
+    rotatePicture(e.doc, Rotation::HalfTurn);
+    const PixelSurface turned = e.doc.display();
+    e.doc.undo();
+    EXPECT_TRUE(samePixels(e.doc.display(), upright));
+    e.doc.redo();
+    EXPECT_TRUE(samePixels(e.doc.display(), turned));
+    e.doc.undo();
+    e.doc.undo();  // the resize, whose picture after it is kept only now
+    e.doc.redo();
+    e.doc.waitForHistoryPacking();
+    EXPECT_TRUE(samePixels(e.doc.display(), upright));
+}
+
 TEST(PackedRows, DifferencesRoundTripInBothDirectionsAcrossCores) {
     // Over 4 MB, so several cores share the chunks; every byte wraps somewhere.
     const PixelSurface before = noise(1100, 1000, 1), after = noise(1100, 1000, 2);
