@@ -206,38 +206,30 @@ PictureTraits Document::traits() const { return {keyColor_, source_.outerColor()
 void Document::commitChange() { commitChange(traits()); }
 
 // undo_ holds the picture as it stood when the change began; afterwards it
-// holds the picture as shown, ready for the next change. It may be shared
-// with a step still packing it in the background, and is copied before it
-// is written then.
+// holds the picture as shown, ready for the next change. A step may keep the
+// block undo_ held (after a change of size), never the one it holds now.
 void Document::commitChange(const PictureTraits& before) {
     if (!pictureLoaded_ || !changePending()) return;
     const Rect changed = pendingRect_;
-    if (undo_->width() == display_.width() && undo_->height() == display_.height()) {
-        try {
-            std::optional<PictureStep> step = PictureStep::record(*undo_, display_, changed, before, traits(), sizeChanged_);
-            if (step) history_.record(std::move(*step));
-        } catch (const std::exception&) {
-            // Without memory for the step the picture itself is still whole:
-            // only the history before it is given up.
-            history_.clear();
-        }
-        copyRows(ownUndoPicture(), display_, changed);
-    } else {
-        auto shown = std::make_shared<PixelSurface>(display_);
-        try {
-            history_.record(PictureStep::recordResize(undo_, display_.width(), display_.height(), before, traits()));
-        } catch (const std::exception&) {
-            history_.clear();
-        }
+    // After a change of size the step keeps the old picture whole, so the
+    // picture shown is taken into a block of its own.
+    const bool sameSize = undo_->width() == display_.width() && undo_->height() == display_.height();
+    std::shared_ptr<PixelSurface> shown = sameSize ? nullptr : std::make_shared<PixelSurface>(display_);
+    try {
+        std::optional<PictureStep> step = PictureStep::record(undo_, display_, changed, before, traits(), sizeChanged_);
+        if (step) history_.record(std::move(*step));
+    } catch (const std::exception&) {
+        // Without memory for the step the picture itself is still whole:
+        // only the history before it is given up.
+        history_.clear();
+    }
+    if (shown) {
         undo_ = std::move(shown);
+    } else {
+        copyRows(*undo_, display_, changed);
     }
     pendingRect_ = {};
     historyChanged();
-}
-
-PixelSurface& Document::ownUndoPicture() {
-    if (undo_.use_count() > 1) undo_ = std::make_shared<PixelSurface>(*undo_);
-    return *undo_;
 }
 
 Document::UndoResult Document::undo() { return showStep(true); }
@@ -254,7 +246,8 @@ Document::UndoResult Document::showStep(bool undoing) {
         // A whole picture is written into a block of its own; the one shown
         // is what Redo of a size change brings back.
         if (step.replacesWholePicture() && undoing) step.keepPictureAfter(undo_);
-        PixelSurface& picture = step.replacesWholePicture() ? *(undo_ = std::make_shared<PixelSurface>()) : ownUndoPicture();
+        if (step.replacesWholePicture()) undo_ = std::make_shared<PixelSurface>();
+        PixelSurface& picture = *undo_;
         if (undoing) {
             step.undo(picture);
         } else {

@@ -201,7 +201,6 @@ private:
     void installPicture(PixelSurface& picture, PlatformColor key, Argb outer, const std::string& path);
     PictureTraits traits() const;
     void commitChange(const PictureTraits& before);
-    PixelSurface& ownUndoPicture();
     void setOuterColors(Argb color);
     bool changePending() const { return !pendingRect_.isEmpty(); }
     void markChanged(const Rect& r);

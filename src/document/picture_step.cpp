@@ -44,42 +44,32 @@ bool anyDifference(const PixelSurface& a, const PixelSurface& b, const Rect& are
 
 }  // namespace
 
-std::optional<PictureStep> PictureStep::record(const PixelSurface& before, const PixelSurface& after,
+std::optional<PictureStep> PictureStep::record(std::shared_ptr<const PixelSurface> before, const PixelSurface& after,
                                                const Rect& changed, PictureTraits beforeTraits,
                                                PictureTraits afterTraits, bool resized) {
-    if (before.width() != after.width() || before.height() != after.height())
-        return recordResize(std::make_shared<const PixelSurface>(before), after.width(), after.height(), beforeTraits,
-                            afterTraits);
-    // A change of most of the picture (a filter, a half turn) differs almost
-    // everywhere: looking for the exact rectangle would cost a pass for
-    // nothing.
-    const Rect area = changed.intersected(before.bounds());
-    const bool large = !area.isEmpty() && std::int64_t{area.width()} * area.height() * 4 >= std::int64_t{before.width()} * before.height();
-    const Rect differing = large ? (anyDifference(before, after, area) ? area : Rect{}) : differingRect(before, after, changed);
-    if (differing.isEmpty() && beforeTraits == afterTraits) return std::nullopt;
     PictureStep step;
-    step.widthBefore_ = step.widthAfter_ = before.width();
-    step.heightBefore_ = step.heightAfter_ = before.height();
+    step.widthBefore_ = before->width();
+    step.heightBefore_ = before->height();
+    step.widthAfter_ = after.width();
+    step.heightAfter_ = after.height();
     step.traitsBefore_ = beforeTraits;
     step.traitsAfter_ = afterTraits;
     step.resized_ = resized;
-    step.difference_ = KeptRows(byteDifference(before, after, differing), differing.left, differing.top,
+    if (step.widthBefore_ != step.widthAfter_ || step.heightBefore_ != step.heightAfter_) {
+        step.wholePictures_ = true;
+        step.resized_ = true;
+        step.before_ = KeptRows(std::move(before), 0, 0, PackedRows::Content::Pixels);
+        return step;
+    }
+    // A change of most of the picture (a filter, a half turn) differs almost
+    // everywhere: looking for the exact rectangle would cost a pass for
+    // nothing.
+    const Rect area = changed.intersected(before->bounds());
+    const bool large = !area.isEmpty() && std::int64_t{area.width()} * area.height() * 4 >= std::int64_t{before->width()} * before->height();
+    const Rect differing = large ? (anyDifference(*before, after, area) ? area : Rect{}) : differingRect(*before, after, changed);
+    if (differing.isEmpty() && beforeTraits == afterTraits) return std::nullopt;
+    step.difference_ = KeptRows(byteDifference(*before, after, differing), differing.left, differing.top,
                                 PackedRows::Content::Differences);
-    return step;
-}
-
-PictureStep PictureStep::recordResize(std::shared_ptr<const PixelSurface> before, int widthAfter, int heightAfter,
-                                      PictureTraits beforeTraits, PictureTraits afterTraits) {
-    PictureStep step;
-    step.wholePictures_ = true;
-    step.resized_ = true;
-    step.widthBefore_ = before->width();
-    step.heightBefore_ = before->height();
-    step.widthAfter_ = widthAfter;
-    step.heightAfter_ = heightAfter;
-    step.traitsBefore_ = beforeTraits;
-    step.traitsAfter_ = afterTraits;
-    step.before_ = KeptRows(std::move(before), 0, 0, PackedRows::Content::Pixels);
     return step;
 }
 

@@ -25,14 +25,11 @@ public:
     // changed (ignored when the sizes differ). nullopt when nothing changed.
     // resized: undoing or redoing the step resets the zoom, as a canvas
     // operation does, even when the size came out the same (a half turn).
-    static std::optional<PictureStep> record(const PixelSurface& before, const PixelSurface& after,
+    // A change of size keeps before whole, shared rather than copied: it may
+    // not change afterwards.
+    static std::optional<PictureStep> record(std::shared_ptr<const PixelSurface> before, const PixelSurface& after,
                                              const Rect& changed, PictureTraits beforeTraits,
                                              PictureTraits afterTraits, bool resized);
-    // The same for a change of size to width x height, keeping the picture
-    // before it whole. The picture is shared, not copied: it may not change
-    // afterwards.
-    static PictureStep recordResize(std::shared_ptr<const PixelSurface> before, int widthAfter, int heightAfter,
-                                    PictureTraits beforeTraits, PictureTraits afterTraits);
     // A change of size keeps the picture after it only once it is undone,
     // for Redo: that is the picture shown then. Shared, not copied.
     void keepPictureAfter(std::shared_ptr<const PixelSurface> after);
