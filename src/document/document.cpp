@@ -1,8 +1,6 @@
 #include "document/document.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -176,15 +174,7 @@ bool Document::selectFlatTool(ToolCode tool) {
 }
 
 void Document::refreshFlatPicture() const {
-    if (std::endian::native == std::endian::little && flat_.width() == display_.width() &&
-        flat_.height() == display_.height() && flat_.bitsPerPixel() == 32) {
-        // The same size again (Undo, Redo, entering the flat mode): the
-        // memory is reused, which saves faulting in a fresh block.
-        const std::size_t rowBytes = static_cast<std::size_t>(display_.width()) * sizeof(Argb);
-        for (int y = 0; y < display_.height(); ++y) std::memcpy(flatRow(flat_, y), display_.row(y), rowBytes);
-    } else {
-        flat_ = display_.toPlatformBitmap();
-    }
+    display_.copyInto(flat_);
     clearFlatPicture(flat_, source_.outerColor());
     flatStale_ = false;
 }

@@ -102,6 +102,14 @@ void PixelSurface::assign(const PlatformBitmap& bitmap) {
 
 PlatformBitmap PixelSurface::toPlatformBitmap() const {
     PlatformBitmap bitmap(width_, height_, 32);
+    copyInto(bitmap);
+    return bitmap;
+}
+
+void PixelSurface::copyInto(PlatformBitmap& bitmap) const {
+    if (bitmap.width() != width_ || bitmap.height() != height_ || bitmap.bitsPerPixel() != 32 ||
+        bitmap.transparent() || !bitmap.palette().empty())
+        bitmap = PlatformBitmap(width_, height_, 32);
     for (int y = 0; y < height_; ++y) {
         const Argb* in = row(y);
         std::uint8_t* out = bitmap.scanLine(y);
@@ -117,7 +125,6 @@ PlatformBitmap PixelSurface::toPlatformBitmap() const {
             out[3] = alphaOf(in[x]);
         }
     }
-    return bitmap;
 }
 
 void PixelSurface::fillRect(const Rect& r, Argb color) {

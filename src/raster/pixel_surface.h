@@ -72,6 +72,10 @@ public:
     void assign(const PlatformBitmap& bitmap);
     // Assign to a 32-bit platform bitmap, alpha kept.
     PlatformBitmap toPlatformBitmap() const;
+    // Makes bitmap what toPlatformBitmap() returns, reusing its memory when it
+    // already is a plain 32-bit bitmap of this size (no fresh block to fault
+    // in for a large picture).
+    void copyInto(PlatformBitmap& bitmap) const;
 
     // Same as copy assignment.
     void assign(const PixelSurface& other) { *this = other; }
