@@ -1,7 +1,6 @@
 #include "app/history_captions.h"
 
 #include <QLocale>
-#include <algorithm>
 
 namespace mugwarp {
 
@@ -35,15 +34,12 @@ QString memoryText(std::size_t bytes) {
     return locale.toString(kilobytes) + QStringLiteral(" KB");
 }
 
-QString undoToolTip(const HistoryUsage& usage, bool canUndo) {
-    const int steps = std::max(usage.undoSteps, canUndo ? 1 : 0);
-    return toolTip(QStringLiteral("Undo"), steps, QStringLiteral("back"), usage.bytes);
+QString undoToolTip(const HistoryUsage& usage) {
+    return toolTip(QStringLiteral("Undo"), usage.undoSteps, QStringLiteral("back"), usage.bytes);
 }
 
-QString redoToolTip(const HistoryUsage& usage, bool canRedo) {
-    // Steps kept ahead are no longer reachable once a change is under way.
-    const int steps = canRedo ? std::max(usage.redoSteps, 1) : 0;
-    return toolTip(QStringLiteral("Redo"), steps, QStringLiteral("ahead"), usage.bytes);
+QString redoToolTip(const HistoryUsage& usage) {
+    return toolTip(QStringLiteral("Redo"), usage.redoSteps, QStringLiteral("ahead"), usage.bytes);
 }
 
 }  // namespace mugwarp

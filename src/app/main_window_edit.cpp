@@ -79,14 +79,12 @@ void MainWindow::redo() {
 // Called by the document whenever a step is recorded, taken or dropped.
 void MainWindow::updateHistoryActions() {
     const HistoryUsage usage = document_.historyUsage();
-    const bool canUndo = document_.canUndo();
-    const bool canRedo = document_.canRedo();
-    const QString undoTip = undoToolTip(usage, canUndo);
-    const QString redoTip = redoToolTip(usage, canRedo);
-    actions_.undo->setEnabled(canUndo);
+    const QString undoTip = undoToolTip(usage);
+    const QString redoTip = redoToolTip(usage);
+    actions_.undo->setEnabled(document_.canUndo());
     actions_.undo->setToolTip(undoTip);
     actions_.undo->setStatusTip(undoTip);
-    actions_.redo->setEnabled(canRedo);
+    actions_.redo->setEnabled(document_.canRedo());
     actions_.redo->setToolTip(redoTip);
     actions_.redo->setStatusTip(redoTip);
 }

@@ -222,6 +222,15 @@ void Document::commitChange(const PictureTraits& before) {
     historyChanged();
 }
 
+HistoryUsage Document::historyUsage() const {
+    HistoryUsage usage = history_.usage();
+    if (changePending()) {
+        ++usage.undoSteps;
+        usage.redoSteps = 0;
+    }
+    return usage;
+}
+
 Document::UndoResult Document::undo() { return showStep(true); }
 
 Document::UndoResult Document::redo() { return showStep(false); }

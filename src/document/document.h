@@ -112,8 +112,10 @@ public:
     UndoResult redo();
     bool canUndo() const { return changePending() || history_.canUndo(); }
     bool canRedo() const { return !changePending() && history_.canRedo(); }
-    // Steps kept and the memory they take (for the Undo and Redo tooltips).
-    HistoryUsage historyUsage() const { return history_.usage(); }
+    // Steps Undo and Redo can take and the memory the history takes (for
+    // their tooltips). A change under way counts as the step Undo takes
+    // first, and leaves none to redo.
+    HistoryUsage historyUsage() const;
     // The history's memory budget (512 MB unless set); the oldest steps go
     // first when it is exceeded, the last step never.
     void setHistoryBudget(std::size_t bytes) { history_.setBudget(bytes); }
