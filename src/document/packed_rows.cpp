@@ -33,6 +33,12 @@ inline std::uint32_t subtractBytes(std::uint32_t a, std::uint32_t b) {
     throw Error(std::string("Cannot keep the step for Undo: ") + ZSTD_getErrorName(code));
 }
 
+// A width x height block at (left, top) must lie wholly inside picture.
+void requireFit(const PixelSurface& picture, int left, int top, int width, int height) {
+    if (left < 0 || top < 0 || left > picture.width() - width || top > picture.height() - height)
+        throw Error("The step for Undo does not fit the picture");
+}
+
 // Chunks of whole rows of about kChunkBytes each.
 int rowsPerChunk(int width) {
     const std::size_t rowBytes = static_cast<std::size_t>(std::max(width, 1)) * sizeof(Argb);
@@ -43,8 +49,7 @@ int rowsPerChunk(int width) {
 
 void applyRows(PixelSurface& picture, int left, int top, const Argb* rows, int width, int height, RowApply how) {
     if (width <= 0 || height <= 0) return;
-    if (left < 0 || top < 0 || left > picture.width() - width || top > picture.height() - height)
-        throw Error("The step for Undo does not fit the picture");
+    requireFit(picture, left, top, width, height);
     const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(Argb);
     for (int r = 0; r < height; ++r) {
         Argb* to = picture.row(top + r) + left;
@@ -127,8 +132,8 @@ PackedRows PackedRows::pack(const PixelSurface& picture, const Rect& rect, Conte
 
 void PackedRows::unpack(PixelSurface& picture, int left, int top, RowApply how) const {
     if (chunks_.empty()) return;
-    if (left < 0 || top < 0 || left > picture.width() - width_ || top > picture.height() - height_)
-        throw Error("The step for Undo does not fit the picture");
+    // Checked before any chunk is written, so a misfit writes nothing.
+    requireFit(picture, left, top, width_, height_);
     const std::size_t rowBytes = static_cast<std::size_t>(width_) * sizeof(Argb);
     forEachChunk(chunks_.size(), rowBytes * static_cast<std::size_t>(height_), [&](std::size_t i) {
         const Chunk& chunk = chunks_[i];
