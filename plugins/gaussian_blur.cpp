@@ -93,7 +93,7 @@ void blurBand(FilterRecord* r, const std::vector<std::int32_t>& w, int radius, s
 void continueSelector(FilterRecord* r, std::int16_t* result) {
     const int radius = radiusOf(r);
     const auto w = weights(radius);
-    const int height = heightOf(r->filterRect), width = widthOf(r->filterRect);
+    const int width = widthOf(r->filterRect);
     BufferID buffer = nullptr;
     const std::int64_t bytes = std::int64_t(kBandRows + 2 * radius) * width * 3 * 2;
     if (bytes > INT32_MAX || r->bufferProcs->allocateProc(std::int32_t(bytes), &buffer) != kNoErr) {
@@ -102,16 +102,9 @@ void continueSelector(FilterRecord* r, std::int16_t* result) {
         return;
     }
     auto* tmp = reinterpret_cast<std::uint16_t*>(r->bufferProcs->lockProc(buffer, false));
-    for (int top = r->outRect.top;;) {
-        blurBand(r, w, radius, tmp);
-        top = r->outRect.bottom;
-        if (top >= height || stepDone(r, top, height)) break;
-        requestBand(r, top, radius);
-        if (!advance(r, result)) break;
-    }
+    forEachBand(r, result, [&] { blurBand(r, w, radius, tmp); }, [&](int top) { requestBand(r, top, radius); });
     r->bufferProcs->unlockProc(buffer);
     r->bufferProcs->freeProc(buffer);
-    requestNothing(r);
 }
 
 }  // namespace
