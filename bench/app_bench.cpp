@@ -20,6 +20,7 @@
 #include "app/main_window.h"
 #include "document/document.h"
 #include "warp/stroke_controller.h"
+#include "offscreen_benchmark_main.h"
 
 namespace {
 
@@ -193,11 +194,4 @@ BENCHMARK(BM_MoveAndRepaint)->Arg(100)->Arg(500)->Iterations(1)->UseManualTime()
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runWindowBenchmarks(argc, argv); }

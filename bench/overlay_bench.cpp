@@ -17,6 +17,7 @@
 #include "app/main_window.h"
 #include "app/overlay_controller.h"
 #include "document/document.h"
+#include "offscreen_benchmark_main.h"
 
 namespace {
 
@@ -153,11 +154,4 @@ BENCHMARK(BM_FlattenForSave)->Iterations(1)->UseManualTime()->Unit(benchmark::kM
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runWindowBenchmarks(argc, argv); }

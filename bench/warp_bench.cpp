@@ -58,6 +58,16 @@ Picture& sharedPicture() {
     return picture;
 }
 
+// A smooth field of a few pixels' displacement, as a stroke leaves behind.
+DisplacementMap swirlField(int size) {
+    DisplacementMap field(size, size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            field.setVector(x, y, {toFixed(static_cast<float>(3.0 * std::sin(x * 0.05 + y * 0.02))),
+                                   toFixed(static_cast<float>(2.5 * std::cos(x * 0.03 - y * 0.04)))});
+    return field;
+}
+
 // One Warp application with the left button on a square that is either
 // undeformed (the first touch of a stroke) or already deformed by a smooth
 // field of a few pixels (every later touch). The square is put back before
@@ -71,13 +81,7 @@ void applyBrushWarpLeft(benchmark::State& state) {
     engine.setTool(WarpTool::Warp);
     WarpCanvas canvas{picture.source, picture.display, picture.remap};
     const PixelPoint at{kWidth / 2 - size / 2, kHeight / 2 - size / 2};
-    DisplacementMap field(size, size);
-    if (deformed) {
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x)
-                field.setVector(x, y, {toFixed(static_cast<float>(3.0 * std::sin(x * 0.05 + y * 0.02))),
-                                       toFixed(static_cast<float>(2.5 * std::cos(x * 0.03 - y * 0.04)))});
-    }
+    const DisplacementMap field = deformed ? swirlField(size) : DisplacementMap(size, size);
     DisplacementMap& map = picture.remap.displacementMap();
     map.clear();
     engine.beginStroke(at, 0);
@@ -173,11 +177,7 @@ void BM_BrushAgainstRemap(benchmark::State& state) {
     engine.setSize(size);
     engine.setTool(WarpTool::Warp);
     WarpCanvas canvas{picture.source, picture.display, picture.remap};
-    DisplacementMap field(size, size);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x)
-            field.setVector(x, y, {toFixed(static_cast<float>(3.0 * std::sin(x * 0.05 + y * 0.02))),
-                                   toFixed(static_cast<float>(2.5 * std::cos(x * 0.03 - y * 0.04)))});
+    const DisplacementMap field = swirlField(size);
     DisplacementMap& map = picture.remap.displacementMap();
     map.clear();
     engine.beginStroke(at, 0);
