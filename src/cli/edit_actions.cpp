@@ -38,6 +38,20 @@ Action parseAction(const std::string& word) {
     }
 }
 
+bool isBrushOption(const std::string& option) { return option == "--size" || option == "--effect"; }
+
+std::optional<Action> parseBrushOption(const std::string& option, const std::string& value) {
+    if (option == "--size") {
+        const int size = parseInt(value, 5, 500, "--size");
+        return Action([size](EditSession& s) { s.strokes.setBrushSize(size); });
+    }
+    if (option == "--effect") {
+        const int effect = parseInt(value, -100, 100, "--effect");
+        return Action([effect](EditSession& s) { s.strokes.setEffect(effect); });
+    }
+    return std::nullopt;
+}
+
 int parseInt(std::string_view text, int low, int high, const std::string& what) {
     int value = 0;
     const char* first = text.data();

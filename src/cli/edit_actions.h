@@ -1,6 +1,8 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <optional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -17,15 +19,24 @@ namespace mugwarp::cli {
 
 // The document an editing script works on, at 100 % zoom, with the same
 // controllers the editor's view drives.
+// A session either has filters of its own or shares them with the sessions
+// before it (a batch keeps its runners warm from one picture to the next).
 struct EditSession {
-    EditSession(std::ostream& output, std::string pluginFolder) : out(output), filters(std::move(pluginFolder)) {}
-    explicit EditSession(std::ostream& output) : EditSession(output, {}) {}
+    EditSession(std::ostream& output, std::string pluginFolder)
+        : out(output), ownFilters_(std::make_unique<FilterActions>(std::move(pluginFolder))), filters(*ownFilters_) {}
+    explicit EditSession(std::ostream& output) : EditSession(output, std::string()) {}
+    EditSession(std::ostream& output, FilterActions& shared) : out(output), filters(shared) { filters.beginScript(); }
     Document document;
     StrokeController strokes{document};
     FlatTools flat{document};
     OverlayStack overlays;  // drawn into the saved picture
     std::ostream& out;  // what actions print (a picked colour)
-    FilterActions filters;
+
+private:
+    std::unique_ptr<FilterActions> ownFilters_;
+
+public:
+    FilterActions& filters;
 };
 
 // A bad word on the command line; the command exits with 2.
@@ -59,6 +70,10 @@ void addFilterActions(ActionTable& table);  // filter, filter-repeat
 
 // Parses one ACTION word ("NAME" or "NAME:ARGUMENTS").
 Action parseAction(const std::string& word);
+// "--size S" or "--effect E", which hold from their place in the script on;
+// nothing for any other option.
+std::optional<Action> parseBrushOption(const std::string& option, const std::string& value);
+bool isBrushOption(const std::string& option);
 
 // Parsing helpers shared by the families.
 int parseInt(std::string_view text, int low, int high, const std::string& what);

@@ -55,16 +55,9 @@ Script parseScript(const std::vector<std::string>& args) {
         } else if (arg == "--filter-timeout") {
             if (i + 1 >= args.size()) throw UsageError{arg + " needs a value"};
             script.filterTimeoutMs = parseInt(args[++i], 1, 86400, arg) * 1000;
-        } else if (arg == "--size" || arg == "--effect") {
+        } else if (isBrushOption(arg)) {
             if (i + 1 >= args.size()) throw UsageError{arg + " needs a value"};
-            const std::string& value = args[++i];
-            if (arg == "--size") {
-                const int size = parseInt(value, 5, 500, "--size");
-                script.steps.push_back([size](EditSession& s) { s.strokes.setBrushSize(size); });
-            } else {
-                const int effect = parseInt(value, -100, 100, "--effect");
-                script.steps.push_back([effect](EditSession& s) { s.strokes.setEffect(effect); });
-            }
+            script.steps.push_back(*parseBrushOption(arg, args[++i]));
         } else if (files.size() < 2) {
             if (arg.size() > 1 && arg[0] == '-') throw UsageError{"unknown option '" + arg + "'"};
             files.push_back(arg);

@@ -22,6 +22,9 @@ public:
     explicit FilterActions(std::string pluginFolder) : folder_(std::move(pluginFolder)) {}
 
     static bool isFilterAction(const std::string& action);
+    // A new script begins (the next picture of a batch): "filter-repeat"
+    // needs a filter of its own script first. Runners stay as they are.
+    void beginScript() { last_ = nullptr; }
     // Throws Error for an unknown filter, a repeat before any filter, or a
     // filter that fails; a cancelled filter leaves the picture as it was.
     void apply(Document& document, const std::string& action);

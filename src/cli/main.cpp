@@ -16,6 +16,8 @@ const char* const kUsage =
     "                                 pick, crop, resize, rotate, undo, redo) and save the result;\n"
     "                                 'edit' alone prints the actions\n"
     "  warp ...                       the same as edit\n"
+    "  batch --out DIR [--format F] [--jobs N] FILE... -- ACTION...\n"
+    "                                 apply the same actions to many pictures\n"
     "  filters [DIR]                  list the filter plug-ins below DIR in menu order\n"
     "  --version                      print the version\n";
 
@@ -38,6 +40,7 @@ int main(int argc, char** argv) {
         if (command == "info") return mugwarp::cli::runInfo(args);
         if (command == "edit" || command == "warp") return mugwarp::cli::runEdit(args, command);
         if (command == "filters") return mugwarp::cli::runFilters(args);
+        if (command == "batch") return mugwarp::cli::runBatch(args);
         if (command == "--help" || command == "-h") {
             std::cout << kUsage;
             return 0;

@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 
 #include "text/text_picture.h"
 #endif
@@ -107,6 +108,10 @@ Action parseText(std::string_view arguments) {
     const PixelPoint at = parsePoint(f[pointAt]);
 #ifdef MUGWARP_CLI_TEXT
     return [text, at, family, points, rgb](EditSession& s) {
+        // Batch jobs run scripts side by side; Qt's one application and its
+        // font machinery are shared by all of them.
+        static std::mutex qtInUse;
+        const std::lock_guard<std::mutex> lock(qtInUse);
         ensureGuiApplication();
         TextStyle style = TextStyle::initial();
         if (!family.empty()) {

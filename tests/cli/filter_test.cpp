@@ -1,35 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 #include "formats/picture_io.h"
 #include "raster/pixel_surface.h"
+#include "support/command_run.h"
 #include "support/temp_dir.h"
 
 namespace mugwarp {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
-// mugwarp-cli with the arguments (quoted by the caller), stderr into stdout.
-CliRun cli(const std::string& args) {
-    CliRun r;
-    FILE* pipe = ::popen((std::string(MUGWARP_CLI) + " " + args + " 2>&1").c_str(), "r");
-    if (!pipe) return r;
-    std::array<char, 4096> buffer;
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) r.out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using CliRun = test::CommandRun;
+using test::cli;
 
 const std::string kSample = std::string(MUGWARP_SOURCE_DIR) + "/data/sample/portrait.jpg";
 const std::string kPlugins = std::string(" --plugins ") + MUGWARP_BUILT_PLUGINS_DIR + " ";
