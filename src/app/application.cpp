@@ -8,7 +8,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv), rep
     setApplicationName(QStringLiteral("mugwarp"));
     // No display name: the desktop platforms append it to every window
     // title, and the main window's caption must read exactly as set.
-    setApplicationVersion(QStringLiteral("3.0"));
+    setApplicationVersion(QStringLiteral(MUGWARP_VERSION));
     setDesktopFileName(QStringLiteral("mugwarp"));
     setWindowIcon(applicationIcon());
 }

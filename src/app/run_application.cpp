@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <QWindow>
+#include <cstdio>
 
 #include "app/application.h"
 #include "app/main_window.h"
@@ -11,9 +12,25 @@
 
 namespace mugwarp {
 
+namespace {
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+}  // namespace
+
 int runApplication(int argc, char** argv) {
+    // Before the application object: answering --help must not need a display.
+    const StartupOptions options = StartupOptions::parse(argumentsOf(argc, argv));
+    if (options.reply) {
+        const QByteArray text = options.reply->text.toLocal8Bit();
+        std::fputs(text.constData(), options.reply->isError() ? stderr : stdout);
+        return options.reply->exitStatus;
+    }
     Application app(argc, argv);
-    const StartupOptions options = StartupOptions::parse(QCoreApplication::arguments());
 
     MainWindow mainWindow(options);
     app.setErrorReporter(messageBoxReporter(&mainWindow));

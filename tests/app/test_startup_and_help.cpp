@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -44,11 +45,55 @@ private slots:
         QVERIFY(noAbout.waitAtStartup);
         QVERIFY(!noAbout.aboutAtFirstActivation);
         QCOMPARE(noAbout.fileToOpen, QStringLiteral("--odd.bmp"));
+        const StartupOptions forToolkit = StartupOptions::parse({QStringLiteral("mugwarp"), QStringLiteral("-style"),
+                                                                 QStringLiteral("fusion"), QStringLiteral("a.gif")});
+        QVERIFY(!forToolkit.reply);
+        QCOMPARE(forToolkit.fileToOpen, QStringLiteral("a.gif"));
         qputenv("MUGWARP_QUICK_START", "1");
         StartupOptions fromEnvironment = StartupOptions::parse({QStringLiteral("mugwarp")});
         QVERIFY(!fromEnvironment.waitAtStartup);
         QVERIFY(!fromEnvironment.aboutAtFirstActivation);
         qunsetenv("MUGWARP_QUICK_START");
+    }
+
+    // The editor itself, run where there is no display at all.
+    void helpVersionAndMistakesAreAnsweredWithoutADisplay_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitStatus");
+        QTest::addColumn<QString>("stdoutStart");
+        QTest::addColumn<QString>("stderrStart");
+        const QString usage = QStringLiteral("Usage: mugwarp [OPTION]... [FILE]");
+        QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0 << usage << QString();
+        QTest::newRow("-h after a file") << QStringList{QStringLiteral("a.jpg"), QStringLiteral("-h")} << 0 << usage
+                                         << QString();
+        QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0
+                                   << QStringLiteral("Mugwarp Studio " MUGWARP_VERSION "\n") << QString();
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--frobnicate")} << 2 << QString()
+                                        << QStringLiteral("mugwarp: unknown option '--frobnicate'\n\n") + usage;
+        QTest::newRow("two pictures") << QStringList{QStringLiteral("a.jpg"), QStringLiteral("b.jpg")} << 2
+                                      << QString() << QStringLiteral("mugwarp: one picture at a time");
+        QTest::newRow("toolkit option without its value")
+            << QStringList{QStringLiteral("-platform")} << 2 << QString()
+            << QStringLiteral("mugwarp: option '-platform' needs a value");
+    }
+    void helpVersionAndMistakesAreAnsweredWithoutADisplay() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitStatus);
+        QFETCH(QString, stdoutStart);
+        QFETCH(QString, stderrStart);
+        QProcess editor;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "MUGWARP_QUICK_START"})
+            environment.remove(QString::fromLatin1(name));
+        editor.setProcessEnvironment(environment);
+        editor.start(QStringLiteral(MUGWARP_EDITOR), arguments);
+        QVERIFY(editor.waitForFinished(20000));
+        QCOMPARE(editor.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(editor.exitCode(), exitStatus);
+        const QString out = QString::fromLocal8Bit(editor.readAllStandardOutput());
+        const QString err = QString::fromLocal8Bit(editor.readAllStandardError());
+        QVERIFY2(stdoutStart.isEmpty() ? out.isEmpty() : out.startsWith(stdoutStart), qPrintable(out));
+        QVERIFY2(stderrStart.isEmpty() ? err.isEmpty() : err.startsWith(stderrStart), qPrintable(err));
     }
 
     void aboutShowsOnceAtTheFirstActivationAndBlocksTheWindow() {
