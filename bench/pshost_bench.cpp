@@ -46,7 +46,7 @@ struct HostRun {
         const MaskView m{mask.data(), kWidth, kHeight, kWidth};
         host.setMask(&m);
         host.openModule(*entry);
-        host.executeLastFilter = repeat;
+        host.options.repeat = repeat;
         const bool finished = host.execute();
         host.closeModule();
         return finished;

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 
 #include "app/progress_window.h"
+#include "pshost/filter_abi.h"
 
 namespace mugwarp {
 
@@ -41,8 +42,8 @@ bool FilterRunSession::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-void FilterRunSession::runnerStarting(const QString& message) {
-    progress_.showMessage(message);
+void FilterRunSession::runnerStarting(const std::string& message) {
+    progress_.showMessage(QString::fromStdString(message));
     showingStart_ = true;
 }
 
@@ -58,17 +59,17 @@ bool FilterRunSession::testAbort() {
     return escapePressed_;
 }
 
-void FilterRunSession::colorServices(abi::ColorServicesInfo& info) {
-    if (info.selector != abi::kChooseColor || !chooseColor_) return;
-    const QColor initial(std::clamp<int>(info.colorComponents[0], 0, 255), std::clamp<int>(info.colorComponents[1], 0, 255),
-                         std::clamp<int>(info.colorComponents[2], 0, 255));
+void FilterRunSession::colorServices(ColorRequest& request) {
+    if (request.selector != abi::kChooseColor || !chooseColor_) return;
+    auto& c = request.components;
+    const QColor initial(std::clamp<int>(c[0], 0, 255), std::clamp<int>(c[1], 0, 255), std::clamp<int>(c[2], 0, 255));
     choosingColor_ = true;
     const QColor chosen = chooseColor_(initial);
     choosingColor_ = false;
     if (!chosen.isValid()) return;
-    info.colorComponents[0] = std::int16_t(chosen.red());
-    info.colorComponents[1] = std::int16_t(chosen.green());
-    info.colorComponents[2] = std::int16_t(chosen.blue());
+    c[0] = std::int16_t(chosen.red());
+    c[1] = std::int16_t(chosen.green());
+    c[2] = std::int16_t(chosen.blue());
 }
 
 }  // namespace mugwarp

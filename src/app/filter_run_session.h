@@ -3,7 +3,7 @@
 #include <QObject>
 #include <functional>
 
-#include "pshost/filter_host_client.h"
+#include "pshost/filter_run_client.h"
 
 namespace mugwarp {
 
@@ -13,7 +13,7 @@ class ProgressWindow;
 // back from every window (the filter runs inside a menu command) except that
 // Escape asks to cancel; progress goes to the progress window, colour
 // requests to a colour dialog.
-class FilterRunSession : public QObject, public FilterHostClient {
+class FilterRunSession : public QObject, public FilterRunClient {
     Q_OBJECT
 public:
     // Returns an invalid colour when the user cancels.
@@ -24,10 +24,10 @@ public:
 
     void progress(std::int32_t done, std::int32_t total) override;
     bool testAbort() override;
-    void colorServices(abi::ColorServicesInfo& info) override;
+    void colorServices(ColorRequest& request) override;
     // A slow runner (Windows filters under Wine) is starting: the progress
     // window says so until the filter reports progress.
-    void runnerStarting(const QString& message);
+    void runnerStarting(const std::string& message) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -9,7 +9,7 @@
 #include "app/progress_window.h"
 #include "app/wait_pumping.h"
 #include "document/document.h"
-#include "document/filter_application.h"
+#include "filterapply/filter_application.h"
 
 namespace mugwarp {
 
@@ -63,7 +63,7 @@ FiltersMenu::FiltersMenu(Document& document, QWidget* window, CommandRunner runC
         return chosen;
     };
     // Filters put their dialogs over the main window.
-    host_.setPlatformWindow(static_cast<std::uint64_t>(window->winId()));
+    host_.options.parentWindow = static_cast<std::uint64_t>(window->winId());
 }
 
 FiltersMenu::~FiltersMenu() = default;
@@ -118,14 +118,9 @@ void FiltersMenu::runUnreported(PIPLManager& entry, bool repeat) {
     try {
         FilterRunSession session(*progress_, QString::fromStdString(entry.getName()), chooseColor_);
         host_.setClient(&session);
-        host_.setRunnerStartingHandler(
-            [&session](const std::string& message) { session.runnerStarting(QString::fromStdString(message)); });
         struct Detach {
             filterproc::FilterRunnerHost& host;
-            ~Detach() {
-                host.setClient(nullptr);
-                host.setRunnerStartingHandler(nullptr);
-            }
+            ~Detach() { host.setClient(nullptr); }
         } detach{host_};
         applyFilter(document_, host_, entry, repeat, mask_);
         last_ = &entry;

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "document/document.h"
-#include "document/filter_application.h"
+#include "filterapply/filter_application.h"
 #include "raster/error.h"
 
 namespace mugwarp::cli {

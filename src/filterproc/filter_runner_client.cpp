@@ -67,14 +67,14 @@ RunOutcome FilterRunnerClient::lostRunner(const std::string& filterName, const s
     return {RunStatus::Failed, "The filter " + quoted(filterName) + " stopped unexpectedly (" + how + ")."};
 }
 
-RunOutcome FilterRunnerClient::start(RunnerEvents& events, const std::string& filterName) {
+RunOutcome FilterRunnerClient::start(FilterRunClient& client, const std::string& filterName) {
     const std::string missing = missingPart();
     if (!missing.empty()) return {RunStatus::Failed, "The filter " + quoted(filterName) + " cannot run here: " + missing};
     for (const std::string& dir : command_.directoriesToCreate) {
         for (std::size_t i = 1; i <= dir.size(); ++i)
             if (i == dir.size() || dir[i] == '/') ::mkdir(dir.substr(0, i).c_str(), 0700);
     }
-    if (!command_.startingMessage.empty()) events.runnerStarting(command_.startingMessage);
+    if (!command_.startingMessage.empty()) client.runnerStarting(command_.startingMessage);
     const std::string cannotStart = "The filter " + quoted(filterName) + " cannot run: " + command_.description +
                                     " could not be started";
     try {
@@ -85,7 +85,7 @@ RunOutcome FilterRunnerClient::start(RunnerEvents& events, const std::string& fi
     const auto started = Clock::now();
     for (;;) {
         if (process_->channel().waitReadable(timings_.pollIntervalMs)) break;
-        if (events.abortRequestedWhileWaiting()) {
+        if (client.testAbort()) {
             process_.reset();
             return {RunStatus::Cancelled, {}};
         }
@@ -109,13 +109,13 @@ RunOutcome FilterRunnerClient::start(RunnerEvents& events, const std::string& fi
     return {RunStatus::Finished, {}};
 }
 
-RunOutcome FilterRunnerClient::run(RunRequest request, RunnerEvents& events) {
+RunOutcome FilterRunnerClient::run(RunRequest request, FilterRunClient& client) {
     if (!picture_) throw Error("no picture prepared for the filter");
     request.picturePath = picture_->path();
     request.width = width_;
     request.height = height_;
     if (!process_) {
-        RunOutcome started = start(events, request.filterName);
+        RunOutcome started = start(client, request.filterName);
         if (!process_) return started;
     }
     try {
@@ -123,10 +123,10 @@ RunOutcome FilterRunnerClient::run(RunRequest request, RunnerEvents& events) {
     } catch (const ChannelClosed&) {
         return lostRunner(request.filterName, process_->reap(1000));
     }
-    return serveRun(events, request.filterName);
+    return serveRun(client, request.filterName);
 }
 
-RunOutcome FilterRunnerClient::serveRun(RunnerEvents& events, const std::string& filterName) {
+RunOutcome FilterRunnerClient::serveRun(FilterRunClient& client, const std::string& filterName) {
     FdChannel& channel = process_->channel();
     bool abortRequested = false;
     Clock::time_point abortTime{};
@@ -145,13 +145,13 @@ RunOutcome FilterRunnerClient::serveRun(RunnerEvents& events, const std::string&
                 if (is(m, MessageType::Progress)) {
                     MessageParser p(m);
                     const std::int32_t done = p.i32();
-                    events.progress(done, p.i32());
+                    client.progress(done, p.i32());
                 } else if (is(m, MessageType::TestAbort)) {
-                    if (!abortRequested && events.testAbort()) requestAbort();
+                    if (!abortRequested && client.testAbort()) requestAbort();
                     writeMessage(channel, encodeAbortAnswer(abortRequested));
                 } else if (is(m, MessageType::ColorServices)) {
                     ColorRequest c = decodeColorRequest(m);
-                    events.colorServices(c);
+                    client.colorServices(c);
                     writeMessage(channel, encode(MessageType::ColorAnswer, c));
                 } else if (is(m, MessageType::Outcome)) {
                     return decodeRunOutcome(m);
@@ -161,7 +161,7 @@ RunOutcome FilterRunnerClient::serveRun(RunnerEvents& events, const std::string&
             }
             if (!abortRequested && msSince(lastPoll) >= timings_.pollIntervalMs) {
                 lastPoll = Clock::now();
-                if (events.abortRequestedWhileWaiting()) requestAbort();
+                if (client.testAbort()) requestAbort();
                 if (timings_.runTimeoutMs > 0 && msSince(runStart) > timings_.runTimeoutMs) requestAbort();
             }
             if (abortRequested && msSince(abortTime) > timings_.abortGraceMs) {

@@ -10,22 +10,6 @@ namespace mugwarp::filterproc {
 
 class RunnerProcess;
 
-// What the editor (or the command-line tool) does for a run in a runner.
-class RunnerEvents {
-public:
-    virtual ~RunnerEvents() = default;
-    // A slow runner (Wine) is being started; `message` says so to the user.
-    virtual void runnerStarting(const std::string& message) { (void)message; }
-    virtual void progress(std::int32_t done, std::int32_t total) = 0;
-    // The filter's abort test.
-    virtual bool testAbort() = 0;
-    // Colour services; the handler may change the components.
-    virtual void colorServices(ColorRequest& request) { (void)request; }
-    // Polled while the runner is busy, so a user can stop a filter that never
-    // asks: true counts as an abort request.
-    virtual bool abortRequestedWhileWaiting() { return false; }
-};
-
 struct RunnerTimings {
     int abortGraceMs = 2000;     // after an abort request, how long the runner may take
     int runTimeoutMs = 0;        // a run longer than this counts as aborted; 0 = no limit
@@ -50,8 +34,10 @@ public:
 
     // Runs the request over the prepared picture. A runner that cannot start,
     // crashes, exits or stops answering gives a Failed outcome with a message
-    // naming the filter; the runner is started afresh on the next run.
-    RunOutcome run(RunRequest request, RunnerEvents& events);
+    // naming the filter; the runner is started afresh on the next run. The
+    // client's abort test is also polled while the runner is busy, so a user
+    // can stop a filter that never asks.
+    RunOutcome run(RunRequest request, FilterRunClient& client);
 
     bool isRunning() const { return process_ != nullptr; }
     const RunnerCommand& command() const { return command_; }
@@ -59,8 +45,8 @@ public:
     std::string missingPart() const;
 
 private:
-    RunOutcome start(RunnerEvents& events, const std::string& filterName);
-    RunOutcome serveRun(RunnerEvents& events, const std::string& filterName);
+    RunOutcome start(FilterRunClient& client, const std::string& filterName);
+    RunOutcome serveRun(FilterRunClient& client, const std::string& filterName);
     RunOutcome lostRunner(const std::string& filterName, const std::string& how);
 
     RunnerCommand command_;

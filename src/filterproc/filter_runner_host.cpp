@@ -6,41 +6,6 @@
 
 namespace mugwarp::filterproc {
 
-namespace {
-
-// The host's client, seen from the runner protocol.
-class ClientEvents : public RunnerEvents {
-public:
-    ClientEvents(FilterHostClient* client, const std::function<void(const std::string&)>& starting)
-        : client_(client), starting_(starting) {}
-
-    void runnerStarting(const std::string& message) override {
-        if (starting_) starting_(message);
-    }
-    void progress(std::int32_t done, std::int32_t total) override {
-        if (client_) client_->progress(done, total);
-    }
-    bool testAbort() override { return client_ && client_->testAbort(); }
-    void colorServices(ColorRequest& request) override {
-        if (!client_) return;
-        abi::ColorServicesInfo info{};
-        info.infoSize = abi::kColorServicesInfoSize;
-        info.selector = request.selector;
-        for (int i = 0; i < 4; ++i) info.colorComponents[i] = request.components[i];
-        client_->colorServices(info);
-        for (int i = 0; i < 4; ++i) request.components[i] = info.colorComponents[i];
-    }
-    // The editor's abort test looks at the keys pressed meanwhile (Escape), so
-    // it also serves while a filter computes without asking.
-    bool abortRequestedWhileWaiting() override { return testAbort(); }
-
-private:
-    FilterHostClient* client_;
-    const std::function<void(const std::string&)>& starting_;
-};
-
-}  // namespace
-
 std::string FilterRunnerHost::whyCannotRun(ModuleKind kind) const {
     switch (kind) {
     case ModuleKind::Native:
@@ -72,15 +37,10 @@ bool FilterRunnerHost::execute(const PIPLManager& entry) {
     request.filterName = name;
     request.haveMask = mask_ != nullptr;
     request.unfilteredFromPicture = true;
-    request.repeat = executeLastFilter;
-    request.displayOutput = displayOutput;
-    request.parentWindow = window_;
-    request.filterCase = static_cast<std::int16_t>(filterCase);
-    request.foreColor = foreColor;
-    request.backColor = backColor;
+    request.options = options;
 
-    ClientEvents events(client_, onRunnerStarting_);
-    const RunOutcome outcome = runner.run(request, events);
+    FilterRunClient quiet;
+    const RunOutcome outcome = runner.run(request, client_ ? *client_ : quiet);
     if (outcome.status == RunStatus::Failed) throw PhotoshopError(outcome.errorText);
     for (int y = 0; y < h; ++y) std::memcpy(picture_.row(y), shared.picture + std::size_t(y) * w, std::size_t(w) * 4);
     return outcome.status == RunStatus::Finished;

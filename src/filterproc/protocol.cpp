@@ -24,12 +24,12 @@ Message encode(const RunRequest& r) {
         .i32(r.height)
         .u8(r.haveMask)
         .u8(r.unfilteredFromPicture)
-        .u8(r.repeat)
-        .u8(r.displayOutput)
-        .u64(r.parentWindow)
-        .i16(r.filterCase)
-        .u32(r.foreColor)
-        .u32(r.backColor)
+        .u8(r.options.repeat)
+        .u8(r.options.displayOutput)
+        .u64(r.options.parentWindow)
+        .i16(r.options.filterCase)
+        .u32(r.options.foreColor)
+        .u32(r.options.backColor)
         .take();
 }
 
@@ -45,12 +45,12 @@ RunRequest decodeRunRequest(const Message& m) {
     r.height = p.i32();
     r.haveMask = p.u8() != 0;
     r.unfilteredFromPicture = p.u8() != 0;
-    r.repeat = p.u8() != 0;
-    r.displayOutput = p.u8() != 0;
-    r.parentWindow = p.u64();
-    r.filterCase = p.i16();
-    r.foreColor = p.u32();
-    r.backColor = p.u32();
+    r.options.repeat = p.u8() != 0;
+    r.options.displayOutput = p.u8() != 0;
+    r.options.parentWindow = p.u64();
+    r.options.filterCase = p.i16();
+    r.options.foreColor = p.u32();
+    r.options.backColor = p.u32();
     return r;
 }
 

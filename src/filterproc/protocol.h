@@ -1,9 +1,9 @@
 #pragma once
-#include <array>
 #include <cstdint>
 #include <string>
 
 #include "filterproc/message.h"
+#include "pshost/filter_run_client.h"
 
 namespace mugwarp::filterproc {
 
@@ -37,14 +37,7 @@ struct RunRequest {
     // The editor filled only the picture: the runner makes the unfiltered
     // copy itself, which saves the editor a copy of the whole picture.
     bool unfilteredFromPicture = false;
-    bool repeat = false;  // run with the parameter block kept from the last run
-    bool displayOutput = false;
-    // The editor's window (its X id) for a filter's dialog; 0 when there is no
-    // display, and filters then take their defaults.
-    std::uint64_t parentWindow = 0;
-    std::int16_t filterCase = 3;
-    std::uint32_t foreColor = 0;  // ARGB
-    std::uint32_t backColor = 0;
+    FilterRunOptions options;
 };
 
 enum class RunStatus : std::uint8_t { Finished = 0, Cancelled = 1, Failed = 2 };
@@ -52,12 +45,6 @@ enum class RunStatus : std::uint8_t { Finished = 0, Cancelled = 1, Failed = 2 };
 struct RunOutcome {
     RunStatus status = RunStatus::Finished;
     std::string errorText;  // the message the user sees when Failed
-};
-
-// The part of a colour-services request that the editor answers.
-struct ColorRequest {
-    std::int16_t selector = 0;
-    std::array<std::int16_t, 4> components{};
 };
 
 Message encode(const RunRequest& r);

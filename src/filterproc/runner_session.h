@@ -9,31 +9,22 @@
 
 namespace mugwarp::filterproc {
 
-// What a filter run inside a runner asks of the editor. Calls block until the
-// editor has answered.
-class RunnerCallbacks {
-public:
-    virtual ~RunnerCallbacks() = default;
-    virtual void progress(std::int32_t done, std::int32_t total) = 0;
-    virtual bool testAbort() = 0;
-    virtual void colorServices(ColorRequest& request) = 0;
-};
-
 // Runs one filter over the shared picture with the filter host; the runner
 // program supplies it. It keeps what must survive between runs (modules'
-// data words, the kept parameter block).
+// data words, the kept parameter block). The client forwards the filter's
+// questions to the editor; each call blocks until the editor has answered.
 class FilterExecutor {
 public:
     virtual ~FilterExecutor() = default;
     virtual RunOutcome run(const RunRequest& request, const SharedPictureViews& picture,
-                           RunnerCallbacks& callbacks) = 0;
+                           FilterRunClient& editor) = 0;
 };
 
 using MappedFileOpener = std::function<std::unique_ptr<MappedFile>(const std::string& path, std::size_t size)>;
 
 // The runner's side of the protocol: announces itself, then serves Run
 // requests until the editor says Quit or goes away.
-class RunnerSession : private RunnerCallbacks {
+class RunnerSession : private FilterRunClient {
 public:
     RunnerSession(ByteChannel& channel, FilterExecutor& executor, MappedFileOpener opener);
 

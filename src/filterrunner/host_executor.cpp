@@ -17,29 +17,24 @@ namespace {
 using filterproc::RunOutcome;
 using filterproc::RunStatus;
 
-// The in-process filter host, fed from the shared picture, with its client
-// forwarding every question to the editor.
-class HostExecutor : public filterproc::FilterExecutor, private FilterHostClient {
+// The in-process filter host, fed from the shared picture; the filter's
+// questions go straight to the editor's end of the session.
+class HostExecutor : public filterproc::FilterExecutor {
 public:
     RunOutcome run(const filterproc::RunRequest& r, const filterproc::SharedPictureViews& v,
-                   filterproc::RunnerCallbacks& callbacks) override {
+                   FilterRunClient& editor) override {
         PIPLManager* entry = entryFor(r);
         if (!entry)
             return {RunStatus::Failed, "The filter module " + r.modulePath + " has no filter '" + r.filterName + "'."};
         const PixelsView picture{v.picture, r.width, r.height, r.width};
         const PixelsView unfiltered{v.unfiltered, r.width, r.height, r.width};
         const MaskView mask{v.mask, r.width, r.height, r.width};
-        callbacks_ = &callbacks;
-        host_.setClient(this);
+        host_.setClient(&editor);
         host_.setPicture(picture, unfiltered);
         host_.setMask(r.haveMask ? &mask : nullptr);
-        prepareDialogs(r.parentWindow);
-        host_.setPlatformWindow(platformWindowFor(r.parentWindow));
-        host_.foreColor = r.foreColor;
-        host_.backColor = r.backColor;
-        host_.displayOutput = r.displayOutput;
-        host_.filterCase = r.filterCase;
-        host_.executeLastFilter = r.repeat;
+        prepareDialogs(r.options.parentWindow);
+        host_.setPlatformWindow(platformWindowFor(r.options.parentWindow));
+        host_.options = r.options;
         RunOutcome outcome;
         try {
             host_.openModule(*entry);
@@ -48,7 +43,7 @@ public:
             outcome = {RunStatus::Failed, e.what()};
         }
         host_.closeModule();
-        callbacks_ = nullptr;
+        host_.setClient(nullptr);
         return outcome;
     }
 
@@ -69,20 +64,9 @@ private:
         return nullptr;
     }
 
-    void progress(std::int32_t done, std::int32_t total) override { callbacks_->progress(done, total); }
-    bool testAbort() override { return callbacks_->testAbort(); }
-    void colorServices(abi::ColorServicesInfo& info) override {
-        filterproc::ColorRequest c;
-        c.selector = info.selector;
-        for (int i = 0; i < 4; ++i) c.components[i] = info.colorComponents[i];
-        callbacks_->colorServices(c);
-        for (int i = 0; i < 4; ++i) info.colorComponents[i] = c.components[i];
-    }
-
     PSPluginList modules_;
     std::map<std::string, std::vector<PIPLManager*>> entriesByModule_;
     PSFilterHost host_;
-    filterproc::RunnerCallbacks* callbacks_ = nullptr;
 };
 
 }  // namespace

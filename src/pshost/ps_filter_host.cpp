@@ -137,12 +137,12 @@ void PSFilterHost::setupFilterRecord() {
     r.haveMask = mask_.has_value();
     bool autoMask = true;
     if (mask_) {
-        const auto flags = manager_ ? manager_->filterCaseFlags(filterCase) : std::nullopt;
+        const auto flags = manager_ ? manager_->filterCaseFlags(options.filterCase) : std::nullopt;
         if (flags && (*flags & abi::kWritesOutsideSelection)) autoMask = false;
     }
     r.autoMask = autoMask;
-    setColor(r.backColor, backColor);
-    setColor(r.foreColor, foreColor);
+    setColor(r.backColor, options.backColor);
+    setColor(r.foreColor, options.foreColor);
     r.hostSig = hostSignature();
     r.imageMode = abi::kImageModeRGB;
     r.imageHRes = kSeventyTwoDpi;
@@ -212,7 +212,7 @@ bool PSFilterHost::execute() {
         callPlugin(abi::kSelectorFinish);
     };
     try {
-        if (executeLastFilter) {
+        if (options.repeat) {
             record_.parameters = keptParameters_;
         } else {
             if (keptParameters_) HostMemory::instance().dispose(keptParameters_);
@@ -251,7 +251,6 @@ bool PSFilterHost::execute() {
 }
 
 abi::OSErr PSFilterHost::advanceState() {
-    if (client_) client_->advanceState();
     abi::FilterRecord& r = record_;
     const std::size_t limit = bufferLimit();
     if (!isEmpty(r.inRect)) {
@@ -289,7 +288,7 @@ void PSFilterHost::writeBackPending() {
     // A fully selected picture keeps every filtered pixel: nothing to blend.
     const bool blend = record_.autoMask && maskBlends_;
     writeBack(output_, picture_, unfiltered_, blend ? &*mask_ : nullptr);
-    if (displayOutput && client_) {
+    if (options.displayOutput && client_) {
         const abi::Rect16& rect = output_.request.rect;
         client_->pictureChanged(std::max<int>(0, rect.left), std::max<int>(0, rect.top),
                                 std::min<int>(picture_.width, rect.right), std::min<int>(picture_.height, rect.bottom));
@@ -310,7 +309,12 @@ void PSFilterHost::progressReport(std::int32_t done, std::int32_t total) {
 }
 
 abi::OSErr PSFilterHost::colorServicesRequest(abi::ColorServicesInfo* info) {
-    if (client_) client_->colorServices(*info);
+    if (client_) {
+        ColorRequest request{info->selector, {}};
+        std::copy(std::begin(info->colorComponents), std::end(info->colorComponents), request.components.begin());
+        client_->colorServices(request);
+        std::copy(request.components.begin(), request.components.end(), std::begin(info->colorComponents));
+    }
     info->infoSize = abi::kColorServicesInfoSize;
     info->sourceSpace = abi::kColorSpaceRGB;
     info->resultSpace = abi::kColorSpaceRGB;
@@ -344,13 +348,10 @@ abi::OSErr PSFilterHost::displayPixelsRequest(const abi::PSPixelMap* source, con
     return abi::kNoErr;
 }
 
-abi::OSErr PSFilterHost::propertyRequest(bool set, abi::OSType signature, abi::OSType key, std::int32_t index,
-                                         std::intptr_t* simpleOut, std::intptr_t simpleIn, abi::Handle* complexOut,
-                                         abi::Handle complexIn) {
-    if (!client_) return abi::kHostInsufficient;
-    const bool answered = set ? client_->setProperty(signature, key, index, simpleIn, complexIn)
-                              : client_->getProperty(signature, key, index, simpleOut, complexOut);
-    return answered ? abi::kNoErr : abi::kHostInsufficient;
+// No property is offered: the filter hears that the host lacks it.
+abi::OSErr PSFilterHost::propertyRequest(bool, abi::OSType, abi::OSType, std::int32_t, std::intptr_t*, std::intptr_t,
+                                         abi::Handle*, abi::Handle) {
+    return abi::kHostInsufficient;
 }
 
 }  // namespace mugwarp

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "pshost/filter_abi.h"
-#include "pshost/filter_host_client.h"
+#include "pshost/filter_run_client.h"
 #include "pshost/image_views.h"
 #include "pshost/module_library.h"
 #include "pshost/pipl_manager.h"
@@ -20,15 +20,15 @@ namespace mugwarp {
 //                                              // the caller fills unfiltered
 //        host.setMask(&mask)                   // or nullptr: no selection
 //        host.openModule(entry)                // throws PhotoshopError
-//        host.executeLastFilter = repeat;
+//        host.options = options;               // options.repeat: the kept parameters
 //        bool finished = host.execute();       // false: cancelled, picture restored
 //        host.closeModule();                   // always, also after an error
 //
 // The filter reads the unfiltered copy and its results are written into the
 // picture, blended with the mask unless the filter clears autoMask or says in
 // its 'fici' property that it writes outside the selection. Everything the
-// filter asks of the outside world goes to the FilterHostClient. The host keeps
-// the parameter block of the last run for a repeat (executeLastFilter).
+// filter asks of the outside world goes to the FilterRunClient. The host keeps
+// the parameter block of the last run for a repeat (options.repeat).
 // Errors are PhotoshopError with the messages shown to the user; a cancelled
 // run restores the whole picture from the unfiltered copy.
 class PSFilterHost {
@@ -38,7 +38,7 @@ public:
     PSFilterHost(const PSFilterHost&) = delete;
     PSFilterHost& operator=(const PSFilterHost&) = delete;
 
-    void setClient(FilterHostClient* client) { client_ = client; }
+    void setClient(FilterRunClient* client) { client_ = client; }
     void setPicture(const PixelsView& picture, const PixelsView& unfiltered);
     void setMask(const MaskView* mask);
     // The parent window handed to filters for their dialogs; 0 means there is
@@ -59,13 +59,9 @@ public:
     // The advance-state step: serves the filter's input, output and mask requests.
     abi::OSErr advanceState();
 
-    // Colours (0xAARRGGBB) offered as the filter's foreground and background.
-    std::uint32_t foreColor = 0;
-    std::uint32_t backColor = 0;
-    bool displayOutput = false;
-    bool executeLastFilter = false;
-    // Which 'fici' case record decides whether the output is blended.
-    int filterCase = 3;
+    // Colours, repeat, case record; parentWindow is not read here (see
+    // setPlatformWindow, which takes the window as this process knows it).
+    FilterRunOptions options;
 
     PIPLManager* manager() const { return manager_; }
     const abi::FilterRecord& record() const { return record_; }
@@ -94,7 +90,7 @@ private:
     void disposeRecordParameters();
     std::size_t bufferLimit() const;
 
-    FilterHostClient* client_ = nullptr;
+    FilterRunClient* client_ = nullptr;
     PixelsView picture_;
     PixelsView unfiltered_;
     std::optional<MaskView> mask_;

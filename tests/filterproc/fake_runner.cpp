@@ -16,7 +16,7 @@ namespace {
 
 class ScriptedExecutor : public FilterExecutor {
 public:
-    RunOutcome run(const RunRequest& r, const SharedPictureViews& v, RunnerCallbacks& cb) override {
+    RunOutcome run(const RunRequest& r, const SharedPictureViews& v, mugwarp::FilterRunClient& cb) override {
         const std::size_t n = std::size_t(r.width) * std::size_t(r.height);
         const std::string& f = r.filterName;
         ++runs_;
@@ -29,7 +29,7 @@ public:
             for (int i = 0; i < 100; ++i)
                 if (cb.testAbort()) return {RunStatus::Cancelled, {}};
         } else if (f == "Colour") {
-            ColorRequest c;
+            mugwarp::ColorRequest c;
             c.components = {1, 2, 3, 4};
             cb.colorServices(c);
             v.picture[0] = std::uint32_t(c.components[0]) << 16 | std::uint32_t(c.components[1]) << 8 | c.components[2];

@@ -14,10 +14,10 @@ TestPicture::TestPicture(int w, int h) : width(w), height(h), pixels(std::size_t
                 std::uint32_t((x + 3 * y) * 5 & 255);
 }
 
-void ScriptedClient::colorServices(abi::ColorServicesInfo& info) {
+void ScriptedClient::colorServices(ColorRequest& request) {
     colourAsked = true;
-    if (info.selector != abi::kChooseColor) return;
-    for (int i = 0; i < 3; ++i) info.colorComponents[i] = chosenColour[i];
+    if (request.selector != abi::kChooseColor) return;
+    for (int i = 0; i < 3; ++i) request.components[i] = chosenColour[i];
 }
 
 namespace {
@@ -30,7 +30,7 @@ std::vector<std::uint8_t>& fullMask(int w, int h) {
 
 }  // namespace
 
-bool runInProcess(PIPLManager& entry, TestPicture& picture, FilterHostClient* client, bool repeat) {
+bool runInProcess(PIPLManager& entry, TestPicture& picture, FilterRunClient* client, bool repeat) {
     static PSFilterHost host;
     std::vector<std::uint32_t> unfiltered = picture.pixels;
     const MaskView mask{fullMask(picture.width, picture.height).data(), picture.width, picture.height, picture.width};
@@ -38,19 +38,19 @@ bool runInProcess(PIPLManager& entry, TestPicture& picture, FilterHostClient* cl
     host.setPicture(picture.view(), {unfiltered.data(), picture.width, picture.height, picture.width});
     host.setMask(&mask);
     host.openModule(entry);
-    host.executeLastFilter = repeat;
+    host.options.repeat = repeat;
     const bool finished = host.execute();
     host.closeModule();
     return finished;
 }
 
 bool runInRunner(filterproc::FilterRunnerHost& host, const PIPLManager& entry, TestPicture& picture,
-                 FilterHostClient* client, bool repeat) {
+                 FilterRunClient* client, bool repeat) {
     const MaskView mask{fullMask(picture.width, picture.height).data(), picture.width, picture.height, picture.width};
     host.setClient(client);
     host.setPicture(picture.view());
     host.setMask(&mask);
-    host.executeLastFilter = repeat;
+    host.options.repeat = repeat;
     return host.execute(entry);
 }
 

@@ -17,21 +17,21 @@ struct TestPicture {
 };
 
 // Answers the filter's questions as a scripted user would.
-struct ScriptedClient : FilterHostClient {
+struct ScriptedClient : FilterRunClient {
     std::vector<std::pair<int, int>> progressSeen;
     bool pressEscape = false;            // every abort test says "stop"
     std::int16_t chosenColour[3] = {0, 0, 0};
     bool colourAsked = false;
     void progress(std::int32_t done, std::int32_t total) override { progressSeen.emplace_back(done, total); }
     bool testAbort() override { return pressEscape; }
-    void colorServices(abi::ColorServicesInfo& info) override;
+    void colorServices(ColorRequest& request) override;
 };
 
 // Runs entry over picture in the process (the previous path, as the oracle).
-bool runInProcess(PIPLManager& entry, TestPicture& picture, FilterHostClient* client = nullptr, bool repeat = false);
+bool runInProcess(PIPLManager& entry, TestPicture& picture, FilterRunClient* client = nullptr, bool repeat = false);
 // The same through a runner; a full selection mask, as the editor passes.
 bool runInRunner(filterproc::FilterRunnerHost& host, const PIPLManager& entry, TestPicture& picture,
-                 FilterHostClient* client = nullptr, bool repeat = false);
+                 FilterRunClient* client = nullptr, bool repeat = false);
 
 PIPLManager& entryNamed(PSPluginList& list, const std::string& name);
 

@@ -12,7 +12,7 @@ std::intptr_t script(int selector, int code, bool askAbort = false) {
     return std::intptr_t(selector) | (std::intptr_t(std::uint16_t(code)) << 8) | (askAbort ? std::intptr_t(1) << 24 : 0);
 }
 
-struct Recorder : FilterHostClient {
+struct Recorder : FilterRunClient {
     bool abort = false;
     int progressCalls = 0;
     std::vector<std::uint32_t> shown;

@@ -28,7 +28,7 @@ bool runFilter(PSFilterHost& host, PIPLManager& entry, Picture& picture, bool re
     if (mask) maskView = mask->view();
     host.setMask(mask ? &maskView : nullptr);
     host.openModule(entry);
-    host.executeLastFilter = repeat;
+    host.options.repeat = repeat;
     struct Closer {
         PSFilterHost& h;
         ~Closer() { h.closeModule(); }

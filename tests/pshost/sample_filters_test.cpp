@@ -84,12 +84,10 @@ TEST_F(SampleFilters, MatchPlainReferenceLoops) {
 }
 
 TEST_F(SampleFilters, ColourFillTakesTheChosenColourAndBlendsWithTheMaskItself) {
-    struct Picker : FilterHostClient {
-        void colorServices(abi::ColorServicesInfo& info) override {
+    struct Picker : FilterRunClient {
+        void colorServices(ColorRequest& request) override {
             ++asked;
-            info.colorComponents[0] = 10;
-            info.colorComponents[1] = 20;
-            info.colorComponents[2] = 250;
+            request.components = {10, 20, 250, request.components[3]};
         }
         int asked = 0;
     } picker;

@@ -1,0 +1,22 @@
+#pragma once
+#include "filterproc/filter_runner_host.h"
+#include "raster/displacement_map.h"
+
+namespace mugwarp {
+
+class Document;
+
+// Runs a discovered filter over the displayed picture, the way the Filters
+// menu and the command line do: the filter runs in a runner process of its
+// module kind (so a faulty module cannot take the caller down) over the
+// display, and the display then becomes the new picture, baking in the
+// deformation that was shown (also after a cancel, which leaves the pixels as
+// they were). mask is resized to the picture and fully selected. The run is
+// made with host.options, repeat set as asked. A failure (PhotoshopError)
+// leaves the displayed pixels, the picture and its deformation as they were.
+// Returns whether the filter finished (false: cancelled); does nothing
+// without a picture.
+bool applyFilter(Document& document, filterproc::FilterRunnerHost& host, const PIPLManager& entry, bool repeat,
+                 ByteMap& mask);
+
+}  // namespace mugwarp
