@@ -1,5 +1,6 @@
 #include "cli/filter_actions.h"
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "document/document.h"
@@ -11,6 +12,25 @@ namespace mugwarp::cli {
 namespace {
 const std::string kFilterPrefix = "filter:";
 const std::string kRepeat = "filter-repeat";
+
+// Wine shows a Windows filter's dialog on the X display (or through
+// XWayland); without one the dialog cannot open and the filter gives up.
+bool haveDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
+std::string cancelledMessage(const PIPLManager& entry, bool repeat) {
+    std::string message = "The filter '" + entry.getName() + "' was cancelled; the picture is unchanged.";
+    // A repeat shows no dialog, so only a first run can have missed one.
+    if (!repeat && entry.moduleKind != ModuleKind::Native && !haveDisplay())
+        message += " It needs a display for its dialog, and there is none (DISPLAY is not set).";
+    return message;
+}
+
 }  // namespace
 
 bool FilterActions::isFilterAction(const std::string& action) {
@@ -45,8 +65,9 @@ void FilterActions::apply(Document& document, const std::string& action) {
             filterproc::defaultRunnerLocations(error ? "." : executable.parent_path().string()), timings_);
         host_ = std::make_unique<filterproc::FilterRunnerHost>(*runners_);
     }
-    applyFilter(document, *host_, entry, repeat, mask_);
+    const bool finished = applyFilter(document, *host_, entry, repeat, mask_);
     last_ = &entry;
+    if (!finished) throw Error(cancelledMessage(entry, repeat));
 }
 
 }  // namespace mugwarp::cli

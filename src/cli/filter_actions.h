@@ -26,7 +26,9 @@ public:
     // needs a filter of its own script first. Runners stay as they are.
     void beginScript() { last_ = nullptr; }
     // Throws Error for an unknown filter, a repeat before any filter, or a
-    // filter that fails; a cancelled filter leaves the picture as it was.
+    // filter that fails or is cancelled (by its own Cancel, a timeout, or a
+    // dialog that could not be shown): there is no one to tell otherwise, and
+    // a script must not go on as if the filter had run.
     void apply(Document& document, const std::string& action);
     // A run longer than this is stopped as if Escape had been pressed (the
     // filter is ended 2 s later if it does not come back); 0: no limit.

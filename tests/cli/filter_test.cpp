@@ -70,6 +70,8 @@ TEST(FilterCommands, AMisbehavingFilterFailsTheScriptWithItsNameAndWritesNothing
         {"Exit in parameters", "The filter 'Exit in parameters' stopped unexpectedly (exit code 3)."},
         {"Hang in continue", "The filter 'Hang in continue' stopped responding and was ended."},
         {"Allocate in start", "The filter 'Allocate in start' stopped unexpectedly"},
+        // A cancel is no success: the script stops instead of saving the picture unfiltered.
+        {"Cancel in parameters", "The filter 'Cancel in parameters' was cancelled; the picture is unchanged.\n"},
     };
     for (const auto& c : cases) {
         const CliRun r = cli("edit " + kSample + " " + dir.path("out.bmp") + faults + "'filter:Faults/" + c.filter + "'");

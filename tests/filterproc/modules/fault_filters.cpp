@@ -82,3 +82,8 @@ FAULT_ENTRY(AllocateInContinue, Fault::Allocate, 4)
 FAULT_EXPORT void ErrorInStart(std::int16_t selector, FilterRecord*, std::intptr_t*, std::int16_t* result) {
     *result = selector == mugwarp::abi::kSelectorStart ? mugwarp::abi::kFilterBadMode : 0;
 }
+
+// The user's Cancel in the filter's own dialog: no fault, the run just ends.
+FAULT_EXPORT void CancelInParameters(std::int16_t selector, FilterRecord*, std::intptr_t*, std::int16_t* result) {
+    *result = selector == mugwarp::abi::kSelectorParameters ? mugwarp::abi::kUserCanceledErr : 0;
+}
