@@ -3,8 +3,14 @@
 #include <cstring>
 #include <limits>
 
+#include <cstdlib>
+#include <string>
+
+#include "pshost/acquired_suites.h"
 #include "pshost/host_memory.h"
+#include "pshost/image_services.h"
 #include "pshost/ps_filter_host.h"
+#include "pshost/unserved_log.h"
 
 namespace mugwarp {
 
@@ -114,37 +120,94 @@ Ptr handleLock(Handle h, Boolean) { return h ? memory().lock(h) : nullptr; }
 void handleUnlock(Handle h) { memory().unlock(h); }
 void handleRecoverSpace(std::int32_t) {}
 
-// --- Basic suite: no suites are offered through it -----------------------------
-SPErr acquireSuite(const char*, std::int32_t, const void** suite) {
-    if (suite) *suite = nullptr;
+// --- Resources, kept per module ------------------------------------------------
+std::int16_t resourceCount(ResType type) {
+    return guarded([&] { return boundHost ? boundHost->resources().count(type) : std::int16_t(0); }, std::int16_t(0));
+}
+Handle resourceGet(ResType type, std::int16_t index) {
+    return guarded([&] { return boundHost ? boundHost->resources().get(type, index) : Handle(nullptr); }, Handle(nullptr));
+}
+void resourceDelete(ResType type, std::int16_t index) {
+    guarded(
+        [&] {
+            if (boundHost) boundHost->resources().remove(type, index);
+            return 0;
+        },
+        0);
+}
+OSErr resourceAdd(ResType type, Handle data) {
+    return guarded([&] { return boundHost ? boundHost->resources().add(type, data) : OSErr(kParamErr); },
+                   OSErr(kMemFullErr));
+}
+
+// --- Channel ports: read ports over the picture, no write ports -------------------
+OSErr readPixels(ChannelReadPort port, const PSScaling* scaling, const VRect* writeRect,
+                 const PixelMemoryDesc* destination, VRect* wroteRect) {
+    if (!boundHost || !writeRect || !destination) return kParamErr;
+    return boundHost->channelPorts().read(port, scaling, *writeRect, *destination, wroteRect);
+}
+OSErr writeBasePixels(ChannelWritePort, const VRect*, const PixelMemoryDesc*) { return kUnknownPortErr; }
+OSErr readPortForWritePort(ChannelReadPort* readPort, ChannelWritePort) {
+    if (readPort) *readPort = nullptr;
+    return kUnknownPortErr;
+}
+
+void processEvent(void*) {}
+
+// --- Basic suite ------------------------------------------------------------------
+SPErr acquireSuite(const char* name, std::int32_t version, const void** suite) {
+    const void* found = guarded([&] { return findSuite(name, version); }, static_cast<const void*>(nullptr));
+    if (suite) *suite = found;
+    if (found) return 0;
+    guarded(
+        [&] {
+            logUnserved("suite \"" + std::string(name ? name : "") + "\" version " + std::to_string(version));
+            return 0;
+        },
+        0);
     return kHostInsufficient;
 }
 SPErr releaseSuite(const char*, std::int32_t) { return 0; }
-SPBoolean isEqual(const char*, const char*) { return 0; }
-SPErr allocateBlock(std::size_t, void** block) {
-    if (block) *block = nullptr;
+SPBoolean isEqual(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
+// Blocks of the basic suite are the C library's, zero-filled like every other.
+SPErr allocateBlock(std::size_t size, void** block) {
+    if (!block) return kSPBadParameterError;
+    *block = std::calloc(size == 0 ? 1 : size, 1);
+    return *block ? 0 : kSPOutOfMemoryError;
+}
+SPErr freeBlock(void* block) {
+    std::free(block);
     return 0;
 }
-SPErr freeBlock(void*) { return 0; }
-SPErr reallocateBlock(void*, std::size_t, void** block) {
-    if (block) *block = nullptr;
+SPErr reallocateBlock(void* block, std::size_t size, void** newBlock) {
+    if (!newBlock) return kSPBadParameterError;
+    void* moved = std::realloc(block, size == 0 ? 1 : size);
+    if (!moved) return kSPOutOfMemoryError;
+    *newBlock = moved;
     return 0;
 }
-SPErr undefinedProc() { return 0; }
+SPErr undefinedProc() { return kSPUnimplementedError; }
 
 BufferProcs bufferSuite{2, 5, bufferAllocate, bufferLock, bufferUnlock, bufferFree, bufferSpace, nullptr, nullptr, nullptr};
 HandleProcs handleSuite{1,          7,          handleNew,    handleDispose,      handleGetSize,
                         handleSetSize, handleLock, handleUnlock, handleRecoverSpace, nullptr};
 PropertyProcs propertySuite{1, 2, getProperty, setProperty};
 SPBasicSuite basicSuite{acquireSuite, releaseSuite, isEqual, allocateBlock, freeBlock, reallocateBlock, undefinedProc};
+ResourceProcs resourceSuite{3, 4, resourceCount, resourceGet, resourceDelete, resourceAdd};
+ImageServicesProcs imageServices{1, 2, interpolate1D, interpolate2D, nullptr, nullptr, nullptr, nullptr};
+ChannelPortProcs channelPortSuite{1, 3, readPixels, writeBasePixels, readPortForWritePort};
 
 }  // namespace
 
 const HostCallbacks& hostCallbacks() {
-    static const HostCallbacks table{testAbort,  progress,     advanceState,   colorServices, displayPixels,
-                                     getProperty, &bufferSuite, &handleSuite, &propertySuite, &basicSuite};
+    static const HostCallbacks table{testAbort,     progress,       advanceState,   colorServices,
+                                     displayPixels, getProperty,    &bufferSuite,   &handleSuite,
+                                     &propertySuite, &basicSuite,   processEvent,   &resourceSuite,
+                                     &imageServices, &channelPortSuite};
     return table;
 }
+
+PSFilterHost* boundFilterHost() { return boundHost; }
 
 BoundHost::BoundHost(PSFilterHost* host) : previous_(boundHost) { boundHost = host; }
 BoundHost::~BoundHost() { boundHost = previous_; }

@@ -1,5 +1,5 @@
 #pragma once
-#include "pshost/filter_abi.h"
+#include "pshost/suite_abi.h"
 
 namespace mugwarp {
 
@@ -19,8 +19,14 @@ struct HostCallbacks {
     abi::HandleProcs* handleProcs;
     abi::PropertyProcs* propertyProcs;
     abi::SPBasicSuite* basicSuite;
+    abi::ProcessEventProc processEvent;
+    abi::ResourceProcs* resourceProcs;
+    abi::ImageServicesProcs* imageServicesProcs;
+    abi::ChannelPortProcs* channelPortProcs;
 };
 const HostCallbacks& hostCallbacks();
+// The host whose run the callbacks serve now, if any.
+PSFilterHost* boundFilterHost();
 
 // Binds the callbacks to a host while alive; the previous binding comes back.
 class BoundHost {

@@ -94,6 +94,7 @@ void PSFilterHost::openModule(PIPLManager& entry) {
         throw PhotoshopError("The filter module " + entry.fileName + " has no entry point \"" + name + "\".");
     }
     entryPoint_ = reinterpret_cast<abi::PluginEntryPoint>(address);
+    resources_.selectModule(entry.fileName);
 }
 
 void PSFilterHost::closeModule() {
@@ -162,6 +163,13 @@ void PSFilterHost::setupFilterRecord() {
     r.inTileHeight = r.absTileHeight = r.outTileHeight = r.maskTileHeight = height;
     r.inTileWidth = r.absTileWidth = r.outTileWidth = r.maskTileWidth = width;
     r.propertyProcs = cb.propertyProcs;
+    r.processEvent = cb.processEvent;
+    r.resourceProcs = cb.resourceProcs;
+    r.imageServicesProcs = cb.imageServicesProcs;
+    r.channelPortProcs = cb.channelPortProcs;
+    channelPorts_.describe(unfiltered_, mask_ ? &*mask_ : nullptr);
+    r.documentInfo = channelPorts_.document();
+    properties_.setPictureSize(picture_.width, picture_.height);
     errorString_.fill(0);
     r.errorString = reinterpret_cast<unsigned char(*)[256]>(errorString_.data());
     r.sSPBasic = cb.basicSuite;
@@ -348,10 +356,11 @@ abi::OSErr PSFilterHost::displayPixelsRequest(const abi::PSPixelMap* source, con
     return abi::kNoErr;
 }
 
-// No property is offered: the filter hears that the host lacks it.
-abi::OSErr PSFilterHost::propertyRequest(bool, abi::OSType, abi::OSType, std::int32_t, std::intptr_t*, std::intptr_t,
-                                         abi::Handle*, abi::Handle) {
-    return abi::kHostInsufficient;
+abi::OSErr PSFilterHost::propertyRequest(bool set, abi::OSType, abi::OSType key, std::int32_t index,
+                                         std::intptr_t* simpleOut, std::intptr_t simpleIn, abi::Handle* complexOut,
+                                         abi::Handle complexIn) {
+    // Filters ask with their own signature or ours alike: the key decides.
+    return set ? properties_.set(key, index, simpleIn, complexIn) : properties_.get(key, index, simpleOut, complexOut);
 }
 
 }  // namespace mugwarp

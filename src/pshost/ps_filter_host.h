@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "pshost/channel_ports.h"
 #include "pshost/filter_abi.h"
+#include "pshost/filter_resources.h"
 #include "pshost/filter_run_client.h"
+#include "pshost/host_properties.h"
 #include "pshost/image_views.h"
 #include "pshost/module_library.h"
 #include "pshost/pipl_manager.h"
@@ -44,6 +47,7 @@ public:
     // The parent window handed to filters for their dialogs; 0 means there is
     // no display, and filters take their defaults.
     void setPlatformWindow(std::intptr_t window) { platformData_.hwnd = window; }
+    std::intptr_t platformWindow() const { return platformData_.hwnd; }
 
     // Whether modules of that kind can be loaded by this build.
     static bool canRun(ModuleKind kind);
@@ -70,6 +74,11 @@ public:
     // the next repeat, releasing the one it kept.
     void setKeptParameters(abi::Handle block);
     bool abortRequested() const { return abort_; }
+
+    // What the record's further procedures reach: the picture through channel
+    // ports, the resources of the open module, the properties.
+    ChannelPorts& channelPorts() { return channelPorts_; }
+    FilterResources& resources() { return resources_; }
 
     // Callback targets (called by the bound entry points; public for them only).
     bool testAbortRequest();
@@ -109,6 +118,9 @@ private:
     std::vector<std::uint8_t> maskBytes_;
     abi::Handle keptParameters_ = nullptr;
     bool abort_ = false;
+    ChannelPorts channelPorts_;
+    FilterResources resources_;
+    HostProperties properties_;
 };
 
 }  // namespace mugwarp
