@@ -13,6 +13,8 @@
 //   fici 1 1 0 / 1 1 8 / ...  seven filter cases: input, output, flags
 //   hex KEY 01 02 03          raw bytes under any key
 //   end
+// For a 32-bit Windows module (--rc32) the entry point given under '8664' is
+// written under 'wx86', the key that names 32-bit code.
 // Legacy resources (modules from before property lists):
 //   legacy N "Category" "Name"   PIMI and _8BFM resources with ID N
 #include <algorithm>
@@ -103,7 +105,7 @@ Bytes filterCases(const std::vector<std::string>& w, int line) {
     return data;
 }
 
-Description parse(std::istream& in) {
+Description parse(std::istream& in, bool x86) {
     Description d;
     std::string text;
     int number = 0;
@@ -157,7 +159,7 @@ Description parse(std::istream& in) {
             data.push_back(std::uint8_t(w[1].size()));
             data.insert(data.end(), w[1].begin(), w[1].end());
         } else if (key == "8664" || key == "wx86" || key == "enbl") {
-            k = code(key, number);
+            k = code(x86 && key == "8664" ? "wx86" : key, number);
             data.assign(w[1].begin(), w[1].end());
             data.push_back(0);
         } else if (key == "vers") {
@@ -244,15 +246,16 @@ void writeResourceScript(const Description& d, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4 || (std::string(argv[1]) != "--elf" && std::string(argv[1]) != "--rc")) {
-        std::cerr << "usage: mugwarp-pipl --elf|--rc DESCRIPTION OUTPUT\n";
+    const std::string mode = argc == 4 ? argv[1] : "";
+    if (mode != "--elf" && mode != "--rc" && mode != "--rc32") {
+        std::cerr << "usage: mugwarp-pipl --elf|--rc|--rc32 DESCRIPTION OUTPUT\n";
         return 2;
     }
     try {
         std::ifstream in(argv[2]);
         if (!in) throw std::runtime_error("cannot read the description");
-        const Description d = parse(in);
-        if (std::string(argv[1]) == "--rc") {
+        const Description d = parse(in, mode == "--rc32");
+        if (mode != "--elf") {
             writeResourceScript(d, argv[3]);
         } else {
             std::ofstream out(argv[3]);

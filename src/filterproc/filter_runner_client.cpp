@@ -77,6 +77,10 @@ RunOutcome FilterRunnerClient::start(FilterRunClient& client, const std::string&
     if (!command_.startingMessage.empty()) client.runnerStarting(command_.startingMessage);
     const std::string cannotStart = "The filter " + quoted(filterName) + " cannot run: " + command_.description +
                                     " could not be started";
+    if (command_.prepare) {
+        const std::string failed = command_.prepare();
+        if (!failed.empty()) return {RunStatus::Failed, cannotStart + " (" + failed + ")."};
+    }
     try {
         process_ = std::make_unique<RunnerProcess>(command_);
     } catch (const std::exception& e) {

@@ -7,23 +7,12 @@
 namespace mugwarp::filterproc {
 
 std::string FilterRunnerHost::whyCannotRun(ModuleKind kind) const {
-    switch (kind) {
-    case ModuleKind::Native:
-        return runners_.runnerFor(RunnerKind::Native).missingPart();
-    case ModuleKind::Windows64:
-        return runners_.runnerFor(RunnerKind::Windows64).missingPart();
-    case ModuleKind::Windows32:
-        break;
-    }
-    return "32-bit Windows filters cannot run here; only 64-bit ones can.";
+    return runners_.runnerFor(runnerKindFor(kind)).missingPart();
 }
 
 bool FilterRunnerHost::execute(const PIPLManager& entry) {
     const std::string name = entry.getName();
-    if (entry.moduleKind == ModuleKind::Windows32)
-        throw PhotoshopError("The filter '" + name + "' is a 32-bit Windows module: " + whyCannotRun(entry.moduleKind));
-    FilterRunnerClient& runner =
-        runners_.runnerFor(entry.moduleKind == ModuleKind::Native ? RunnerKind::Native : RunnerKind::Windows64);
+    FilterRunnerClient& runner = runners_.runnerFor(runnerKindFor(entry.moduleKind));
 
     const int w = picture_.width, h = picture_.height;
     const SharedPictureViews shared = runner.preparePicture(w, h);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,9 @@ struct RunnerCommand {
     std::uint64_t memoryLimit = 0;  // bytes; 0 leaves the runner uncapped
     // Files that must exist for the start; the text names what is missing.
     std::vector<std::pair<std::string, std::string>> requiredFiles;
+    // Run before the start, while the starting message shows: mends what the
+    // runner needs (a Wine prefix); returns what went wrong, empty when fine.
+    std::function<std::string()> prepare;
     std::string startingMessage;  // shown while a slow runner starts; empty if it starts at once
     std::string description;      // "Windows filter support" etc., for messages
 };

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "filterproc/wine_prefix.h"
+
 namespace mugwarp::filterproc {
 
 namespace {
@@ -17,6 +19,15 @@ bool debugging() { return environment("MUGWARP_DEBUG_FILTERS") == "1"; }
 
 }  // namespace
 
+RunnerKind runnerKindFor(ModuleKind kind) {
+    switch (kind) {
+    case ModuleKind::Windows64: return RunnerKind::Windows64;
+    case ModuleKind::Windows32: return RunnerKind::Windows32;
+    case ModuleKind::Native: break;
+    }
+    return RunnerKind::Native;
+}
+
 RunnerLocations defaultRunnerLocations(const std::string& executableDir) {
     RunnerLocations where;
     std::string dir = environment("MUGWARP_RUNNER_DIR");
@@ -26,8 +37,11 @@ RunnerLocations defaultRunnerLocations(const std::string& executableDir) {
     }
     where.nativeRunner = dir + "/mugwarp-filter-runner";
     where.windowsRunner = dir + "/mugwarp-filter-runner.exe";
+    where.windowsRunner32 = dir + "/mugwarp-filter-runner32.exe";
     where.wine = environment("MUGWARP_WINE");
     if (where.wine.empty()) where.wine = "/usr/lib/wine/wine64";
+    where.wine32 = environment("MUGWARP_WINE32");
+    if (where.wine32.empty()) where.wine32 = "/usr/lib/wine/wine";
     std::string cache = environment("XDG_CACHE_HOME");
     if (cache.empty()) cache = environment("HOME") + "/.cache";
     where.winePrefix = cache + "/mugwarp/wine";
@@ -67,14 +81,38 @@ RunnerCommand windowsRunnerCommand(const RunnerLocations& where) {
     return c;
 }
 
+RunnerCommand windows32RunnerCommand(const RunnerLocations& where) {
+    RunnerCommand c = windowsRunnerCommand(where);
+    c.program = where.wine32;
+    c.arguments = {where.windowsRunner32};
+    c.requiredFiles = {
+        {where.wine32, "32-bit Windows filters need 32-bit Wine, which is not installed (" + where.wine32 +
+                           " is missing; install the package wine32:i386)."},
+        {where.windowsRunner32, "the 32-bit Windows filter runner " + where.windowsRunner32 +
+                                    " is missing (it is built when the mingw-w64 i686 cross compiler is installed)."}};
+    c.description = "32-bit Windows filter support (Wine)";
+    c.prepare = [prefix = where.winePrefix, wine64 = where.wine, like = c]() -> std::string {
+        return needsWow64Repair(prefix) ? repairWow64Prefix(prefix, wine64, like) : std::string();
+    };
+    return c;
+}
+
 FilterRunners::FilterRunners(RunnerLocations where, RunnerTimings timings)
     : where_(std::move(where)), timings_(timings) {}
 
 FilterRunnerClient& FilterRunners::runnerFor(RunnerKind kind) {
-    auto& slot = kind == RunnerKind::Native ? native_ : windows_;
-    if (!slot)
-        slot = std::make_unique<FilterRunnerClient>(
-            kind == RunnerKind::Native ? nativeRunnerCommand(where_) : windowsRunnerCommand(where_), timings_);
+    auto& slot = clients_[static_cast<std::size_t>(kind)];
+    if (!slot) {
+        switch (kind) {
+        case RunnerKind::Native: slot = std::make_unique<FilterRunnerClient>(nativeRunnerCommand(where_), timings_); break;
+        case RunnerKind::Windows64:
+            slot = std::make_unique<FilterRunnerClient>(windowsRunnerCommand(where_), timings_);
+            break;
+        case RunnerKind::Windows32:
+            slot = std::make_unique<FilterRunnerClient>(windows32RunnerCommand(where_), timings_);
+            break;
+        }
+    }
     return *slot;
 }
 

@@ -1,25 +1,30 @@
 #pragma once
+#include <array>
 #include <memory>
 #include <string>
 
 #include "filterproc/filter_runner_client.h"
 #include "filterproc/runner_command.h"
+#include "pshost/pipl_manager.h"
 
 namespace mugwarp::filterproc {
 
-enum class RunnerKind { Native, Windows64 };
+enum class RunnerKind { Native, Windows64, Windows32 };
+RunnerKind runnerKindFor(ModuleKind kind);
 
 // Where the runners and Wine are found.
 struct RunnerLocations {
-    std::string nativeRunner;   // mugwarp-filter-runner
-    std::string windowsRunner;  // mugwarp-filter-runner.exe
-    std::string wine;           // the wine64 loader
-    std::string winePrefix;     // our own prefix, created on first use
+    std::string nativeRunner;     // mugwarp-filter-runner
+    std::string windowsRunner;    // mugwarp-filter-runner.exe
+    std::string windowsRunner32;  // mugwarp-filter-runner32.exe
+    std::string wine;             // the wine64 loader
+    std::string wine32;           // Wine's 32-bit loader, same prefix
+    std::string winePrefix;       // our own prefix, created on first use
 };
 
 // Beside an installed program (../libexec/mugwarp), else the build tree;
-// MUGWARP_RUNNER_DIR and MUGWARP_WINE override. The Wine prefix lives under
-// $XDG_CACHE_HOME/mugwarp/wine.
+// MUGWARP_RUNNER_DIR, MUGWARP_WINE and MUGWARP_WINE32 override. The Wine
+// prefix lives under $XDG_CACHE_HOME/mugwarp/wine.
 RunnerLocations defaultRunnerLocations(const std::string& executableDir);
 
 // A runner's memory is capped well above what a 5000 x 5000 picture needs, so
@@ -30,6 +35,9 @@ RunnerCommand nativeRunnerCommand(const RunnerLocations& where);
 // Wine with our prefix, no installer prompts, the X display passed on, and
 // its console noise hidden unless MUGWARP_DEBUG_FILTERS=1.
 RunnerCommand windowsRunnerCommand(const RunnerLocations& where);
+// The same for 32-bit modules under Wine's 32-bit loader; a prefix made
+// before 32-bit Wine was installed is mended first.
+RunnerCommand windows32RunnerCommand(const RunnerLocations& where);
 
 // One runner per kind, each started on first use and kept.
 class FilterRunners {
@@ -41,8 +49,7 @@ public:
 private:
     RunnerLocations where_;
     RunnerTimings timings_;
-    std::unique_ptr<FilterRunnerClient> native_;
-    std::unique_ptr<FilterRunnerClient> windows_;
+    std::array<std::unique_ptr<FilterRunnerClient>, 3> clients_;  // by RunnerKind
 };
 
 }  // namespace mugwarp::filterproc

@@ -20,8 +20,9 @@ LONG WINAPI endOnFault(EXCEPTION_POINTERS* info) {
 
 }  // namespace
 
-// mugwarp-filter-runner.exe: runs 64-bit Windows filter modules (under Wine)
-// for the editor, speaking the runner protocol on its standard input and output.
+// mugwarp-filter-runner.exe (64-bit) and mugwarp-filter-runner32.exe (32-bit):
+// run Windows filter modules of their own bitness under Wine for the editor,
+// speaking the runner protocol on their standard input and output.
 int main() {
     using namespace mugwarp;
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
@@ -40,7 +41,7 @@ int main() {
         filterproc::HandleChannel channel(in, out);
         auto executor = filterrunner::makeHostExecutor();
         filterproc::RunnerSession session(channel, *executor, filterproc::openMappedFile);
-        session.serve("windows-x64");
+        session.serve(sizeof(void*) == 8 ? "windows-x64" : "windows-x86");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mugwarp-filter-runner: %s\n", e.what());
         return 1;

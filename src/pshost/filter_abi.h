@@ -1,10 +1,11 @@
 #pragma once
 // The binary interface between the filter host and filter modules: the filter
-// record, the callback suites and the entry point, in the Windows x64 layout
-// (the filter record packed to 4 bytes, everything else naturally aligned).
-// Native modules, our sample filters and Windows modules run by the separate
-// runner all see exactly these bytes. Only fixed-width types and pointers are
-// used, so the layout is the same under every x86-64 compiler.
+// record, the callback suites and the entry point, in the Windows layouts (the
+// filter record packed to 4 bytes, everything else naturally aligned). Only
+// fixed-width types and pointers are used, so a 64-bit build (native modules,
+// our samples, the 64-bit Windows runner) gets the x64 layout under every
+// x86-64 compiler, and the 32-bit Windows runner gets the x86 one from the same
+// declarations: 4-byte pointers, the same order. Both are checked below.
 #include <cstddef>
 #include <cstdint>
 
@@ -162,6 +163,26 @@ constexpr std::int16_t kColorSpaceRGB = 0;
 // The size hosts report in infoSize, that of the 32-bit record.
 constexpr std::int32_t kColorServicesInfoSize = 36;
 
+// A mask over a pixel map: one byte per pixel, 255 opaque (or the inverse,
+// or the colours premultiplied against a black, grey or white matte).
+struct PSPixelMask {
+    PSPixelMask* next;
+    void* maskData;
+    std::int32_t rowBytes;
+    std::int32_t colBytes;
+    std::int32_t maskDescription;
+};
+enum : std::int32_t {
+    kMaskSimple = 0,
+    kMaskBlackMat = 1,
+    kMaskGrayMat = 2,
+    kMaskWhiteMat = 3,
+    kMaskInvert = 4,
+};
+
+// The pixels a filter asks the host to show. A filter fills only the fields
+// of its version: 0 ends at baseAddr, 1 adds the masks, 2 the overlays and
+// colour management, 3 the depth.
 struct PSPixelMap {
     std::int32_t version;
     VRect bounds;
@@ -170,11 +191,15 @@ struct PSPixelMap {
     std::int32_t colBytes;
     std::int32_t planeBytes;
     void* baseAddr;
-    void* mat;
-    void* masks;
+    PSPixelMask* mat;
+    PSPixelMask* masks;
     std::int32_t maskPhaseRow;
     std::int32_t maskPhaseCol;
+    void* pixelOverlays;
+    std::uint32_t colorManagementOptions;
+    std::int16_t depth;
 };
+constexpr std::int16_t kImageModeGrayScale = 1;
 
 struct AboutRecord {
     void* platformData;
@@ -317,7 +342,38 @@ static_assert(offsetof(FilterRecord, maxSpace64) == 552);
 static_assert(sizeof(BufferProcs) == 72 && sizeof(HandleProcs) == 72 && sizeof(PropertyProcs) == 24);
 static_assert(sizeof(SPBasicSuite) == 56);
 static_assert(offsetof(ColorServicesInfo, colorComponents) == 32 && sizeof(ColorServicesInfo) == 56);
-static_assert(offsetof(PSPixelMap, baseAddr) == 40);
+static_assert(offsetof(PSPixelMap, baseAddr) == 40 && offsetof(PSPixelMap, masks) == 56);
+static_assert(offsetof(PSPixelMap, maskPhaseCol) == 68 && offsetof(PSPixelMap, depth) == 84);
+static_assert(sizeof(PSPixelMask) == 32 && offsetof(PSPixelMask, maskDescription) == 24);
+static_assert(sizeof(AboutRecord) == 272);
+#elif INTPTR_MAX == INT32_MAX
+static_assert(sizeof(FilterRecord) == 488);
+static_assert(offsetof(FilterRecord, parameters) == 12);
+static_assert(offsetof(FilterRecord, inRect) == 52);
+static_assert(offsetof(FilterRecord, inData) == 76);
+static_assert(offsetof(FilterRecord, autoMask) == 94);
+static_assert(offsetof(FilterRecord, hostSig) == 120);
+static_assert(offsetof(FilterRecord, platformData) == 188);
+static_assert(offsetof(FilterRecord, filterCase) == 216);
+static_assert(offsetof(FilterRecord, advanceState) == 224);
+static_assert(offsetof(FilterRecord, inputRate) == 248);
+static_assert(offsetof(FilterRecord, colorServices) == 256);
+static_assert(offsetof(FilterRecord, inColumnBytes) == 300);
+static_assert(offsetof(FilterRecord, propertyProcs) == 320);
+static_assert(offsetof(FilterRecord, errorString) == 360);
+static_assert(offsetof(FilterRecord, sSPBasic) == 372);
+static_assert(offsetof(FilterRecord, depth) == 380);
+static_assert(offsetof(FilterRecord, createNewLayer) == 412);
+static_assert(offsetof(FilterRecord, bufferSpace64) == 424 && offsetof(FilterRecord, maxSpace64) == 432);
+static_assert(sizeof(BufferProcs) == 36 && sizeof(HandleProcs) == 36 && sizeof(PropertyProcs) == 12);
+static_assert(sizeof(SPBasicSuite) == 28);
+static_assert(offsetof(ColorServicesInfo, colorComponents) == 20 && sizeof(ColorServicesInfo) == 36);
+static_assert(offsetof(PSPixelMap, baseAddr) == 36 && offsetof(PSPixelMap, masks) == 44);
+static_assert(offsetof(PSPixelMap, maskPhaseCol) == 52 && offsetof(PSPixelMap, depth) == 64);
+static_assert(sizeof(PSPixelMask) == 20 && offsetof(PSPixelMask, maskDescription) == 16);
+static_assert(sizeof(AboutRecord) == 256);
+#else
+#error "filter modules exist for 32- and 64-bit code only"
 #endif
 
 }  // namespace mugwarp::abi

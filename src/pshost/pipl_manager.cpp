@@ -82,8 +82,11 @@ void PIPLManager::setPascalText(FourCharCode key, const std::string& text) {
 }
 
 std::string PIPLManager::getEntryPoint() const {
-    const auto* data = propertyData(fourCharCode("8664"));
-    if (!data) data = propertyData(fourCharCode("wx86"));
+    // A 32-bit module's code is named under 'wx86'; every other kind runs
+    // 64-bit code, named under '8664'. Older modules name only one of them.
+    const bool x86 = moduleKind == ModuleKind::Windows32;
+    const auto* data = propertyData(fourCharCode(x86 ? "wx86" : "8664"));
+    if (!data) data = propertyData(fourCharCode(x86 ? "8664" : "wx86"));
     if (!data) return {};
     const std::size_t limit = std::min<std::size_t>(data->size(), 255);
     const auto end = std::find(data->begin(), data->begin() + limit, std::uint8_t(0));

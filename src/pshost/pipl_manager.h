@@ -13,7 +13,7 @@ namespace mugwarp {
 enum class ModuleKind {
     Native,     // a Linux x86-64 shared object, run in this process
     Windows64,  // a PE32+ DLL, run by the Windows runner
-    Windows32,  // a PE32 DLL, listed only
+    Windows32,  // a PE32 DLL, run by the 32-bit Windows runner
 };
 const char* moduleKindName(ModuleKind kind);
 
@@ -43,8 +43,9 @@ public:
     // Length-prefixed texts; empty when the property is missing.
     std::string getName() const { return pascalText(fourCharCode("name")); }
     std::string getCategory() const { return pascalText(fourCharCode("catg")); }
-    // The entry point for 64-bit code ('8664'), else the 32-bit one ('wx86'),
-    // up to the first zero byte; empty when neither is there.
+    // The entry point for the module's code: 32-bit ('wx86') for a 32-bit
+    // Windows module, else 64-bit ('8664'); the other one when that is
+    // missing. Up to the first zero byte; empty when neither is there.
     std::string getEntryPoint() const;
     void setName(const std::string& text) { setPascalText(fourCharCode("name"), text); }
     void setCategory(const std::string& text) { setPascalText(fourCharCode("catg"), text); }

@@ -66,7 +66,9 @@ filterproc::FilterRunners& testRunners() {
         filterproc::RunnerLocations where;
         where.nativeRunner = std::string(MUGWARP_RUNNER_DIR) + "/mugwarp-filter-runner";
         where.windowsRunner = std::string(MUGWARP_RUNNER_DIR) + "/mugwarp-filter-runner.exe";
+        where.windowsRunner32 = std::string(MUGWARP_RUNNER_DIR) + "/mugwarp-filter-runner32.exe";
         where.wine = "/usr/lib/wine/wine64";
+        where.wine32 = "/usr/lib/wine/wine";
         where.winePrefix = std::string(MUGWARP_BINARY_DIR) + "/wine-prefix";
         filterproc::RunnerTimings timings;
         timings.abortGraceMs = 300;
