@@ -84,6 +84,8 @@ private slots:
         const QStringList items = titles(submenu(filters, "Mugwarp Adjust"));
         QCOMPARE(items.count("Invert"), 1);
         QCOMPARE(items.count("Invert (Windows)"), 1);
+        if (QDir(QStringLiteral(MUGWARP_SAMPLE_FILTERS "/windows32")).exists())
+            QCOMPARE(items.count("Invert (Windows, 32-bit)"), 1);
     }
 
     void itemsRunTheFilterTheyNameAndTheLastOneRepeats() {

@@ -18,6 +18,7 @@ struct Bitness {
     ModuleKind kind;
     const char* folder;  // below the sample filters and the fault modules
 };
+void PrintTo(const Bitness& b, std::ostream* out) { *out << b.folder; }
 
 class WindowsFilters : public ::testing::TestWithParam<Bitness> {
 protected:
