@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 
 #include "formats/gif_lzw.h"
@@ -7,139 +9,203 @@
 namespace mugwarp {
 namespace {
 
-constexpr int kSlots = 17777;
-constexpr int kMaxNodes = 4096;
+constexpr int kMaxCodeWidth = 12;
 constexpr int kLastCodeBeforeClear = 4093;
 
-// Packs codes least-significant bit first into data sub-blocks of 255 bytes.
+// Packs codes least-significant bit first, 32 bits at a time, straight into
+// the raster with its data sub-blocks of 255 bytes. The raster's memory is
+// reserved for the worst case up front and taken into use as it fills, so
+// that its pages are touched once and nothing is copied.
 class CodeWriter {
 public:
-    explicit CodeWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+    CodeWriter(std::size_t maxCodes, int minCodeSize) {
+        const std::size_t maxData = maxCodes * kMaxCodeWidth / 8 + 8;
+        out_.reserve(1 + maxData + maxData / 255 + 1 + kGrowth);
+        out_.resize(kGrowth);
+        out_[0] = std::uint8_t(minCodeSize);
+    }
 
-    void put(int code, int width) {
+    void put(std::uint32_t code, int width) {
         bits_ |= std::uint64_t(code) << bitCount_;
         bitCount_ += width;
-        while (bitCount_ >= 8) {
-            block_[blockLength_++] = std::uint8_t(bits_);
-            bits_ >>= 8;
-            bitCount_ -= 8;
-            if (blockLength_ == 255) writeBlock();
+        if (bitCount_ >= 32) {
+            putWord(std::uint32_t(bits_));
+            bits_ >>= 32;
+            bitCount_ -= 32;
         }
     }
-    void flush() {
-        if (bitCount_ > 0) block_[blockLength_++] = std::uint8_t(bits_);
-        bits_ = 0;
-        bitCount_ = 0;
-        if (blockLength_ > 0) writeBlock();
-        out_.push_back(0);
+
+    // The code size byte, the sub-blocks and the terminator.
+    std::vector<std::uint8_t> finish() {
+        for (; bitCount_ > 0; bits_ >>= 8, bitCount_ -= 8) putByte(std::uint8_t(bits_));
+        if (length_ == blockStart_ + 1) {
+            length_ = blockStart_;  // no data after the last length byte
+        } else {
+            out_[blockStart_] = std::uint8_t(length_ - blockStart_ - 1);
+        }
+        out_[length_++] = 0;
+        out_.resize(length_);
+        return std::move(out_);
     }
 
 private:
-    void writeBlock() {
-        out_.push_back(std::uint8_t(blockLength_));
-        out_.insert(out_.end(), block_.begin(), block_.begin() + blockLength_);
-        blockLength_ = 0;
+    static constexpr std::size_t kGrowth = 1 << 16;
+
+    void putWord(std::uint32_t word) {
+        if (length_ + 4 <= blockStart_ + 256) {
+            if (length_ + 4 > out_.size()) out_.resize(std::min(out_.capacity(), out_.size() + kGrowth));
+            std::memcpy(out_.data() + length_, &word, 4);  // least significant byte first: little-endian machines only
+            length_ += 4;
+            return;
+        }
+        for (int i = 0; i < 4; ++i, word >>= 8) putByte(std::uint8_t(word));
     }
 
-    std::vector<std::uint8_t>& out_;
-    std::array<std::uint8_t, 255> block_{};
-    int blockLength_ = 0;
+    void putByte(std::uint8_t byte) {
+        if (length_ + 2 > out_.size()) out_.resize(std::min(out_.capacity(), out_.size() + kGrowth));
+        if (length_ == blockStart_ + 256) {
+            out_[blockStart_] = 255;
+            blockStart_ = length_++;
+        }
+        out_[length_++] = byte;
+    }
+
+    std::vector<std::uint8_t> out_;
+    std::size_t blockStart_ = 1;  // where the current sub-block's length byte goes
+    std::size_t length_ = 2;
     std::uint64_t bits_ = 0;
     int bitCount_ = 0;
 };
 
-struct Node {
-    std::uint16_t prefix;
-    std::uint16_t code;
-    std::uint8_t suffix;
-};
-
-// The string table: a hash index of 17777 slots over a fixed pool of nodes,
-// so that adding and finding a string costs the same whatever the picture.
-class Encoder {
+// The string table: open addressing over 8192 slots (32 KB, so it stays in
+// the first-level cache), each slot holding a string's prefix code and suffix
+// pixel in its upper 20 bits and the string's code in its lower 12. At most
+// 3837 strings live at once, so the table is never more than half full. Only
+// the slots in use are emptied when the codes run out.
+class StringTable {
 public:
-    Encoder(int minCodeSize, std::vector<std::uint8_t>& out)
-        : minCodeSize_(minCodeSize), clearCode_(1 << minCodeSize), endCode_(clearCode_ + 1), writer_(out) {
-        reset();
-        writer_.put(clearCode_, codeWidth_);
-    }
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;  // prefix 4095 is never assigned
 
-    void add(int pixel) {
-        ++stringLength_;
-        if (stringLength_ == 1) {
-            current_ = pixel;
-            hash_ = std::uint32_t(pixel) * 301 + 903;
-            return;
-        }
-        hash_ = ((std::uint32_t(pixel) + stringLength_ + 4) * hash_) % kSlots;
-        std::uint32_t slot = hash_;
+    StringTable() { slots_.fill(kEmpty); }
+
+    static std::uint32_t keyOf(std::uint32_t prefix, std::uint32_t suffix) { return (prefix << 8) | suffix; }
+
+    // The code of the string, or the empty slot where it would go (negative
+    // result: -1 - slot).
+    int find(std::uint32_t key) const {
+        std::uint32_t slot = (key * 0x9E3779B1u) >> (32 - kSlotBits);
         for (;;) {
-            const int n = slots_[slot];
-            if (n < 0) break;
-            const Node& node = nodes_[std::size_t(n)];
-            if (node.prefix == current_ && node.suffix == pixel) {
-                current_ = node.code;
-                return;
-            }
-            if (++slot == kSlots) slot = 0;
-        }
-        writer_.put(current_, codeWidth_);
-        ++lastAssigned_;
-        nodes_[std::size_t(nodeCount_)] = Node{std::uint16_t(current_), std::uint16_t(lastAssigned_), std::uint8_t(pixel)};
-        slots_[slot] = std::int16_t(nodeCount_++);
-        current_ = pixel;
-        hash_ = std::uint32_t(pixel) * 301 + 903;
-        stringLength_ = 1;
-        if (lastAssigned_ >= limit_) {
-            limit_ <<= 1;
-            ++codeWidth_;
-        } else if (lastAssigned_ > kLastCodeBeforeClear) {
-            writer_.put(current_, codeWidth_);
-            writer_.put(clearCode_, codeWidth_);
-            reset();
+            const std::uint32_t entry = slots_[slot];
+            if ((entry >> 12) == key) return int(entry & 0xFFF);
+            if (entry == kEmpty) return -1 - int(slot);
+            slot = (slot + 1) & (kSlotCount - 1);
         }
     }
 
-    void finish() {
-        writer_.put(current_, codeWidth_);
-        writer_.put(endCode_, codeWidth_);
-        writer_.flush();
+    void add(int emptySlot, std::uint32_t key, int code) {
+        slots_[std::size_t(emptySlot)] = (key << 12) | std::uint32_t(code);
+        used_[usedCount_++] = std::uint16_t(emptySlot);
+    }
+
+    void clear() {
+        for (int i = 0; i < usedCount_; ++i) slots_[used_[std::size_t(i)]] = kEmpty;
+        usedCount_ = 0;
     }
 
 private:
-    void reset() {
-        stringLength_ = 0;
+    static constexpr int kSlotBits = 13;
+    static constexpr std::uint32_t kSlotCount = 1u << kSlotBits;
+    std::array<std::uint32_t, kSlotCount> slots_;
+    std::array<std::uint16_t, 4096> used_;
+    int usedCount_ = 0;
+};
+
+class Encoder {
+public:
+    Encoder(int minCodeSize, std::size_t pixelCount)
+        : minCodeSize_(minCodeSize),
+          clearCode_(1 << minCodeSize),
+          endCode_(clearCode_ + 1),
+          // One code per pixel at most, two more per restart, three around them.
+          writer_(pixelCount + 2 * (pixelCount / (kLastCodeBeforeClear - 257) + 1) + 3, minCodeSize) {
+        restart();
+        writer_.put(std::uint32_t(clearCode_), codeWidth_);
+    }
+
+    // Pixels of one row, indices below 256. Which string goes on across rows.
+    void addRow(const std::uint8_t* pixels, int count) {
+        int x = 0;
+        if (fresh_) {
+            if (count == 0) return;
+            current_ = pixels[x++];
+            fresh_ = false;
+        }
+        std::uint32_t current = std::uint32_t(current_);
+        while (x < count) {
+            const std::uint32_t pixel = pixels[x++];
+            const std::uint32_t key = StringTable::keyOf(current, pixel);
+            const int found = table_.find(key);
+            if (found >= 0) {
+                current = std::uint32_t(found);
+                continue;
+            }
+            writer_.put(current, codeWidth_);
+            table_.add(-1 - found, key, ++lastAssigned_);
+            current = pixel;
+            if (lastAssigned_ >= limit_) {
+                limit_ <<= 1;
+                ++codeWidth_;
+            } else if (lastAssigned_ > kLastCodeBeforeClear) {
+                writer_.put(current, codeWidth_);
+                writer_.put(std::uint32_t(clearCode_), codeWidth_);
+                restart();
+                if (x == count) {
+                    fresh_ = true;
+                    return;
+                }
+                current = pixels[x++];
+            }
+        }
+        current_ = int(current);
+    }
+
+    std::vector<std::uint8_t> finish() {
+        writer_.put(std::uint32_t(current_), codeWidth_);
+        writer_.put(std::uint32_t(endCode_), codeWidth_);
+        return writer_.finish();
+    }
+
+private:
+    void restart() {
         lastAssigned_ = endCode_;
         codeWidth_ = minCodeSize_ + 1;
         limit_ = 1 << codeWidth_;
-        nodeCount_ = 0;
-        slots_.fill(-1);
+        table_.clear();
     }
 
     const int minCodeSize_;
     const int clearCode_;
     const int endCode_;
     CodeWriter writer_;
+    StringTable table_;
     int current_ = 0;
-    std::uint32_t stringLength_ = 0;
-    std::uint32_t hash_ = 0;
+    bool fresh_ = true;  // the next pixel starts a string of its own
     int lastAssigned_ = 0;
     int codeWidth_ = 0;
     int limit_ = 0;
-    int nodeCount_ = 0;
-    std::array<std::int16_t, kSlots> slots_;
-    std::array<Node, kMaxNodes> nodes_;
 };
 
-template <int Depth>
-void encodeRow(Encoder& encoder, const std::uint8_t* row, int width) {
-    if constexpr (Depth == 8) {
-        for (int x = 0; x < width; ++x) encoder.add(row[x]);
-    } else if constexpr (Depth == 4) {
-        for (int x = 0; x < width; ++x) encoder.add((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F);
+// Row y's indices as one byte each; 8-bit rows are used in place.
+const std::uint8_t* indicesOf(const PlatformBitmap& bitmap, int y, int depth, std::vector<std::uint8_t>& unpacked) {
+    const std::uint8_t* row = bitmap.scanLine(y);
+    if (depth == 8) return row;
+    const int width = bitmap.width();
+    if (depth == 4) {
+        for (int x = 0; x < width; ++x) unpacked[std::size_t(x)] = (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
     } else {
-        for (int x = 0; x < width; ++x) encoder.add((row[x >> 3] >> (7 - (x & 7))) & 1);
+        for (int x = 0; x < width; ++x) unpacked[std::size_t(x)] = (row[x >> 3] >> (7 - (x & 7))) & 1;
     }
+    return unpacked.data();
 }
 
 std::vector<int> rowOrder(int height, bool interlaced) {
@@ -162,19 +228,11 @@ std::vector<std::uint8_t> encodeLzw(const PlatformBitmap& bitmap, bool interlace
     const int depth = bitmap.bitsPerPixel();
     if (depth != 1 && depth != 4 && depth != 8) throw Error("GIF image encoding error");
     const int minCodeSize = depth == 1 ? 2 : depth;
-    std::vector<std::uint8_t> out;
-    out.reserve(bitmap.byteSize() / 2 + 64);
-    out.push_back(std::uint8_t(minCodeSize));
-    auto encoder = std::make_unique<Encoder>(minCodeSize, out);
     const int width = bitmap.width();
-    for (int y : rowOrder(bitmap.height(), interlaced)) {
-        const std::uint8_t* row = bitmap.scanLine(y);
-        if (depth == 8) encodeRow<8>(*encoder, row, width);
-        else if (depth == 4) encodeRow<4>(*encoder, row, width);
-        else encodeRow<1>(*encoder, row, width);
-    }
-    encoder->finish();
-    return out;
+    auto encoder = std::make_unique<Encoder>(minCodeSize, std::size_t(width) * std::size_t(bitmap.height()));
+    std::vector<std::uint8_t> unpacked(depth == 8 ? 0 : std::size_t(width));
+    for (int y : rowOrder(bitmap.height(), interlaced)) encoder->addRow(indicesOf(bitmap, y, depth, unpacked), width);
+    return encoder->finish();
 }
 
 }  // namespace mugwarp
