@@ -12,7 +12,7 @@ namespace {
 constexpr int kMaxCodeWidth = 12;
 constexpr int kLastCodeBeforeClear = 4093;
 
-// Packs codes least-significant bit first, 32 bits at a time, straight into
+// Takes codes packed least-significant bit first, 32 bits at a time, straight into
 // the raster with its data sub-blocks of 255 bytes. The raster's memory is
 // reserved for the worst case up front and taken into use as it fills, so
 // that its pages are touched once and nothing is copied.
@@ -25,19 +25,10 @@ public:
         out_[0] = std::uint8_t(minCodeSize);
     }
 
-    void put(std::uint32_t code, int width) {
-        bits_ |= std::uint64_t(code) << bitCount_;
-        bitCount_ += width;
-        if (bitCount_ >= 32) {
-            putWord(std::uint32_t(bits_));
-            bits_ >>= 32;
-            bitCount_ -= 32;
-        }
-    }
-
-    // The code size byte, the sub-blocks and the terminator.
-    std::vector<std::uint8_t> finish() {
-        for (; bitCount_ > 0; bits_ >>= 8, bitCount_ -= 8) putByte(std::uint8_t(bits_));
+    // The last bitCount bits of bits, then the code size byte, the
+    // sub-blocks and the terminator.
+    std::vector<std::uint8_t> finish(std::uint64_t bits, int bitCount) {
+        for (; bitCount > 0; bits >>= 8, bitCount -= 8) putByte(std::uint8_t(bits));
         if (length_ == blockStart_ + 1) {
             length_ = blockStart_;  // no data after the last length byte
         } else {
@@ -48,9 +39,6 @@ public:
         return std::move(out_);
     }
 
-private:
-    static constexpr std::size_t kGrowth = 1 << 16;
-
     void putWord(std::uint32_t word) {
         if (length_ + 4 <= blockStart_ + 256) {
             if (length_ + 4 > out_.size()) out_.resize(std::min(out_.capacity(), out_.size() + kGrowth));
@@ -60,6 +48,9 @@ private:
         }
         for (int i = 0; i < 4; ++i, word >>= 8) putByte(std::uint8_t(word));
     }
+
+private:
+    static constexpr std::size_t kGrowth = 1 << 16;
 
     void putByte(std::uint8_t byte) {
         if (length_ + 2 > out_.size()) out_.resize(std::min(out_.capacity(), out_.size() + kGrowth));
@@ -73,15 +64,13 @@ private:
     std::vector<std::uint8_t> out_;
     std::size_t blockStart_ = 1;  // where the current sub-block's length byte goes
     std::size_t length_ = 2;
-    std::uint64_t bits_ = 0;
-    int bitCount_ = 0;
 };
 
-// The string table: open addressing over 8192 slots (32 KB, so it stays in
-// the first-level cache), each slot holding a string's prefix code and suffix
-// pixel in its upper 20 bits and the string's code in its lower 12. At most
-// 3837 strings live at once, so the table is never more than half full. Only
-// the slots in use are emptied when the codes run out.
+// The string table: open addressing over 32768 slots, each holding a
+// string's prefix code and suffix pixel in its upper 20 bits and the string's
+// code in its lower 12. At most 3837 strings live at once, so the table is
+// never more than an eighth full and a lookup seldom probes twice; only the
+// slots in use are emptied when the codes run out.
 class StringTable {
 public:
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;  // prefix 4095 is never assigned
@@ -92,8 +81,10 @@ public:
 
     // The code of the string, or the empty slot where it would go (negative
     // result: -1 - slot).
+    // The suffix is scattered by a multiplication that does not wait for the
+    // previous lookup; the prefix, which does, is only added.
     int find(std::uint32_t key) const {
-        std::uint32_t slot = (key * 0x9E3779B1u) >> (32 - kSlotBits);
+        std::uint32_t slot = ((key >> 8) + (((key & 0xFF) * 0x9E3779B1u) >> (32 - kSlotBits))) & (kSlotCount - 1);
         for (;;) {
             const std::uint32_t entry = slots_[slot];
             if ((entry >> 12) == key) return int(entry & 0xFFF);
@@ -113,86 +104,101 @@ public:
     }
 
 private:
-    static constexpr int kSlotBits = 13;
+    static constexpr int kSlotBits = 15;
     static constexpr std::uint32_t kSlotCount = 1u << kSlotBits;
     std::array<std::uint32_t, kSlotCount> slots_;
     std::array<std::uint16_t, 4096> used_;
     int usedCount_ = 0;
 };
 
+// The coder's state lives in locals while a row is coded, so that it stays
+// in registers rather than being reloaded after every byte the writer stores.
 class Encoder {
 public:
     Encoder(int minCodeSize, std::size_t pixelCount)
         : minCodeSize_(minCodeSize),
-          clearCode_(1 << minCodeSize),
-          endCode_(clearCode_ + 1),
+          clearCode_(1u << minCodeSize),
           // One code per pixel at most, two more per restart, three around them.
           writer_(pixelCount + 2 * (pixelCount / (kLastCodeBeforeClear - 257) + 1) + 3, minCodeSize) {
-        restart();
-        writer_.put(std::uint32_t(clearCode_), codeWidth_);
+        restart(state_);
+        put(state_, clearCode_);
     }
 
-    // Pixels of one row, indices below 256. Which string goes on across rows.
-    void addRow(const std::uint8_t* pixels, int count) {
-        int x = 0;
+    // Pixels of one row, indices below 256. The string goes on across rows.
+    void addRow(const std::uint8_t* pixels, const std::uint8_t* end) {
+        State s = state_;
         if (fresh_) {
-            if (count == 0) return;
-            current_ = pixels[x++];
+            if (pixels == end) return;
+            s.current = *pixels++;
             fresh_ = false;
         }
-        std::uint32_t current = std::uint32_t(current_);
-        while (x < count) {
-            const std::uint32_t pixel = pixels[x++];
-            const std::uint32_t key = StringTable::keyOf(current, pixel);
+        while (pixels < end) {
+            const std::uint32_t pixel = *pixels++;
+            const std::uint32_t key = StringTable::keyOf(s.current, pixel);
             const int found = table_.find(key);
             if (found >= 0) {
-                current = std::uint32_t(found);
+                s.current = std::uint32_t(found);
                 continue;
             }
-            writer_.put(current, codeWidth_);
-            table_.add(-1 - found, key, ++lastAssigned_);
-            current = pixel;
-            if (lastAssigned_ >= limit_) {
-                limit_ <<= 1;
-                ++codeWidth_;
-            } else if (lastAssigned_ > kLastCodeBeforeClear) {
-                writer_.put(current, codeWidth_);
-                writer_.put(std::uint32_t(clearCode_), codeWidth_);
-                restart();
-                if (x == count) {
+            put(s, s.current);
+            table_.add(-1 - found, key, int(++s.lastAssigned));
+            s.current = pixel;
+            if (s.lastAssigned >= s.limit) {
+                s.limit <<= 1;
+                ++s.codeWidth;
+            } else if (s.lastAssigned > kLastCodeBeforeClear) {
+                put(s, s.current);
+                put(s, clearCode_);
+                restart(s);
+                if (pixels == end) {
                     fresh_ = true;
-                    return;
+                    break;
                 }
-                current = pixels[x++];
+                s.current = *pixels++;
             }
         }
-        current_ = int(current);
+        state_ = s;
     }
 
     std::vector<std::uint8_t> finish() {
-        writer_.put(std::uint32_t(current_), codeWidth_);
-        writer_.put(std::uint32_t(endCode_), codeWidth_);
-        return writer_.finish();
+        put(state_, state_.current);
+        put(state_, clearCode_ + 1);  // the end code
+        return writer_.finish(state_.bits, state_.bitCount);
     }
 
 private:
-    void restart() {
-        lastAssigned_ = endCode_;
-        codeWidth_ = minCodeSize_ + 1;
-        limit_ = 1 << codeWidth_;
+    struct State {
+        std::uint32_t current = 0;
+        std::uint32_t lastAssigned = 0;
+        std::uint32_t limit = 0;
+        int codeWidth = 0;
+        std::uint64_t bits = 0;  // codes not yet handed to the writer, bitCount of them
+        int bitCount = 0;
+    };
+
+    void put(State& s, std::uint32_t code) {
+        s.bits |= std::uint64_t(code) << s.bitCount;
+        s.bitCount += s.codeWidth;
+        if (s.bitCount >= 32) {
+            writer_.putWord(std::uint32_t(s.bits));
+            s.bits >>= 32;
+            s.bitCount -= 32;
+        }
+    }
+
+    void restart(State& s) {
+        s.lastAssigned = clearCode_ + 1;
+        s.codeWidth = minCodeSize_ + 1;
+        s.limit = 1u << s.codeWidth;
         table_.clear();
     }
 
     const int minCodeSize_;
-    const int clearCode_;
-    const int endCode_;
+    const std::uint32_t clearCode_;
     CodeWriter writer_;
     StringTable table_;
-    int current_ = 0;
+    State state_;
     bool fresh_ = true;  // the next pixel starts a string of its own
-    int lastAssigned_ = 0;
-    int codeWidth_ = 0;
-    int limit_ = 0;
 };
 
 // Row y's indices as one byte each; 8-bit rows are used in place.
@@ -231,7 +237,10 @@ std::vector<std::uint8_t> encodeLzw(const PlatformBitmap& bitmap, bool interlace
     const int width = bitmap.width();
     auto encoder = std::make_unique<Encoder>(minCodeSize, std::size_t(width) * std::size_t(bitmap.height()));
     std::vector<std::uint8_t> unpacked(depth == 8 ? 0 : std::size_t(width));
-    for (int y : rowOrder(bitmap.height(), interlaced)) encoder->addRow(indicesOf(bitmap, y, depth, unpacked), width);
+    for (int y : rowOrder(bitmap.height(), interlaced)) {
+        const std::uint8_t* row = indicesOf(bitmap, y, depth, unpacked);
+        encoder->addRow(row, row + width);
+    }
     return encoder->finish();
 }
 
