@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "raster/platform_bitmap.h"
 
@@ -19,5 +20,12 @@ PlatformBitmap reduceColors(const PlatformBitmap& picture);
 // place of the least frequent of them, which then maps to its nearest entry.
 // (The GIF save's key colour may cover only a few pixels of a photograph.)
 PlatformBitmap reduceColors(const PlatformBitmap& picture, std::uint32_t keepRgb);
+
+// Reduces a picture that has been reduced once and then had some places set to
+// a key colour (keyed[i] non-zero for pixel i, rows top first, no padding):
+// the same result as reducing the picture drawn from `reduced` with those
+// places in keyRgb (0x00RRGGBB) (keeping keyRgb in the palette when any place
+// is keyed), worked out from the indices without drawing it.
+PlatformBitmap reduceKeyedAgain(const PlatformBitmap& reduced, std::span<const std::uint8_t> keyed, std::uint32_t keyRgb);
 
 }  // namespace mugwarp

@@ -22,9 +22,9 @@ constexpr std::uint32_t kDefaultOuterRgb = 0xFDFEFF;
 // default outer colour; other pixels of alpha 0 (the faded one-pixel border a
 // rotation leaves) keep their colour. keyed[i] tells which pixels were keyed.
 PlatformBitmap keyTransparentPlaces(const PixelSurface& picture, std::uint32_t keyRgb, std::uint32_t documentRgb,
-                                    std::vector<bool>& keyed) {
+                                    std::vector<std::uint8_t>& keyed) {
     PlatformBitmap flat(picture.width(), picture.height(), 32);
-    keyed.assign(std::size_t(picture.width()) * std::size_t(picture.height()), false);
+    keyed.assign(std::size_t(picture.width()) * std::size_t(picture.height()), 0);
     const std::uint32_t keyArgb = 0xFF000000u | keyRgb;
     for (int y = 0; y < picture.height(); ++y) {
         const Argb* src = picture.row(y);
@@ -36,7 +36,7 @@ PlatformBitmap keyTransparentPlaces(const PixelSurface& picture, std::uint32_t k
                 (p >> 24) == 0 && (rgb == keyRgb || rgb == documentRgb || rgb == 0 || rgb == kDefaultOuterRgb);
             const std::uint32_t out = transparent ? keyArgb : (p | 0xFF000000u);
             std::memcpy(dst + 4 * x, &out, 4);
-            if (transparent) keyed[std::size_t(y) * std::size_t(picture.width()) + std::size_t(x)] = true;
+            keyed[std::size_t(y) * std::size_t(picture.width()) + std::size_t(x)] = transparent;
         }
     }
     return flat;
@@ -55,27 +55,15 @@ PlatformBitmap saveGifPicture(const PixelSurface& picture, const std::string& pa
     // "none" key read as white with alpha 0: those places are transparent too.
     const std::uint32_t documentRgb = argbFromPlatform(keyColor, 0) & 0xFFFFFF;
 
-    std::vector<bool> keyed;
+    std::vector<std::uint8_t> keyed;
     const PlatformBitmap flat = keyTransparentPlaces(picture, keyRgb, documentRgb, keyed);
 
     // The reduction may move the key to a neighbouring palette colour; put
     // exactly the key back at every transparent place and reduce again, so
-    // that the key is a palette entry and the file's transparent index.
-    PlatformBitmap written = expandIndexed(reduceColors(flat));
-    const std::uint32_t keyArgb = 0xFF000000u | keyRgb;
-    bool anyKeyed = false;
-    for (int y = 0; y < written.height(); ++y) {
-        std::uint8_t* row = written.scanLine(y);
-        for (int x = 0; x < written.width(); ++x) {
-            if (keyed[std::size_t(y) * std::size_t(written.width()) + std::size_t(x)]) {
-                std::memcpy(row + 4 * x, &keyArgb, 4);
-                anyKeyed = true;
-            }
-        }
-    }
-    // 256 reduced colours and the key make 257; the key must not be the one
-    // that loses its entry, even when it covers only a few pixels.
-    const PlatformBitmap indexed = anyKeyed ? reduceColors(written, keyRgb) : reduceColors(written);
+    // that the key is a palette entry and the file's transparent index. 256
+    // reduced colours and the key make 257; the key must not be the one that
+    // loses its entry, even when it covers only a few pixels.
+    const PlatformBitmap indexed = reduceKeyedAgain(reduceColors(flat), keyed, keyRgb);
 
     GifImage gif;
     gif.addFrameFromBitmap(indexed);

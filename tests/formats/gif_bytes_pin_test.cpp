@@ -3,8 +3,11 @@
 // same tomorrow. The digests were taken from the straightforward encoder and
 // reduction whose files the peers' decoders check in gif_writer_test.
 #include <cmath>
+#include <cstring>
 
+#include "formats/color_reduction.h"
 #include "formats/gif_lzw.h"
+#include "formats/indexed_expand.h"
 #include "formats/picture_io.h"
 #include "support/content_hash.h"
 #include "test_support.h"
@@ -97,6 +100,52 @@ TEST(GifBytes, SavedFilesArePinned) {
         saveGifPicture(c.picture, path, c.key);
         const auto bytes = test::readFile(path);
         EXPECT_EQ(test::contentHash(bytes), c.digest) << c.name << ", " << bytes.size() << " bytes";
+    }
+}
+
+// The save's second reduction works from the indices of the first; it must
+// give what reducing the drawn, re-keyed picture gives, index for index.
+TEST(GifBytes, ReducingAgainFromIndicesMatchesReducingTheDrawnPicture) {
+    const std::uint32_t key = 0xFFFEFD;
+    struct Case {
+        const char* name;
+        PlatformBitmap reduced;
+        int keyEvery;  // every n-th pixel keyed; 0 for none
+    };
+    PlatformBitmap duplicates(37, 23, 8);  // equal colours under several indices, a short palette
+    duplicates.palette().assign(5, PaletteEntry{10, 20, 30, 0});
+    duplicates.palette()[3] = PaletteEntry{0xFD, 0xFE, 0xFF, 0};  // the key's own colour
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) duplicates.setPixelIndex(x, y, (x * 3 + y) % 7);
+    const Case cases[] = {
+        {"photograph, keyed patch", reduceColors(photoLike(320, 240).toPlatformBitmap()), 0},
+        {"photograph, keys scattered", reduceColors(photoLike(160, 120).toPlatformBitmap()), 97},
+        {"photograph, every pixel keyed", reduceColors(photoLike(16, 9).toPlatformBitmap()), 1},
+        {"few colours, the key among them", reduceColors(test::paletteSizedPicture(40, 30, 9, 2).toPlatformBitmap()), 5},
+        {"duplicate palette colours", duplicates, 11},
+        {"duplicate palette colours, none keyed", duplicates, 0},
+    };
+    for (const Case& c : cases) {
+        const int w = c.reduced.width(), h = c.reduced.height();
+        std::vector<std::uint8_t> keyed(std::size_t(w) * std::size_t(h), 0);
+        PlatformBitmap drawn = expandIndexed(c.reduced);
+        bool anyKeyed = false;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const std::size_t i = std::size_t(y) * std::size_t(w) + std::size_t(x);
+                const bool patch = c.keyEvery == 0 && c.reduced.height() > 100 && y > h / 3 && y < h / 2 && x < w / 4;
+                if (!patch && !(c.keyEvery > 0 && i % std::size_t(c.keyEvery) == 0)) continue;
+                keyed[i] = 1;
+                anyKeyed = true;
+                const std::uint32_t argb = 0xFF000000u | key;
+                std::memcpy(drawn.scanLine(y) + 4 * x, &argb, 4);
+            }
+        const PlatformBitmap expected = anyKeyed ? reduceColors(drawn, key) : reduceColors(drawn);
+        const PlatformBitmap actual = reduceKeyedAgain(c.reduced, keyed, key);
+        EXPECT_EQ(actual.palette(), expected.palette()) << c.name;
+        bool same = true;
+        for (int y = 0; y < h && same; ++y) same = std::memcmp(actual.scanLine(y), expected.scanLine(y), std::size_t(w)) == 0;
+        EXPECT_TRUE(same) << c.name;
     }
 }
 
