@@ -39,6 +39,7 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
       }),
       openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       ask_(askYesNo),
+      askSaveChanges_(askSaveChanges),
       chooseTextStyle_(chooseTextStyle),
       askText_(InsertTextDialog::askText),
       printerFor_(defaultPrinter),
@@ -77,6 +78,8 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
     view_->setSurface(&document_.display());
     document_.setHistoryChangeHandler([this] { updateHistoryActions(); });
     overlayController_ = new OverlayController(overlays_, document_, view_, this);
+    overlayController_->setErrorReporter([this](const QString& message) { reporter_(message); });
+    watchSessionEnd();
 
     strokeTimer_.setInterval(50);
     connect(&strokeTimer_, &QTimer::timeout, this, [this] { run([this] { strokeTimerTick(); }); });
@@ -181,7 +184,9 @@ void MainWindow::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty() || !urls.constFirst().isLocalFile()) return;
     event->acceptProposedAction();
-    openPicture(urls.constFirst().toLocalFile());
+    const QString path = urls.constFirst().toLocalFile();
+    // The drop ends once the question is answered, outside the drag's own loop.
+    QTimer::singleShot(0, this, [this, path] { openPicture(path); });
 }
 
 }  // namespace mugwarp

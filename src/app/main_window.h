@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
@@ -22,6 +23,7 @@ class QLabel;
 class QPrinter;
 class QMenu;
 class QScrollArea;
+class QSessionManager;
 class QSlider;
 class QToolBar;
 
@@ -37,6 +39,8 @@ struct TextStyle;
 
 // The standard Yes/No question box.
 bool askYesNo(QWidget* parent, const QString& caption, const QString& text);
+// The question before unsaved changes would be lost: Save, Discard or Cancel.
+QMessageBox::StandardButton askSaveChanges(QWidget* parent, const QString& text);
 
 // The main window: menus, toolbars and the zoomable view around the one open
 // document. It turns input into document commands and draws the document;
@@ -53,6 +57,8 @@ public:
     using UrlOpener = std::function<bool(const QUrl&)>;
     // Asks a yes/no question (caption, text); true means Yes.
     using Question = std::function<bool(QWidget* parent, const QString& caption, const QString& text)>;
+    // Asks whether to save unsaved changes (text); Save, Discard or Cancel.
+    using SaveChangesQuestion = std::function<QMessageBox::StandardButton(QWidget* parent, const QString& text)>;
     // Asks for the font and colour of a text overlay; nullopt means cancelled.
     using TextStyleChooser = std::function<std::optional<TextStyle>(QWidget* parent, const TextStyle& current)>;
     // Asks for the line of text (the Insert Text dialog); empty inserts nothing.
@@ -70,6 +76,7 @@ public:
     void setSaveFileChooser(FileChooser chooser) { chooseSaveFile_ = std::move(chooser); }
     void setUrlOpener(UrlOpener opener) { openUrl_ = std::move(opener); }
     void setQuestion(Question question) { ask_ = std::move(question); }
+    void setSaveChangesQuestion(SaveChangesQuestion question) { askSaveChanges_ = std::move(question); }
     void setTextStyleChooser(TextStyleChooser chooser) { chooseTextStyle_ = std::move(chooser); }
     void setTextAsker(TextAsker asker) { askText_ = std::move(asker); }
     void setPrinterProvider(PrinterProvider provider) { printerFor_ = std::move(provider); }
@@ -77,8 +84,9 @@ public:
     // Commands, as the menus and toolbar run them (errors go to the reporter).
     bool openPicture(const QString& path);
     void open();
-    void save();
-    void saveAs();
+    // True once the picture is written; false when Save As was cancelled.
+    bool save();
+    bool saveAs();
     void reload();
     void undo();
     void redo();
@@ -187,6 +195,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -223,6 +232,17 @@ private:
     void finishSave();
     void writeTo(const QString& path);
     void setTitleFor(const QString& documentPath);
+
+    // Unsaved changes (main_window_closing.cpp). Before the picture is closed
+    // or replaced: asks whether to save them; false means keep the picture.
+    bool settleUnsavedChanges();
+    bool saveBeforeClosing();
+    QString documentDisplayName() const;
+    void watchSessionEnd();
+    void commitSessionData(QSessionManager& manager);
+    // The user let the unsaved changes go / the picture is closed or replaced.
+    void changesDiscarded();
+    void pictureLeft();
 
     // Overlay helpers.
     void insertPictureFrom(const QString& folderName);
@@ -271,6 +291,7 @@ private:
     FileChooser chooseSaveFile_;
     UrlOpener openUrl_;
     Question ask_;
+    SaveChangesQuestion askSaveChanges_;
     TextStyleChooser chooseTextStyle_;
     TextAsker askText_;
     PrinterProvider printerFor_;

@@ -7,6 +7,7 @@
 #include "app/image_size_dialog.h"
 #include "app/image_view.h"
 #include "app/main_window.h"
+#include "app/overlay_controller.h"
 #include "app/zoom.h"
 
 namespace mugwarp {
@@ -57,11 +58,16 @@ void MainWindow::pictureResized() {
 // takes back what the user sees and a crop preview never outlives its picture.
 void MainWindow::endGestures() {
     strokes_.release();
+    overlayController_->finishDrag();
     if (flatTools_.stroking()) showFlatResult(flatTools_.release());
 }
 
 void MainWindow::showUndoResult(const Document::UndoResult& result) {
     if (!result.applied) return;
+    if (result.objectsChanged) {
+        overlayController_->overlaysChanged();
+        return;
+    }
     if (result.sizeRestored) zoomPercent_ = Zoom::kOriginal;
     pictureResized();
 }
@@ -87,6 +93,7 @@ void MainWindow::updateHistoryActions() {
     actions_.redo->setEnabled(document_.canRedo());
     actions_.redo->setToolTip(redoTip);
     actions_.redo->setStatusTip(redoTip);
+    setWindowModified(document_.pictureLoaded() && document_.isModified());
 }
 
 void MainWindow::restore() {

@@ -34,16 +34,18 @@ void MainWindow::buildFileMenu() {
 }
 
 void MainWindow::setTitleFor(const QString& documentPath) {
-    setWindowTitle(QStringLiteral("Mugwarp Studio 3.0  \"") + QFileInfo(documentPath).fileName() + QLatin1Char('"'));
+    // "[*]" shows as "*" while there are unsaved changes.
+    setWindowTitle(QStringLiteral("Mugwarp Studio 3.0  \"[*]") + QFileInfo(documentPath).fileName() + QLatin1Char('"'));
 }
 
 void MainWindow::open() {
     const QString path = chooseOpenFile_(this, QString::fromStdString(document_.documentFileName()));
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || !settleUnsavedChanges()) return;
     loadAndShow(path);
 }
 
 bool MainWindow::openPicture(const QString& path) {
+    if (!settleUnsavedChanges()) return false;
     bool opened = false;
     run([&] {
         loadAndShow(path);
@@ -60,6 +62,7 @@ void MainWindow::loadAndShow(const QString& path) {
     const std::string fullPath = QFileInfo(path).absoluteFilePath().toStdString();
     strokes_.release();
     document_.loadPicture(fullPath);
+    pictureLeft();
     document_.setDocumentFileName(fullPath);
     zoomPercent_ = Zoom::kOriginal;
     overlayController_->clear();
@@ -92,6 +95,7 @@ void MainWindow::reload() {
 }
 
 void MainWindow::prepareSave() {
+    overlayController_->finishDrag();
     document_.setSizeChanged(false);
     selectArrowTool();
     view_->setBrushOutlineVisible(false);
@@ -105,25 +109,28 @@ void MainWindow::finishSave() {
 void MainWindow::writeTo(const QString& path) {
     const bool reloads = pictureFormatFor(path) == PictureFormat::Gif;
     writeDocumentPicture(document_, overlays_, path);
+    // GIF and PDF too: what the file holds is what the user chose to keep.
+    document_.markSaved();
     if (reloads) afterPictureLoaded();
 }
 
-void MainWindow::save() {
-    if (!document_.pictureLoaded()) return;
+bool MainWindow::save() {
+    if (!document_.pictureLoaded()) return false;
     const QString path = QString::fromStdString(document_.documentFileName());
     // A name no writer handles is refused before anything changes.
     if (pictureFormatFor(path) == PictureFormat::None) throw Error(unknownExtensionMessage(path).toStdString());
     prepareSave();
     writeTo(path);
     finishSave();
+    return true;
 }
 
-void MainWindow::saveAs() {
-    if (!document_.pictureLoaded()) return;
+bool MainWindow::saveAs() {
+    if (!document_.pictureLoaded()) return false;
     QString path = chooseSaveFile_(this, QString::fromStdString(document_.documentFileName()));
     if (path.isEmpty()) {
         finishSave();
-        return;
+        return false;
     }
     path = QFileInfo(path).absoluteFilePath();
     // A name without extension is written as a bitmap, and the document is
@@ -135,6 +142,7 @@ void MainWindow::saveAs() {
     document_.setDocumentFileName(path.toStdString());
     setTitleFor(path);
     finishSave();
+    return true;
 }
 
 }  // namespace mugwarp

@@ -84,8 +84,8 @@ void MainWindow::placeOverlay(Overlay overlay) {
     const QPoint centre((2 * area.left() + area.width()) / 2, (2 * area.top() + area.height()) / 2);
     const QPoint p = view_->viewToPicture(centre);
     overlay.location = centredRect(static_cast<float>(p.x()), static_cast<float>(p.y()),
-                                   static_cast<float>(overlay.picture.width()),
-                                   static_cast<float>(overlay.picture.height()));
+                                   static_cast<float>(overlay.picture->width()),
+                                   static_cast<float>(overlay.picture->height()));
     overlayController_->insert(std::move(overlay));
 }
 

@@ -7,6 +7,7 @@
 #include "app/overlay_renderer.h"
 #include "app/selection_frame.h"
 #include "document/document.h"
+#include "edit/overlay_step.h"
 
 namespace mugwarp {
 namespace {
@@ -16,7 +17,7 @@ constexpr float kMinimumSize = 1.0f;
 
 }  // namespace
 
-OverlayController::OverlayController(OverlayStack& overlays, const Document& document, ImageView* view,
+OverlayController::OverlayController(OverlayStack& overlays, Document& document, ImageView* view,
                                      QObject* parent)
     : QObject(parent), overlays_(overlays), document_(document), view_(view) {
     view_->setLayers(this);
@@ -26,7 +27,7 @@ OverlayController::OverlayController(OverlayStack& overlays, const Document& doc
 bool OverlayController::arrowMode() const { return document_.currentTool() == ToolCode::Arrow; }
 
 std::size_t OverlayController::insert(Overlay overlay) {
-    const std::size_t index = overlays_.add(std::move(overlay));
+    const std::size_t index = insertOverlay(document_, overlays_, std::move(overlay));
     repaintOverlay(index);
     // Selecting is allowed with the arrow tool and Putty (whose code is 0).
     if (static_cast<int>(document_.currentTool()) <= 0) setSelection(index);
@@ -36,29 +37,47 @@ std::size_t OverlayController::insert(Overlay overlay) {
 void OverlayController::setSelection(std::optional<std::size_t> index) {
     if (static_cast<int>(document_.currentTool()) > 0 || index == selection_) return;
     if (index && *index >= overlays_.size()) index.reset();
+    endDrag();
     if (selection_) view_->update(SelectionFrame::paintedArea(frameRect()));
     selection_ = index;
-    drag_ = FrameDrag::None;
     if (selection_) view_->update(SelectionFrame::paintedArea(frameRect()));
 }
 
 void OverlayController::deleteSelection() {
     if (!selection_) return;
+    endDrag();
     const std::size_t index = *selection_;
     repaintOverlay(index);
     view_->update(SelectionFrame::paintedArea(frameRect()));
     selection_.reset();
-    drag_ = FrameDrag::None;
-    overlays_.remove(index);
+    deleteOverlay(document_, overlays_, index);
 }
 
 void OverlayController::setLayersVisible(bool visible) {
+    endDrag();
     if (selection_) view_->update(SelectionFrame::paintedArea(frameRect()));
     selection_.reset();
-    drag_ = FrameDrag::None;
     if (overlays_.visible() == visible) return;
     overlays_.setVisible(visible);
     for (std::size_t i = 0; i < overlays_.size(); ++i) repaintOverlay(i);
+}
+
+// A drag cut short (another selection, a tool change, a release the view
+// never saw) is still one step.
+void OverlayController::endDrag() {
+    if (drag_ != FrameDrag::None) runReportingErrors(reporter_, [this] { finishDrag(); });
+}
+
+void OverlayController::finishDrag() {
+    if (drag_ == FrameDrag::None) return;
+    drag_ = FrameDrag::None;
+    if (selection_) recordOverlayPlaced(document_, overlays_, *selection_, dragStartFrame_);
+}
+
+void OverlayController::overlaysChanged() {
+    selection_.reset();
+    drag_ = FrameDrag::None;
+    view_->update();
 }
 
 void OverlayController::clear() {
@@ -131,7 +150,7 @@ bool OverlayController::mousePressed(QPoint p, Qt::MouseButton button) {
 bool OverlayController::mouseMoved(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     if (!arrowMode()) return false;
     if (drag_ == FrameDrag::None || !selection_ || !buttons.testFlag(Qt::LeftButton)) {
-        drag_ = FrameDrag::None;
+        endDrag();
         if (!overlays_.visible()) return false;
         view_->setCursor(SelectionFrame::cursorFor(SelectionFrame::hitTest(frameRect(), p)));
         return false;
@@ -149,7 +168,7 @@ bool OverlayController::mouseMoved(QPoint p, Qt::MouseButtons buttons, Qt::Keybo
 
 bool OverlayController::mouseReleased() {
     if (drag_ == FrameDrag::None) return false;
-    drag_ = FrameDrag::None;
+    endDrag();
     return true;
 }
 

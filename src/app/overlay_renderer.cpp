@@ -62,17 +62,18 @@ void renderOverlaysInto(QImage& buffer, const OverlayStack& overlays, const View
     std::vector<int> columns;
     for (std::size_t i = 0; i < overlays.size(); ++i) {
         const Overlay& overlay = overlays.at(i);
-        if (overlay.picture.isEmpty()) continue;
+        const PixelSurface& picture = *overlay.picture;
+        if (picture.isEmpty()) continue;
         const QRectF place = pictureToView(overlay.location, mapping);
         const QRect area = coveredViewPixels(place) & viewArea;
         if (area.isEmpty() || place.width() <= 0 || place.height() <= 0) continue;
-        sourceIndices(columns, area.left(), area.width(), place.left(), place.width(), overlay.picture.width());
-        const double rowsPerPixel = overlay.picture.height() / place.height();
-        const bool blend = overlay.picture.drawMode() == DrawMode::Blend;
+        sourceIndices(columns, area.left(), area.width(), place.left(), place.width(), picture.width());
+        const double rowsPerPixel = picture.height() / place.height();
+        const bool blend = picture.drawMode() == DrawMode::Blend;
         for (int y = area.top(); y <= area.bottom(); ++y) {
             const int sourceRow = std::clamp(static_cast<int>(std::floor((y + 0.5 - place.top()) * rowsPerPixel)), 0,
-                                             overlay.picture.height() - 1);
-            const Argb* source = overlay.picture.row(sourceRow);
+                                             picture.height() - 1);
+            const Argb* source = picture.row(sourceRow);
             auto* target = reinterpret_cast<std::uint32_t*>(buffer.scanLine(y - viewArea.top())) +
                            (area.left() - viewArea.left());
             const int count = area.width();

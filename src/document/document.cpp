@@ -74,6 +74,7 @@ void Document::loadPicture(const std::string& path) {
     undo_ = std::make_shared<PixelSurface>(std::move(undo));
     pendingRect_ = {};
     history_.clear();
+    savedState_ = history_.stateId();
     historyChanged();
 }
 
@@ -222,6 +223,23 @@ void Document::commitChange(const PictureTraits& before) {
     historyChanged();
 }
 
+void Document::recordObjectStep(std::unique_ptr<ObjectStep> step) {
+    commitChange();
+    history_.record(std::move(step));
+    historyChanged();
+}
+
+void Document::markSaved() {
+    commitChange();
+    savedState_ = history_.stateId();
+    historyChanged();
+}
+
+void Document::markNeverSaved() {
+    savedState_ = ~std::uint64_t{0};
+    historyChanged();
+}
+
 HistoryUsage Document::historyUsage() const {
     HistoryUsage usage = history_.usage();
     if (changePending()) {
@@ -240,7 +258,22 @@ Document::UndoResult Document::showStep(bool undoing) {
     if (!pictureLoaded_) return result;
     commitChange();
     if (undoing ? !history_.canUndo() : !history_.canRedo()) return result;
-    PictureStep& step = undoing ? history_.stepToUndo() : history_.stepToRedo();
+    HistoryStep& entry = undoing ? history_.stepToUndo() : history_.stepToRedo();
+    if (entry.object) {
+        // A step that cannot be applied changed nothing and stays.
+        if (undoing) {
+            entry.object->undo();
+            history_.moveBack();
+        } else {
+            entry.object->redo();
+            history_.moveForward();
+        }
+        result.applied = true;
+        result.objectsChanged = true;
+        historyChanged();
+        return result;
+    }
+    PictureStep& step = *entry.picture;
     try {
         // A whole picture is written into a block of its own; the one shown
         // is what Redo of a size change brings back.

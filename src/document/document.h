@@ -1,10 +1,12 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "document/key_color.h"
+#include "document/object_step.h"
 #include "document/tool_code.h"
 #include "document/undo_history.h"
 #include "raster/color.h"
@@ -102,6 +104,8 @@ public:
         bool applied = false;       // false with nothing to undo or redo
         bool sizeRestored = false;  // the step changed the picture's size:
                                     // the application sets zoom 100 and resizes
+        bool objectsChanged = false;  // the step was an object's (an overlay's):
+                                      // the picture stayed as it was
     };
     // Source, display and flat picture := the picture before the last step
     // (the flat picture with its checkerboard); deformation reset. Again goes
@@ -119,6 +123,24 @@ public:
     // The history's memory budget (512 MB unless set); the oldest steps go
     // first when it is exceeded, the last step never.
     void setHistoryBudget(std::size_t bytes) { history_.setBudget(bytes); }
+    // Records a change of an object kept with the picture (already made) as
+    // one step, after the picture's change under way.
+    void recordObjectStep(std::unique_ptr<ObjectStep> step);
+
+    // --- Saved state -----------------------------------------------------
+    // Whether the document changed since it was loaded or last saved: a
+    // change under way or any step counts; undoing or redoing back to the
+    // state saved counts as unchanged.
+    bool isModified() const { return changePending() || history_.stateId() != savedState_; }
+    // What is shown now has been written (ends the change under way first).
+    void markSaved();
+    // The document holds work that was never saved (a recovered picture):
+    // modified until saved, whatever Undo does.
+    void markNeverSaved();
+    // Changes whenever the document reaches another state (for keeping a
+    // recovery copy up to date); the same after coming back by Undo or Redo.
+    std::uint64_t stateId() const { return history_.stateId(); }
+
     // Large steps are packed in the background; this waits for that.
     void waitForHistoryPacking() const { history_.waitUntilPacked(); }
     // Called whenever what canUndo(), canRedo() or historyUsage() answer may
@@ -220,6 +242,7 @@ private:
     ChangeHandler onDisplayChange_;
     std::function<void()> onHistoryChange_;
 
+    std::uint64_t savedState_ = 0;
     bool pictureLoaded_ = false;
     int pictureWidth_ = 0;
     int pictureHeight_ = 0;

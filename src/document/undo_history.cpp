@@ -7,9 +7,23 @@ namespace mugwarp {
 void UndoHistory::clear() {
     steps_.clear();
     position_ = 0;
+    baseId_ = nextId_++;
 }
 
 void UndoHistory::record(PictureStep step) {
+    HistoryStep entry;
+    entry.picture.emplace(std::move(step));
+    record(std::move(entry));
+}
+
+void UndoHistory::record(std::unique_ptr<ObjectStep> step) {
+    HistoryStep entry;
+    entry.object = std::move(step);
+    record(std::move(entry));
+}
+
+void UndoHistory::record(HistoryStep step) {
+    step.id = nextId_++;
     steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(position_), steps_.end());
     steps_.push_back(std::move(step));
     position_ = steps_.size();
@@ -18,7 +32,7 @@ void UndoHistory::record(PictureStep step) {
 
 std::size_t UndoHistory::bytes() const {
     std::size_t total = 0;
-    for (const PictureStep& step : steps_) total += step.bytes();
+    for (const HistoryStep& step : steps_) total += step.bytes();
     return total;
 }
 
@@ -27,7 +41,8 @@ HistoryUsage UndoHistory::usage() const {
 }
 
 void UndoHistory::waitUntilPacked() const {
-    for (const PictureStep& step : steps_) step.waitUntilPacked();
+    for (const HistoryStep& step : steps_)
+        if (step.picture) step.picture->waitUntilPacked();
 }
 
 void UndoHistory::setBudget(std::size_t bytes) {
@@ -40,6 +55,7 @@ void UndoHistory::keepWithinBudget() {
     std::size_t total = bytes();
     while (total > budget_ && position_ > 1) {
         total -= steps_.front().bytes();
+        baseId_ = steps_.front().id;
         steps_.pop_front();
         --position_;
     }

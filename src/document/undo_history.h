@@ -1,7 +1,11 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <memory>
+#include <optional>
 
+#include "document/object_step.h"
 #include "document/picture_step.h"
 
 namespace mugwarp {
@@ -12,25 +16,42 @@ struct HistoryUsage {
     std::size_t bytes = 0;  // memory all kept steps take
 };
 
-// The steps of the picture's history, oldest first, with the place the
-// picture stands at among them. Steps before that place can be undone, the
+// One step of the history: a change of the picture or of an object kept
+// with it.
+struct HistoryStep {
+    std::optional<PictureStep> picture;
+    std::unique_ptr<ObjectStep> object;
+    std::uint64_t id = 0;
+    std::size_t bytes() const { return (picture ? picture->bytes() : 0) + (object ? object->bytes() : 0); }
+};
+
+// The steps of the document's history, oldest first, with the place the
+// document stands at among them. Steps before that place can be undone, the
 // ones after it redone. Recording a new step drops those ahead; the memory
 // budget drops the oldest steps, never the one last recorded.
+//
+// Every state the document passes through has an id (stateId()), the same
+// when Undo and Redo come back to it, so that "unchanged since saved" is a
+// comparison of two ids.
 class UndoHistory {
 public:
     static constexpr std::size_t kDefaultBudget = std::size_t{512} << 20;
 
+    // Drops every step; the state reached is a new one.
     void clear();
     void record(PictureStep step);
+    void record(std::unique_ptr<ObjectStep> step);
 
     bool canUndo() const { return position_ > 0; }
     bool canRedo() const { return position_ < steps_.size(); }
     // The step Undo takes back, then move before it.
-    PictureStep& stepToUndo() { return steps_[position_ - 1]; }
+    HistoryStep& stepToUndo() { return steps_[position_ - 1]; }
     void moveBack() { --position_; }
     // The step Redo applies, then move after it.
-    PictureStep& stepToRedo() { return steps_[position_]; }
+    HistoryStep& stepToRedo() { return steps_[position_]; }
     void moveForward() { ++position_; }
+
+    std::uint64_t stateId() const { return position_ > 0 ? steps_[position_ - 1].id : baseId_; }
 
     HistoryUsage usage() const;
     // Blocks until every step is packed (benchmarks and tests).
@@ -40,12 +61,15 @@ public:
 
 private:
     void keepWithinBudget();
+    void record(HistoryStep step);
     std::size_t bytes() const;
 
     // Large steps shrink while they are packed in the background, so the
     // memory they take is asked for, not counted once.
-    std::deque<PictureStep> steps_;
+    std::deque<HistoryStep> steps_;
     std::size_t position_ = 0;
+    std::uint64_t baseId_ = 0;  // the state before the oldest step kept
+    std::uint64_t nextId_ = 1;
     std::size_t budget_ = kDefaultBudget;
 };
 

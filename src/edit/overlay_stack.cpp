@@ -1,5 +1,6 @@
 #include "edit/overlay_stack.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace mugwarp {
@@ -23,6 +24,10 @@ std::size_t OverlayStack::add(Overlay overlay) {
     return overlays_.size() - 1;
 }
 
+void OverlayStack::insert(std::size_t index, Overlay overlay) {
+    overlays_.insert(overlays_.begin() + static_cast<std::ptrdiff_t>(std::min(index, overlays_.size())), std::move(overlay));
+}
+
 void OverlayStack::remove(std::size_t index) {
     if (index < overlays_.size()) overlays_.erase(overlays_.begin() + static_cast<std::ptrdiff_t>(index));
 }
@@ -36,7 +41,7 @@ std::optional<std::size_t> OverlayStack::topmostAt(float x, float y) const {
 }
 
 void OverlayStack::flattenInto(PixelSurface& picture) const {
-    for (const Overlay& overlay : overlays_) picture.draw(flattenedRect(overlay.location), overlay.picture);
+    for (const Overlay& overlay : overlays_) picture.draw(flattenedRect(overlay.location), *overlay.picture);
 }
 
 }  // namespace mugwarp

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -10,9 +11,15 @@ namespace mugwarp {
 
 // One overlay object (clipart, talk bubble or a line of text): a picture of
 // its own, drawn blended and stretched by nearest pixels into its location.
+// The picture never changes once made, so the history's steps share it.
 struct Overlay {
+    Overlay() = default;
+    Overlay(FloatRect where, PixelSurface pixels)
+        : location(where), picture(std::make_shared<const PixelSurface>(std::move(pixels))) {}
+    Overlay(FloatRect where, std::shared_ptr<const PixelSurface> pixels) : location(where), picture(std::move(pixels)) {}
+
     FloatRect location;  // picture pixels
-    PixelSurface picture;
+    std::shared_ptr<const PixelSurface> picture = std::make_shared<const PixelSurface>();
 };
 
 // The overlay objects floating over the picture, bottom first, until a save
@@ -22,6 +29,9 @@ class OverlayStack {
 public:
     // A new overlay goes on top; returns its index.
     std::size_t add(Overlay overlay);
+    // Puts an overlay back at index (at most size()), the ones from there on
+    // moving up.
+    void insert(std::size_t index, Overlay overlay);
     void remove(std::size_t index);
     void clear() { overlays_.clear(); }
     bool isEmpty() const { return overlays_.empty(); }

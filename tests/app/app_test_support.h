@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -28,9 +29,16 @@ inline QString samplePortrait() { return QStringLiteral(MUGWARP_SOURCE_DIR "/dat
 struct TestWindow {
     std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>(StartupOptions::quick());
     QStringList errors;
+    // The unsaved-changes questions asked, each answered with `answer`.
+    QStringList questions;
+    QMessageBox::StandardButton answer = QMessageBox::Discard;
 
     TestWindow() {
         window->setErrorReporter([this](const QString& message) { errors << message; });
+        window->setSaveChangesQuestion([this](QWidget*, const QString& text) {
+            questions << text;
+            return answer;
+        });
         window->setOpenFileChooser([](QWidget*, const QString&) { return QString(); });
         window->setSaveFileChooser([](QWidget*, const QString&) { return QString(); });
         window->setUrlOpener([](const QUrl&) { return true; });
@@ -73,6 +81,13 @@ inline QString writeBmp(const QTemporaryDir& dir, const QString& name, const QIm
     const QString path = dir.filePath(name);
     image.convertToFormat(QImage::Format_RGB32).save(path, "BMP");
     return path;
+}
+
+// The title as the window manager shows it: "[*]" becomes "*" while the
+// window is marked modified and disappears otherwise.
+inline QString shownTitle(const QWidget& window) {
+    QString title = window.windowTitle();
+    return title.replace(QStringLiteral("[*]"), window.isWindowModified() ? QStringLiteral("*") : QString());
 }
 
 inline QImage displayImage(const MainWindow& window) { return imageFromSurface(window.document().display()); }

@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(w->overlays().size(), std::size_t(2));
         QVERIFY(only(w).location == expected);
         QCOMPARE(w->overlayController().selection(), std::optional<std::size_t>(1));
-        QCOMPARE(only(w).picture.pixel(20, 5), Argb(0xFF000000));  // a BMP is opaque: no keying
+        QCOMPARE(only(w).picture->pixel(20, 5), Argb(0xFF000000));  // a BMP is opaque: no keying
         QVERIFY(questions_.isEmpty());
         // Drawn over the view; the frame's dashes lie on the overlay's edge.
         QCOMPARE(w->view()->grab().toImage().pixel(centre.x() - 10, centre.y()), QRgb(kRed));
@@ -88,10 +88,10 @@ private slots:
         w->setTextAsker([](QWidget*) { return QStringLiteral("Boo!"); });
         w->actions().text->trigger();
         const PixelSurface text = textPicture(QStringLiteral("Boo!"), style);
-        QCOMPARE(only(w).picture.width(), QFontMetrics(style.font).horizontalAdvance(QStringLiteral("Boo!")) + 15);
-        QCOMPARE(only(w).picture.height(), QFontMetrics(style.font).height() + 5);
+        QCOMPARE(only(w).picture->width(), QFontMetrics(style.font).horizontalAdvance(QStringLiteral("Boo!")) + 15);
+        QCOMPARE(only(w).picture->height(), QFontMetrics(style.font).height() + 5);
         QCOMPARE(only(w).location.right - only(w).location.left, float(text.width()));
-        QCOMPARE(only(w).picture.pixel(text.width() - 1, 0), Argb(0x00FFFFFF));  // background keyed away
+        QCOMPARE(only(w).picture->pixel(text.width() - 1, 0), Argb(0x00FFFFFF));  // background keyed away
         // Cancelled font dialog and empty text insert nothing.
         w->setTextAsker([](QWidget*) { return QString(); });
         w->actions().text->trigger();
@@ -113,8 +113,8 @@ private slots:
         QCOMPARE(w->document().source().outerColor(), kDefaultOuterColor);
         w->insertClipart();
         QCOMPARE(questions_, QStringList{QStringLiteral("Confirm|Transparent Image?")});
-        QCOMPARE(alphaOf(only(w).picture.pixel(3, 3)), std::uint8_t(255));
-        QCOMPARE(alphaOf(only(w).picture.pixel(20, 3)), std::uint8_t(yes ? 0 : 255));
+        QCOMPARE(alphaOf(only(w).picture->pixel(3, 3)), std::uint8_t(255));
+        QCOMPARE(alphaOf(only(w).picture->pixel(20, 3)), std::uint8_t(yes ? 0 : 255));
         // A BMP/JPEG document takes its key as the outer colour: red 0xFF, blue 0xFD.
         QCOMPARE(w->document().source().outerColor(), yes ? Argb(0x00FFFEFD) : kDefaultOuterColor);
         if (!yes) return;

@@ -13,20 +13,14 @@
 #include "app/tool_palette.h"
 #include "app_test_support.h"
 #include "document/flat_picture.h"
+#include "support/document_checks.h"
 
 using namespace mugwarp;
 using namespace mugwarp::testing;
 using B = ToolPalette::Button;
+using test::deformationIsIdentity;
 
 namespace {
-
-bool deformationIsIdentity(const Document& d) {
-    const DisplacementMap& map = d.deformation();
-    for (int y = 0; y < map.height(); ++y)
-        for (int x = 0; x < map.width(); ++x)
-            if (map.vector(x, y).x != 0 || map.vector(x, y).y != 0) return false;
-    return true;
-}
 
 void click(ToolPalette* palette, B which) { palette->button(which)->click(); }
 

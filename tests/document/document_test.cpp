@@ -6,6 +6,8 @@
 
 #include "formats/picture_io.h"
 #include "raster/error.h"
+#include "support/document_checks.h"
+#include "support/picture_checks.h"
 #include "test_files.h"
 #include "warp/stroke_controller.h"
 
@@ -13,29 +15,14 @@ namespace mugwarp {
 namespace {
 
 using test::TempDir;
+using test::deformationIsIdentity;
+using test::samePixels;
 
 std::vector<Argb> gradient(int width, int height) {
     std::vector<Argb> pixels;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) pixels.push_back(makeArgb(0, std::uint8_t(x * 9), std::uint8_t(y * 11), std::uint8_t(x + y)));
     return pixels;
-}
-
-bool samePixels(const PixelSurface& a, const PixelSurface& b) {
-    if (a.width() != b.width() || a.height() != b.height()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y)) return false;
-    return true;
-}
-
-bool deformationIsIdentity(const Document& doc) {
-    const DisplacementMap& m = doc.deformation();
-    if (m.width() != doc.source().width() || m.height() != doc.source().height()) return false;
-    for (int y = 0; y < m.height(); ++y)
-        for (int x = 0; x < m.width(); ++x)
-            if (!(m.vector(x, y) == FixedVector{})) return false;
-    return true;
 }
 
 void checkInvariants(const Document& doc) {

@@ -8,18 +8,14 @@
 #include "document/flat_tools.h"
 #include "document/kept_rows.h"
 #include "raster/error.h"
+#include "support/picture_checks.h"
 #include "test_files.h"
 #include "warp/stroke_controller.h"
 
 namespace mugwarp {
 namespace {
 
-bool samePixels(const PixelSurface& a, const PixelSurface& b) {
-    if (a.width() != b.width() || a.height() != b.height()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        if (!std::equal(a.row(y), a.row(y) + a.width(), b.row(y))) return false;
-    return true;
-}
+using test::samePixels;
 
 PixelSurface noise(int width, int height, unsigned seed) {
     PixelSurface s(width, height);
@@ -209,6 +205,111 @@ TEST(PackedRows, DifferencesRoundTripInBothDirectionsAcrossCores) {
     EXPECT_EQ(picture.pixel(2, 7), after.pixel(2, 7));
     EXPECT_LT(PackedRows::pack(byteDifference(before, before, before.bounds()), before.bounds()).bytes(),
               std::size_t{64} << 10);
+}
+
+}  // namespace
+}  // namespace mugwarp
+
+namespace mugwarp {
+namespace {
+
+// An object beside the picture whose changes are steps: a counter.
+struct CounterStep final : ObjectStep {
+    int* counter;
+    int by;
+    bool failing = false;
+    CounterStep(int* c, int step) : counter(c), by(step) {}
+    void undo() override {
+        if (failing) throw Error("cannot");
+        *counter -= by;
+    }
+    void redo() override { *counter += by; }
+    std::size_t bytes() const override { return sizeof(*this); }
+};
+
+TEST(SavedState, UndoAndRedoBackToTheSavedStateCountAsUnchanged) {
+    Editing e;
+    EXPECT_FALSE(e.doc.isModified());
+    e.strokes.selectTool(WarpTool::Twirl);
+    e.strokes.setBrushSize(17);
+    e.strokes.press({20, 20}, {true, false, false});
+    e.strokes.tick();
+    EXPECT_TRUE(e.doc.isModified());  // a stroke under way counts already
+    e.strokes.release();
+    e.doc.undo();
+    EXPECT_FALSE(e.doc.isModified());
+    e.doc.redo();
+    EXPECT_TRUE(e.doc.isModified());
+    e.doc.markSaved();
+    EXPECT_FALSE(e.doc.isModified());
+    e.doc.undo();
+    EXPECT_TRUE(e.doc.isModified());
+    e.doc.redo();
+    EXPECT_FALSE(e.doc.isModified());
+    // Undo, then another change: the saved state is out of reach for good.
+    e.doc.undo();
+    e.stroke(WarpTool::Putty, 30, 30);
+    e.doc.undo();
+    EXPECT_TRUE(e.doc.isModified());
+    e.doc.reloadPicture();
+    EXPECT_TRUE(e.doc.isModified());
+    e.doc.loadPicture(e.path);
+    EXPECT_FALSE(e.doc.isModified());
+}
+
+TEST(SavedState, ObjectStepsCountAndTakeTheirTurnWithPictureSteps) {
+    Editing e;
+    int counter = 0;
+    e.stroke(WarpTool::Twirl, 20, 20);
+    counter += 5;
+    e.doc.recordObjectStep(std::make_unique<CounterStep>(&counter, 5));
+    const PixelSurface warped = e.doc.display();
+    e.stroke(WarpTool::Twirl, 40, 30);
+    const PixelSurface twice = e.doc.display();
+
+    e.doc.undo();
+    EXPECT_TRUE(samePixels(e.doc.display(), warped));
+    EXPECT_EQ(counter, 5);
+    EXPECT_TRUE(e.doc.undo().objectsChanged);
+    EXPECT_EQ(counter, 0);
+    EXPECT_TRUE(samePixels(e.doc.display(), warped));  // the picture stayed
+    e.doc.undo();
+    EXPECT_FALSE(e.doc.isModified());
+    e.doc.redo();
+    e.doc.redo();
+    e.doc.redo();
+    EXPECT_EQ(counter, 5);
+    EXPECT_TRUE(samePixels(e.doc.display(), twice));
+
+    // A step that cannot be taken back stays where it is, and so does the document.
+    e.doc.undo();
+    auto failing = std::make_unique<CounterStep>(&counter, 1);
+    failing->failing = true;
+    counter += 1;
+    e.doc.recordObjectStep(std::move(failing));
+    EXPECT_FALSE(e.doc.canRedo());  // the object step dropped the stroke ahead
+    EXPECT_THROW(e.doc.undo(), Error);
+    EXPECT_EQ(counter, 6);
+    EXPECT_EQ(e.doc.historyUsage().undoSteps, 3);
+}
+
+TEST(SavedState, StepsLostToTheBudgetOrNeverSavedWorkStayModified) {
+    Editing e;
+    for (int i = 0; i < 4; ++i) resizePicture(e.doc, 200 + i, 100);
+    e.doc.waitForHistoryPacking();
+    e.doc.setHistoryBudget(e.doc.historyUsage().bytes / 2);
+    while (e.doc.canUndo()) e.doc.undo();
+    EXPECT_NE(e.doc.pictureWidth(), 64);  // the loaded picture is out of reach
+    EXPECT_TRUE(e.doc.isModified());
+
+    Editing recovered;
+    recovered.doc.markNeverSaved();
+    EXPECT_TRUE(recovered.doc.isModified());
+    recovered.stroke(WarpTool::Twirl, 20, 20);
+    recovered.doc.undo();
+    EXPECT_TRUE(recovered.doc.isModified());
+    recovered.doc.markSaved();
+    EXPECT_FALSE(recovered.doc.isModified());
 }
 
 }  // namespace

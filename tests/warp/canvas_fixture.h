@@ -3,6 +3,7 @@
 
 #include "raster/pixel_surface.h"
 #include "raster/remap_transform.h"
+#include "support/picture_checks.h"
 #include "warp/warp_canvas.h"
 
 namespace mugwarp::testing {
@@ -44,12 +45,6 @@ struct CanvasFixture {
     }
 };
 
-inline bool samePixels(const PixelSurface& a, const PixelSurface& b) {
-    if (a.width() != b.width() || a.height() != b.height()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y)) return false;
-    return true;
-}
+using test::samePixels;
 
 }  // namespace mugwarp::testing

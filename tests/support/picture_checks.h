@@ -1,0 +1,18 @@
+#pragma once
+// Comparisons of pictures and documents shared by the tests (header only, so
+// that every test links only the libraries it uses).
+#include <algorithm>
+
+#include "raster/pixel_surface.h"
+
+namespace mugwarp::test {
+
+// Same size and the same pixel values everywhere.
+inline bool samePixels(const PixelSurface& a, const PixelSurface& b) {
+    if (a.width() != b.width() || a.height() != b.height()) return false;
+    for (int y = 0; y < a.height(); ++y)
+        if (!std::equal(a.row(y), a.row(y) + a.width(), b.row(y))) return false;
+    return true;
+}
+
+}  // namespace mugwarp::test
