@@ -8,6 +8,7 @@
 #include "pshost/host_callbacks.h"
 #include "pshost/host_memory.h"
 #include "pshost/photoshop_error.h"
+#include "pshost/pixel_map_image.h"
 #include "pshost/simple_register.h"
 
 namespace mugwarp {
@@ -334,25 +335,14 @@ abi::OSErr PSFilterHost::colorServicesRequest(abi::ColorServicesInfo* info) {
 
 abi::OSErr PSFilterHost::displayPixelsRequest(const abi::PSPixelMap* source, const abi::VRect* rect,
                                               std::int32_t dstRow, std::int32_t dstCol, void* context) {
-    // Only what lies inside the pixel map's bounds can be read.
-    const abi::VRect& b = source->bounds;
-    const std::int32_t top = std::max(rect->top, b.top), left = std::max(rect->left, b.left);
-    const std::int32_t bottom = std::min(rect->bottom, b.bottom), right = std::min(rect->right, b.right);
-    if (bottom <= top || right <= left || !source->baseAddr) return abi::kNoErr;
-    const int width = right - left, height = bottom - top;
-    if (std::size_t(width) * height > bufferLimit()) return abi::kNoErr;
-    std::vector<std::uint32_t> pixels(std::size_t(width) * height);
-    const auto* base = static_cast<const std::uint8_t*>(source->baseAddr);
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row = base + std::ptrdiff_t(top - b.top + y) * source->rowBytes +
-                                  std::ptrdiff_t(left - b.left) * source->colBytes;
-        for (int x = 0; x < width; ++x, row += source->colBytes) {
-            pixels[std::size_t(y) * width + x] =
-                0xFF000000u | (std::uint32_t(row[0]) << 16) | (std::uint32_t(row[1]) << 8) | row[2];
-        }
-    }
-    if (client_) client_->displayPixels(pixels.data(), width, height, dstRow + (top - rect->top),
-                                        dstCol + (left - rect->left), context);
+    // Whatever the filter passed is read only where its memory is: a wrong
+    // step or pointer draws nothing. Drawing on the context happens here, in
+    // the filter's own process (a Windows runner's device context).
+    const auto image = readPixelMap(source, rect, dstRow, dstCol, bufferLimit(), readableMemory);
+    if (!image) return abi::kNoErr;
+    drawOnDeviceContext(*image, context);
+    if (client_) client_->displayPixels(image->pixels.data(), image->width, image->height, image->top, image->left,
+                                        context);
     return abi::kNoErr;
 }
 

@@ -19,7 +19,24 @@ PSPluginList& scanned(const std::string& dir) {
 }
 
 PSPluginList& samples() { return scanned(MUGWARP_SAMPLE_FILTERS); }
-PSPluginList& faults() { return scanned(MUGWARP_FAULT_MODULES); }
+PSPluginList& faults() { return scanned(MUGWARP_FAULT_MODULES); }  // and the display test filters
+
+}  // namespace
+
+// Native modules have no device context: display pixels answers 0 (which the
+// filters check) and nothing is drawn. The Windows runners draw (wine tests).
+TEST(NativeRunner, DisplayPixelsAnswersWithoutDrawing) {
+    filterproc::FilterRunnerHost host(testRunners());
+    for (const char* filter : {"Show interleaved", "Show planar", "Show wide rows", "Show grey", "Show masked"}) {
+        SCOPED_TRACE(filter);
+        TestPicture picture(41, 29);
+        const auto before = picture.pixels;
+        EXPECT_TRUE(runInRunner(host, entryNamed(faults(), filter), picture));
+        EXPECT_EQ(picture.pixels, before);
+    }
+}
+
+namespace {
 
 }  // namespace
 

@@ -182,8 +182,10 @@ TEST_F(FilterHostTest, CallbackSuitesAnswerAsTheProtocolSays) {
     std::uint8_t bytes[2][8] = {{1, 2, 3, 4, 5, 6, 0, 0}, {7, 8, 9, 10, 11, 12, 0, 0}};
     abi::PSPixelMap map{};
     map.bounds = {0, 0, 2, 2};
+    map.imageMode = abi::kImageModeRGB;
     map.rowBytes = 8;
     map.colBytes = 3;
+    map.planeBytes = 1;
     map.baseAddr = bytes;
     const abi::VRect rect{0, 1, 2, 2};
     EXPECT_EQ(cb.displayPixels(&map, &rect, 0, 0, nullptr), abi::kNoErr);

@@ -6,6 +6,7 @@
 
 #include <set>
 
+#include "modules/display_layout.h"
 #include "pshost/photoshop_error.h"
 #include "runner_test_support.h"
 
@@ -39,7 +40,8 @@ protected:
     }
     static PSPluginList& native() { return list(MUGWARP_SAMPLE_FILTERS); }
     static PSPluginList& windows() { return list(std::string(MUGWARP_SAMPLE_FILTERS "/") + GetParam().folder); }
-    static PSPluginList& faults() { return list(std::string(MUGWARP_FAULT_MODULES "/") + GetParam().folder); }
+    // The misbehaving and the display test filters.
+    static PSPluginList& testModules() { return list(std::string(MUGWARP_FAULT_MODULES "/") + GetParam().folder); }
 
     filterproc::FilterRunnerHost host{testRunners()};
 };
@@ -96,7 +98,7 @@ TEST_P(WindowsFilters, CancelErrorCrashExitHangAndRunawayMemoryLeaveThePictureAn
         const auto before = picture.pixels;
         ScriptedClient client;
         client.pressEscape = o.escape;
-        const PIPLManager& entry = o.message ? entryNamed(faults(), o.filter) : entryNamed(windows(), o.filter);
+        const PIPLManager& entry = o.message ? entryNamed(testModules(), o.filter) : entryNamed(windows(), o.filter);
         try {
             EXPECT_FALSE(runInRunner(host, entry, picture, &client));
             EXPECT_EQ(o.message, nullptr) << "no error";
@@ -105,6 +107,47 @@ TEST_P(WindowsFilters, CancelErrorCrashExitHangAndRunawayMemoryLeaveThePictureAn
             EXPECT_EQ(std::string(e.what()).rfind(o.message, 0), 0u) << e.what();
         }
         EXPECT_EQ(picture.pixels, before);
+    }
+}
+
+namespace {
+
+// What a display test filter leaves in the picture: the context's background,
+// with the shown part of the picture drawn at its place, grey or over the
+// checkerboard as the filter's pixel map says.
+std::vector<std::uint32_t> shownPicture(const TestPicture& p, const std::string& filter) {
+    using namespace display_layout;
+    std::vector<std::uint32_t> out(p.pixels.size(), 0xFF000000u | kBackground);
+    const int shownWidth = p.width - kInsetLeft - kInsetRight, shownHeight = p.height - kInsetTop - kInsetBottom;
+    for (int y = 0; y < shownHeight; ++y) {
+        for (int x = 0; x < shownWidth; ++x) {
+            const int sx = x + kInsetLeft, sy = y + kInsetTop;
+            const std::uint32_t source = p.pixels[std::size_t(sy) * p.width + sx];
+            int c[3] = {int(source >> 16 & 255), int(source >> 8 & 255), int(source & 255)};
+            if (filter == "Show grey") c[0] = c[2] = c[1];
+            if (filter == "Show masked") {
+                const int alpha = maskAt(sx, sy);
+                const bool dark = ((y + kPhaseRow) / 8 + (x + kPhaseCol) / 8) & 1;
+                for (int& v : c) v = (alpha * v + (255 - alpha) * (dark ? 204 : 255) + 127) / 255;
+            }
+            out[std::size_t(y + kShownTop) * p.width + x + kShownLeft] =
+                0xFF000000u | std::uint32_t(c[0]) << 16 | std::uint32_t(c[1]) << 8 | std::uint32_t(c[2]);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// Interleaved and planar maps, rows longer than the rectangle, grey, and a
+// masked version-2 map: each drawn exactly into the filter's device context.
+TEST_P(WindowsFilters, DisplayPixelsDrawsEveryLayoutIntoTheFiltersDeviceContext) {
+    for (const char* filter : {"Show interleaved", "Show planar", "Show wide rows", "Show grey", "Show masked"}) {
+        SCOPED_TRACE(filter);
+        TestPicture picture(41, 29);
+        const auto expected = shownPicture(picture, filter);
+        EXPECT_TRUE(runInRunner(host, entryNamed(testModules(), filter), picture));
+        EXPECT_EQ(picture.pixels, expected);
     }
 }
 
