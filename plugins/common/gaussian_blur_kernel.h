@@ -1,0 +1,74 @@
+#pragma once
+// The arithmetic of the Gaussian Blur sample: a separable blur over 2 r + 1
+// pixels with sigma r / 2, 12-bit weights, edges repeated, on interleaved RGB
+// bytes, one band of rows at a time. The filter runs it on the blocks the host
+// hands it; the benchmark's plain loop runs the very same code on a plain
+// buffer, so that the two differ only by what the host costs.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace filters::gaussian {
+
+constexpr int kBandRows = 256;
+constexpr int kWeightBits = 12;  // the weights sum to 4096
+
+inline std::vector<std::int32_t> weights(int radius) {
+    const double sigma = radius / 2.0;
+    std::vector<double> w(2 * radius + 1);
+    double sum = 0;
+    for (int k = -radius; k <= radius; ++k) sum += w[k + radius] = std::exp(-(k * k) / (2 * sigma * sigma));
+    std::vector<std::int32_t> out(w.size());
+    std::int32_t total = 0;
+    for (std::size_t i = 0; i < w.size(); ++i) total += out[i] = std::int32_t(std::lround(w[i] / sum * (1 << kWeightBits)));
+    out[radius] += (1 << kWeightBits) - total;  // exact unit sum
+    return out;
+}
+
+// Where one band reads and writes: `in` holds picture rows inTop .. inTop +
+// inRows - 1 (the band with up to r rows above and below), `out` receives
+// rows outTop .. outBottom - 1; the picture is width x height.
+struct Band {
+    const std::uint8_t* in;
+    std::ptrdiff_t inRowBytes;
+    int inTop;
+    int inRows;
+    std::uint8_t* out;
+    std::ptrdiff_t outRowBytes;
+    int outTop;
+    int outBottom;
+    int width;
+    int height;
+};
+
+// The input rows blurred across into tmp (8.8 fixed point, inRows x width x 3
+// values), then down into the output rows.
+inline void blurBand(const Band& b, const std::vector<std::int32_t>& w, int radius, std::uint16_t* tmp) {
+    for (int y = 0; y < b.inRows; ++y) {
+        const std::uint8_t* row = b.in + std::ptrdiff_t(y) * b.inRowBytes;
+        std::uint16_t* out = tmp + std::size_t(y) * b.width * 3;
+        for (int x = 0; x < b.width; ++x) {
+            std::int32_t sum[3] = {0, 0, 0};
+            for (int k = -radius; k <= radius; ++k) {
+                const int sx = std::clamp(x + k, 0, b.width - 1);
+                for (int c = 0; c < 3; ++c) sum[c] += w[k + radius] * row[sx * 3 + c];
+            }
+            for (int c = 0; c < 3; ++c) out[x * 3 + c] = std::uint16_t((sum[c] + 8) >> 4);
+        }
+    }
+    for (int y = b.outTop; y < b.outBottom; ++y) {
+        std::uint8_t* dst = b.out + std::ptrdiff_t(y - b.outTop) * b.outRowBytes;
+        for (int x = 0; x < b.width * 3; ++x) {
+            std::int32_t sum = 0;
+            for (int k = -radius; k <= radius; ++k) {
+                const int sy = std::clamp(y + k, 0, b.height - 1) - b.inTop;
+                sum += w[k + radius] * tmp[std::size_t(sy) * b.width * 3 + x];
+            }
+            dst[x] = std::uint8_t(std::min(255, (sum + (1 << 19)) >> 20));
+        }
+    }
+}
+
+}  // namespace filters::gaussian
