@@ -131,6 +131,26 @@ void convertToGif(benchmark::State& state, const std::string& program) {
         state.counters["cpu_ms"] = cost.cpuSeconds * 1e3;
     }
 }
+// What Invert adds to a `mugwarp-cli edit` of the 12-megapixel BMP (the
+// runner started by the run): the same edit with and without it.
+void BM_CliEditInvertOverPlainEdit(benchmark::State& state) {
+    const Workspace& workspace = sharedWorkspace();
+    const std::string edit = std::string(MUGWARP_CLI) + " edit --plugins " + MUGWARP_BUILT_PLUGINS_DIR + " " +
+                             workspace.picture + " " + workspace.output + " rotate:cw";
+    for (auto _ : state) {
+        const Cost plain = fastestOfThree(edit);
+        const Cost inverted = fastestOfThree(edit + " 'filter:Mugwarp Adjust/Invert'");
+        if (plain.wallSeconds < 0 || inverted.wallSeconds < 0) {
+            state.SkipWithError("mugwarp-cli failed");
+            return;
+        }
+        state.SetIterationTime(inverted.wallSeconds - plain.wallSeconds);
+        state.counters["added_ms"] = (inverted.wallSeconds - plain.wallSeconds) * 1e3;
+        state.counters["added_cpu_ms"] = (inverted.cpuSeconds - plain.cpuSeconds) * 1e3;
+    }
+}
+BENCHMARK(BM_CliEditInvertOverPlainEdit)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 void BM_CliConvertBmpToGif(benchmark::State& state) { convertToGif(state, std::string(MUGWARP_CLI) + " convert"); }
 void BM_ImageMagickConvertBmpToGif(benchmark::State& state) { convertToGif(state, "/usr/bin/convert"); }
 BENCHMARK(BM_CliConvertBmpToGif)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
