@@ -122,7 +122,8 @@ void FiltersMenu::runUnreported(PIPLManager& entry, bool repeat) {
             filterproc::FilterRunnerHost& host;
             ~Detach() { host.setClient(nullptr); }
         } detach{host_};
-        applyFilter(document_, host_, entry, repeat, mask_);
+        const bool finished = applyFilter(document_, host_, entry, repeat, mask_);
+        if (!finished) emit cancelled(QString::fromStdString(entry.getName()));
         last_ = &entry;
         lastFilter_->setText(QStringLiteral("Execute last filter"));
         lastFilter_->setEnabled(true);

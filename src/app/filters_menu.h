@@ -52,6 +52,10 @@ public:
 
     void setColorChooser(FilterRunSession::ColorChooser chooser) { chooseColor_ = std::move(chooser); }
 
+signals:
+    // The user stopped a run (Escape); the picture is as it was.
+    void cancelled(const QString& filterName);
+
 private:
     void rebuildCategoryMenus();
     void runUnreported(PIPLManager& entry, bool repeat);

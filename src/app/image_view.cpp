@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include <QEnterEvent>
 #include <QMouseEvent>
 #include <QtMath>
 #include <QPaintEvent>
@@ -83,6 +84,20 @@ void ImageView::setBrushOutlineVisible(bool visible) {
     update(outlineBounds());
 }
 
+void ImageView::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    pointerInside_ = true;
+    moveBrushOutline(viewPixelAt(event->position()));
+    if (outlineVisible_) update(outlineBounds());
+}
+
+// The outline stands for the pointer: where there is no pointer, there is no outline.
+void ImageView::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    pointerInside_ = false;
+    if (outlineVisible_) update(outlineBounds());
+}
+
 void ImageView::setBrushOutlineRadius(int radius) {
     if (radius == outlineRadius_) return;
     const QRect before = outlineBounds();
@@ -122,7 +137,7 @@ void ImageView::paintEvent(QPaintEvent* event) {
         }
     }
     if (layers_) layers_->paintOver(painter, event->rect());
-    if (outlineVisible_ && event->rect().intersects(outlineBounds())) {
+    if (brushOutlineDrawn() && event->rect().intersects(outlineBounds())) {
         // Equal dashes alternating black and white keep the outline readable
         // on light and dark pictures alike.
         BrushOutline outline;
@@ -158,6 +173,11 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
+    // A move is as good as an enter (synthetic moves come without one).
+    if (!pointerInside_) {
+        pointerInside_ = true;
+        if (outlineVisible_) update(outlineBounds());
+    }
     emit moved(viewPixelAt(event->position()), event->buttons());
 }
 

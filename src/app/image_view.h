@@ -51,11 +51,13 @@ public:
     // Not owned; nullptr draws none.
     void setLayers(const ViewLayers* layers) { layers_ = layers; }
 
-    // The brush outline: a circle of the given radius in view pixels.
+    // The brush outline: a circle of the given radius in view pixels. Visible
+    // means wanted: it is drawn only while the pointer is over the view.
     void setBrushOutlineVisible(bool visible);
     void setBrushOutlineRadius(int radius);
     void moveBrushOutline(QPoint centre);
     bool brushOutlineVisible() const { return outlineVisible_; }
+    bool brushOutlineDrawn() const { return outlineVisible_ && pointerInside_; }
     int brushOutlineRadius() const { return outlineRadius_; }
     QPoint brushOutlineCentre() const { return outlineCentre_; }
 
@@ -76,6 +78,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void updateMapping();
@@ -87,6 +91,7 @@ private:
     ViewMapping mapping_;
     bool checkerboardVisible_ = true;
     bool outlineVisible_ = false;
+    bool pointerInside_ = false;
     int outlineRadius_ = 50;
     QPoint outlineCentre_{-10000, -10000};
     QRect lastRepaintRequest_;

@@ -1,6 +1,7 @@
 #include "app/insert_text_dialog.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -13,16 +14,20 @@ InsertTextDialog::InsertTextDialog(QWidget* parent)
     setWindowTitle(QStringLiteral("Insert Text"));
     setFixedSize(446, 130);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    auto* label = new QLabel(QStringLiteral("Text:"), this);
+    label->setObjectName(QStringLiteral("Label1"));
+    label->setGeometry(16, 10, 417, 20);
+    label->setBuddy(edit_);
     edit_->setObjectName(QStringLiteral("Edit1"));
     edit_->setGeometry(16, 32, 417, 25);
     ok_->setObjectName(QStringLiteral("Button1"));
     ok_->setGeometry(248, 88, 75, 25);
     cancel_->setObjectName(QStringLiteral("Button2"));
     cancel_->setGeometry(344, 88, 75, 25);
-    for (QPushButton* button : {ok_, cancel_}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    // Return presses Ok.
+    cancel_->setAutoDefault(false);
+    ok_->setAutoDefault(false);
+    ok_->setDefault(true);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, [this] {
         edit_->clear();
@@ -32,17 +37,14 @@ InsertTextDialog::InsertTextDialog(QWidget* parent)
 
 QString InsertTextDialog::text() const { return edit_->text(); }
 
-// Enter and Escape belong to the line; only the buttons and the close box end the dialog.
+// Escape is Cancel, which empties the line; the close box keeps it.
 void InsertTextDialog::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
+        cancel_->click();
         return;
-    default:
-        QDialog::keyPressEvent(event);
     }
+    QDialog::keyPressEvent(event);
 }
 
 QString InsertTextDialog::askText(QWidget* parent) {

@@ -6,9 +6,9 @@ class QPushButton;
 
 namespace mugwarp {
 
-// "Insert Text": one line of text with "Ok" and "Cancel". Neither button is
-// pressed by Enter or Escape; "Cancel" empties the line before closing, while
-// the close box keeps what was typed (which is then inserted).
+// "Insert Text": one line of text with "Ok" (Return) and "Cancel" (Escape).
+// "Cancel" empties the line before closing, while the close box keeps what
+// was typed (which is then inserted).
 class InsertTextDialog : public QDialog {
     Q_OBJECT
 public:

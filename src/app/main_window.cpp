@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -15,10 +14,12 @@
 
 #include "app/about_window.h"
 #include "app/filters_menu.h"
+#include "app/help_window.h"
 #include "app/artwork.h"
 #include "app/image_view.h"
 #include "app/insert_text_dialog.h"
 #include "app/overlay_controller.h"
+#include "app/status_line.h"
 #include "app/picture_file_dialog.h"
 #include "app/picture_printing.h"
 #include <QPrinter>
@@ -37,7 +38,6 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
       chooseSaveFile_([](QWidget* parentWidget, const QString& suggestion) {
           return PictureFileDialog::askSavePicture(parentWidget, suggestion);
       }),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       ask_(askYesNo),
       askSaveChanges_(askSaveChanges),
       chooseTextStyle_(chooseTextStyle),
@@ -59,11 +59,11 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
     buildHelpMenu();
     buildFiltersMenu();
     buildToolBar();
-    addToolBarBreak();
     buildWarpSettingsBar();
     buildView();
+    status_ = new StatusLine(this);
+    setStatusBar(status_);
     buildToolPalette();
-    setStatusBar(new QStatusBar(this));
 
     // Only File (without Save and Save As), Help and the toolbar start enabled.
     for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view, menus_.insert}) menu->menuAction()->setEnabled(false);

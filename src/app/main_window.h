@@ -25,6 +25,7 @@ class QMenu;
 class QScrollArea;
 class QSessionManager;
 class QSlider;
+class QSpinBox;
 class QToolBar;
 
 namespace mugwarp {
@@ -33,7 +34,9 @@ class AboutWindow;
 class FlatView;
 class ImageSizeDialog;
 class FiltersMenu;
+class HelpWindow;
 class ImageView;
+class StatusLine;
 class OverlayController;
 struct TextStyle;
 
@@ -69,12 +72,13 @@ public:
     explicit MainWindow(StartupOptions options = StartupOptions::quick(), QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Seams for tests and embedding: where messages, file choices and the
-    // tutorial go. Defaults: message box, picture dialogs, desktop browser.
+    // Seams for tests and embedding: where messages and file choices go.
+    // Defaults: message box, picture dialogs, desktop browser.
     void setErrorReporter(ErrorReporter reporter) { reporter_ = std::move(reporter); }
     void setOpenFileChooser(FileChooser chooser) { chooseOpenFile_ = std::move(chooser); }
     void setSaveFileChooser(FileChooser chooser) { chooseSaveFile_ = std::move(chooser); }
-    void setUrlOpener(UrlOpener opener) { openUrl_ = std::move(opener); }
+    // Where the help window's "Open in the web browser" sends the page.
+    void setUrlOpener(UrlOpener opener);
     void setQuestion(Question question) { ask_ = std::move(question); }
     void setSaveChangesQuestion(SaveChangesQuestion question) { askSaveChanges_ = std::move(question); }
     void setTextStyleChooser(TextStyleChooser chooser) { chooseTextStyle_ = std::move(chooser); }
@@ -130,7 +134,14 @@ public:
     const QTimer& strokeTimer() const { return strokeTimer_; }
     QSlider* sizeBar() const { return sizeBar_; }
     QSlider* effectBar() const { return effectBar_; }
-    QToolBar* warpSettingsBar() const { return warpBar_; }
+    // The number beside each slider, editable, always in step with it.
+    QSpinBox* sizeBox() const { return sizeBox_; }
+    QSpinBox* effectBox() const { return effectBox_; }
+    // Size and Effect with their numbers, shown while a warp tool is active.
+    // Hidden, they keep their room, so that the picture never moves.
+    QWidget* warpSettingsBar() const { return warpSettings_; }
+    StatusLine* statusLine() const { return status_; }
+    HelpWindow* helpWindow() const { return help_.get(); }
     AboutWindow* aboutWindow() const { return about_.get(); }
     FiltersMenu* filtersMenu() const { return filters_.get(); }
     const CursorTable& cursors() const { return cursors_; }
@@ -255,7 +266,12 @@ private:
 
     // Tool modes (main_window_tools.cpp) and the flat view's mouse (main_window_flat.cpp).
     void showViewMode(ViewMode mode);
+    // The palette and the status bar follow every change of tool.
+    void showActiveTool();
+    void buildToolShortcuts();
+    void placeToolPalette();
     void setFlatToolCursor(ToolCode tool);
+    // A palette button's command, as the palette and the tool keys run it.
     void onPaletteButton(ToolPalette::Button which);
     void onFlatPressed(QPoint viewPoint);
     void onFlatMoved(QPoint viewPoint, Qt::MouseButtons buttons);
@@ -289,7 +305,6 @@ private:
     ErrorReporter reporter_;
     FileChooser chooseOpenFile_;
     FileChooser chooseSaveFile_;
-    UrlOpener openUrl_;
     Question ask_;
     SaveChangesQuestion askSaveChanges_;
     TextStyleChooser chooseTextStyle_;
@@ -301,8 +316,12 @@ private:
     Menus menus_;
     QToolBar* mainToolBar_ = nullptr;
     QToolBar* warpBar_ = nullptr;
+    QWidget* warpSettings_ = nullptr;
     QSlider* sizeBar_ = nullptr;
     QSlider* effectBar_ = nullptr;
+    QSpinBox* sizeBox_ = nullptr;
+    QSpinBox* effectBox_ = nullptr;
+    StatusLine* status_ = nullptr;
     QScrollArea* scrollArea_ = nullptr;
     QWidget* canvas_ = nullptr;
     ImageView* view_ = nullptr;
@@ -312,6 +331,7 @@ private:
     ViewMode viewMode_ = ViewMode::Arrow;
     OverlayController* overlayController_ = nullptr;
     std::unique_ptr<AboutWindow> about_;
+    std::unique_ptr<HelpWindow> help_;
     std::unique_ptr<FiltersMenu> filters_;
 
     int zoomPercent_ = 0;

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/overlay_controller.h"
 #include "app/picture_saving.h"
+#include "app/status_line.h"
 #include "app/zoom.h"
 #include "raster/error.h"
 
@@ -122,6 +123,7 @@ bool MainWindow::save() {
     prepareSave();
     writeTo(path);
     finishSave();
+    status_->tell(QStringLiteral("Saved ") + QFileInfo(path).fileName());
     return true;
 }
 
@@ -142,6 +144,7 @@ bool MainWindow::saveAs() {
     document_.setDocumentFileName(path.toStdString());
     setTitleFor(path);
     finishSave();
+    status_->tell(QStringLiteral("Saved ") + QFileInfo(path).fileName());
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "app/filters_menu.h"
 #include "app/main_window.h"
 #include "app/plugin_folders.h"
+#include "app/status_line.h"
 
 namespace mugwarp {
 
@@ -15,6 +16,9 @@ void MainWindow::buildFiltersMenu() {
         run(command);
     });
     menus_.filters = filters_->menu();
+    connect(filters_.get(), &FiltersMenu::cancelled, this, [this](const QString& name) {
+        status_->tell(QStringLiteral("Filter '%1' cancelled").arg(name));
+    });
     menuBar()->insertMenu(menus_.help->menuAction(), menus_.filters);
     menus_.filters->menuAction()->setEnabled(false);
 }

@@ -38,6 +38,7 @@ void MainWindow::showFlatResult(const FlatTools::Result& result) {
         const PlatformColor c = document_.paintColor();
         palette_->showColour(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
         setFlatToolCursor(ToolCode::Paint);
+        showActiveTool();
     }
     if (result.cropped) {
         zoomPercent_ = Zoom::kOriginal;

@@ -1,6 +1,8 @@
 #include <QAction>
 #include <QCursor>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QSpinBox>
 #include <QMenuBar>
 #include <QSlider>
 #include <QToolBar>
@@ -19,30 +21,60 @@ void MainWindow::buildMugwarpMenu() {
     actions_.twirl = addCommand(menus_.mugwarp, QStringLiteral("Twirl"), "Twirl1", [this] { selectWarpTool(WarpTool::Twirl); });
 }
 
+// The bar stays on the screen and only its contents come and go, keeping
+// their room: the picture below must not move when the tool changes.
 void MainWindow::buildWarpSettingsBar() {
     warpBar_ = addToolBar(QStringLiteral("Warp settings"));
     warpBar_->setObjectName(QStringLiteral("ToolBar2"));
     warpBar_->setMovable(false);
-    const auto addSlider = [this](const QString& caption, const char* name, int minimum, int maximum, int start) {
-        auto* label = new QLabel(caption, warpBar_);
-        label->setContentsMargins(0, 0, 4, 0);
-        warpBar_->addWidget(label);
-        auto* slider = new QSlider(Qt::Horizontal, warpBar_);
+    auto* holder = new QWidget(warpBar_);
+    auto* holderLayout = new QHBoxLayout(holder);
+    holderLayout->setContentsMargins(0, 0, 0, 0);
+    warpSettings_ = new QWidget(holder);
+    warpSettings_->setObjectName(QStringLiteral("warpSettings"));
+    QSizePolicy keepRoom = warpSettings_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    warpSettings_->setSizePolicy(keepRoom);
+    holderLayout->addWidget(warpSettings_);
+    auto* layout = new QHBoxLayout(warpSettings_);
+    layout->setContentsMargins(8, 0, 0, 0);
+    layout->setSpacing(4);
+
+    const auto addSetting = [this, layout](const QString& caption, const char* name, int minimum, int maximum, int start,
+                                           QSpinBox*& box) {
+        auto* label = new QLabel(caption, warpSettings_);
+        layout->addWidget(label);
+        auto* slider = new QSlider(Qt::Horizontal, warpSettings_);
         slider->setObjectName(QString::fromLatin1(name));
         slider->setRange(minimum, maximum);
         slider->setValue(start);
         slider->setFixedWidth(180);
         // The arrow keys belong to the window, which moves the sliders itself.
         slider->setFocusPolicy(Qt::NoFocus);
-        warpBar_->addWidget(slider);
-        warpBar_->addSeparator();
+        layout->addWidget(slider);
+        box = new QSpinBox(warpSettings_);
+        box->setObjectName(QString::fromLatin1(name) + QStringLiteral("Number"));
+        box->setRange(minimum, maximum);
+        box->setValue(start);
+        box->setToolTip(caption);
+        // A typed number counts once it is complete (Return or leaving the box).
+        box->setKeyboardTracking(false);
+        box->setFocusPolicy(Qt::ClickFocus);
+        layout->addWidget(box);
+        layout->addSpacing(12);
+        connect(slider, &QSlider::valueChanged, box, &QSpinBox::setValue);
+        connect(box, &QSpinBox::valueChanged, slider, &QSlider::setValue);
+        // Back to the picture, so that the arrow keys and the wheel act on it again.
+        connect(box, &QSpinBox::editingFinished, this, [this] { setFocus(Qt::OtherFocusReason); });
         return slider;
     };
-    sizeBar_ = addSlider(QStringLiteral("Size"), "SizeBar", WarpEngine::kMinSize, WarpEngine::kMaxSize, 100);
-    effectBar_ = addSlider(QStringLiteral("Effect"), "PinchBar", WarpEngine::kMinEffect, WarpEngine::kMaxEffect, 0);
+    sizeBar_ = addSetting(QStringLiteral("Size"), "SizeBar", WarpEngine::kMinSize, WarpEngine::kMaxSize, 100, sizeBox_);
+    effectBar_ = addSetting(QStringLiteral("Effect"), "PinchBar", WarpEngine::kMinEffect, WarpEngine::kMaxEffect, 0,
+                            effectBox_);
     connect(sizeBar_, &QSlider::valueChanged, this, [this](int size) { run([&] { onBrushSizeChanged(size); }); });
     connect(effectBar_, &QSlider::valueChanged, this, [this](int effect) { run([&] { onEffectChanged(effect); }); });
-    warpBar_->hide();
+    warpBar_->addWidget(holder);
+    warpSettings_->hide();
 }
 
 bool MainWindow::warpToolActive() const { return isWarpTool(document_.currentTool()); }
@@ -63,6 +95,7 @@ void MainWindow::selectWarpTool(WarpTool tool) {
         strokeTimer_.stop();
     }
     showViewMode(ViewMode::Warp);
+    showActiveTool();
 }
 
 void MainWindow::onBrushSizeChanged(int size) {

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/overlay_controller.h"
 #include "app/picture_printing.h"
+#include "app/status_line.h"
 
 namespace mugwarp {
 namespace {
@@ -25,6 +26,7 @@ void MainWindow::print() {
     const WaitCursor wait;
     const std::unique_ptr<QPrinter> printer = printerFor_();
     printPicture(*printer, document_.display(), overlays_);
+    status_->tell(QStringLiteral("Sent to printer ") + printerLabel(*printer));
 }
 
 }  // namespace mugwarp

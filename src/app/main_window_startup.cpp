@@ -1,8 +1,13 @@
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
 #include <QTimer>
 
 #include "app/about_window.h"
 #include "app/main_window.h"
+#include "app/palette_placement.h"
 #include "app/splash_window.h"
 #include "app/wait_pumping.h"
 
@@ -10,6 +15,9 @@ namespace mugwarp {
 
 namespace {
 constexpr int kStartupPauseMs = 1500;
+const QString kPalettePositionKey = QStringLiteral("palette/position");
+
+QSettings userSettings() { return QSettings(QStringLiteral("mugwarp"), QStringLiteral("mugwarp")); }
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -30,11 +38,37 @@ void MainWindow::runStartupSequence() {
         scanPlugIns();
     }
     startupDone_ = true;
+    placeToolPalette();
     toolPalette()->show();
     emit startupFinished();
     // Claim the keyboard once the splash is gone, as a freshly started program does.
     activateWindow();
     showAboutOnceIfDue();
+}
+
+// Beside the window at the first start, where the user left it afterwards.
+void MainWindow::placeToolPalette() {
+    // The palette's frame is not known before it is shown; the main window's
+    // borders are a close guess.
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins borders(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                           frame.bottom() - client.bottom());
+    const QSize paletteFrame = palette_->size().grownBy(borders);
+    const QVariant remembered = userSettings().value(kPalettePositionKey);
+    if (remembered.isValid()) {
+        QList<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens()) screens << screen->availableGeometry();
+        palette_->move(clampedPalettePosition(remembered.toPoint(), paletteFrame, screens));
+    } else {
+        const QRect available = screen()->availableGeometry();
+        // A maximised window may not have its final size yet: it will fill the screen.
+        const QRect windowFrame = isMaximized() ? available : frame;
+        const int pictureTop = windowFrame.top() + borders.top() + scrollArea_->mapTo(this, QPoint(0, 0)).y();
+        palette_->move(firstPalettePosition(windowFrame, pictureTop, paletteFrame, available));
+    }
+    connect(palette_, &ToolPalette::movedOnScreen, this,
+            [](QPoint position) { userSettings().setValue(kPalettePositionKey, position); });
 }
 
 void MainWindow::changeEvent(QEvent* event) {

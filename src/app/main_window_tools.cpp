@@ -1,9 +1,11 @@
+#include <QAction>
 #include <QToolBar>
 
 #include "app/flat_view.h"
 #include "app/image_size_dialog.h"
 #include "app/image_view.h"
 #include "app/main_window.h"
+#include "app/status_line.h"
 
 namespace mugwarp {
 
@@ -20,6 +22,9 @@ void MainWindow::buildToolPalette() {
     palette_->hide();
     connect(palette_, &ToolPalette::buttonClicked, this, [this](ToolPalette::Button which) {
         run([&] { onPaletteButton(which); });
+        // A tool button pressed without effect (no picture yet, or a failed
+        // command) must not stay pressed.
+        showActiveTool();
     });
     connect(palette_, &ToolPalette::squareSizeChosen, this, [this](int size, int cursorNumber) {
         run([&] { chooseSquareSize(size, cursorNumber); });
@@ -29,6 +34,42 @@ void MainWindow::buildToolPalette() {
     });
 
     imageSizeDialog_ = new ImageSizeDialog(this);
+    buildToolShortcuts();
+}
+
+// One key per tool, as on the palette's tooltips. Putty, Warp and Twirl have
+// theirs on the Mugwarp menu; the others have no menu item, so the window
+// holds their keys. They act like the palette's buttons.
+void MainWindow::buildToolShortcuts() {
+    actions_.putty->setShortcut(QKeySequence(Qt::Key_P));
+    actions_.warp->setShortcut(QKeySequence(Qt::Key_W));
+    actions_.twirl->setShortcut(QKeySequence(Qt::Key_T));
+    using B = ToolPalette::Button;
+    const struct { B button; Qt::Key key; const char* name; } keys[] = {
+        {B::Arrow, Qt::Key_A, "arrowKey"}, {B::Erase, Qt::Key_E, "eraseKey"}, {B::Paint, Qt::Key_B, "paintKey"},
+        {B::PickColour, Qt::Key_I, "pickColourKey"}, {B::Crop, Qt::Key_C, "cropKey"},
+    };
+    for (const auto& k : keys) {
+        QAction* action = addCommand(nullptr, QString(), k.name, [this, button = k.button] { onPaletteButton(button); });
+        action->setShortcut(QKeySequence(k.key));
+        addAction(action);
+    }
+}
+
+void MainWindow::showActiveTool() {
+    using B = ToolPalette::Button;
+    const ToolCode tool = document_.currentTool();
+    switch (tool) {
+    case ToolCode::Arrow: palette_->showActiveTool(B::Arrow); break;
+    case ToolCode::Putty: palette_->showActiveTool(B::Putty); break;
+    case ToolCode::Warp: palette_->showActiveTool(B::Warp); break;
+    case ToolCode::Twirl: palette_->showActiveTool(B::Twirl); break;
+    case ToolCode::Erase: palette_->showActiveTool(B::Erase); break;
+    case ToolCode::Paint: palette_->showActiveTool(B::Paint); break;
+    case ToolCode::PickColour: palette_->showActiveTool(B::PickColour); break;
+    case ToolCode::Crop: palette_->showActiveTool(B::Crop); break;
+    }
+    status_->showTool(tool, document_.pictureLoaded());
 }
 
 // One place decides what each mode shows, so that the three cannot mix.
@@ -36,7 +77,7 @@ void MainWindow::showViewMode(ViewMode mode) {
     viewMode_ = mode;
     flatView_->setVisible(mode == ViewMode::Flat);
     view_->setBrushOutlineVisible(mode == ViewMode::Warp);
-    warpBar_->setVisible(mode == ViewMode::Warp);
+    warpSettings_->setVisible(mode == ViewMode::Warp);
     // Overlays are only hidden outside the arrow mode: they stay in place and
     // a save still draws them in.
     setLayersVisible(mode == ViewMode::Arrow);
@@ -52,6 +93,7 @@ void MainWindow::selectArrowTool() {
     view_->unsetCursor();
     showViewMode(ViewMode::Arrow);
     document_.setCurrentTool(ToolCode::Arrow);
+    showActiveTool();
 }
 
 void MainWindow::selectFlatTool(ToolCode tool) {
@@ -63,6 +105,7 @@ void MainWindow::selectFlatTool(ToolCode tool) {
         showViewMode(ViewMode::Flat);
     }
     setFlatToolCursor(tool);
+    showActiveTool();
 }
 
 // The flat view has no cursor of its own: it shows the view's.

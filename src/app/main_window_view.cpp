@@ -3,6 +3,7 @@
 
 #include "app/image_view.h"
 #include "app/main_window.h"
+#include "app/status_line.h"
 #include "app/zoom.h"
 
 namespace mugwarp {
@@ -29,6 +30,7 @@ void MainWindow::applyZoomToView() {
     const QSize size = zoomedViewSize(QSize(document_.pictureWidth(), document_.pictureHeight()), zoomPercent_);
     view_->setViewSize(size);
     canvas_->resize(size.width(), size.height() + 1);
+    status_->showPicture(QSize(document_.pictureWidth(), document_.pictureHeight()), zoomPercent_);
 }
 
 void MainWindow::zoomOriginal() { setZoom(Zoom::kOriginal); }

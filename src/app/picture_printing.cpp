@@ -1,5 +1,6 @@
 #include "app/picture_printing.h"
 
+#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
@@ -41,6 +42,11 @@ std::unique_ptr<QPrinter> defaultPrinter() {
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     if (!printer->isValid()) throw Error("The printer \"" + info.printerName().toStdString() + "\" cannot be used");
     return printer;
+}
+
+QString printerLabel(const QPrinter& printer) {
+    if (!printer.printerName().isEmpty()) return printer.printerName();
+    return QDir::toNativeSeparators(printer.outputFileName());
 }
 
 void printPicture(QPrinter& printer, const PixelSurface& display, const OverlayStack& overlays) {

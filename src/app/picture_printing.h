@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 #include <memory>
 
 class QPrinter;
@@ -11,6 +12,9 @@ class PixelSurface;
 // The desktop's default printer at its full resolution. Throws Error("No
 // printer is installed") when there is none, or when it cannot be used.
 std::unique_ptr<QPrinter> defaultPrinter();
+
+// How the user knows the printer: its name, or the file a PDF printer writes.
+QString printerLabel(const QPrinter& printer);
 
 // Prints the picture with its shown overlays as one page, job "Mugwarp Studio
 // 3.0": at its own proportions, as large as the printable area allows and

@@ -1,6 +1,8 @@
 #include "app/tool_palette.h"
 
+#include <QButtonGroup>
 #include <QCloseEvent>
+#include <QMoveEvent>
 #include <QColorDialog>
 #include <QMenu>
 #include <QProxyStyle>
@@ -69,25 +71,26 @@ ToolPalette::ToolPalette(QWidget* mainWindow)
       }) {
     setObjectName(QStringLiteral("ToolsForm"));
     setWindowTitle(QStringLiteral("Tools"));
+    toolGroup_ = new QButtonGroup(this);
+    toolGroup_->setExclusive(true);
     using B = Button;
-    addButton(B::Arrow, 0, 0, "arrowButton", QStringLiteral("Select objects"));
+    addButton(B::Arrow, 0, 0, "arrowButton", QStringLiteral("Select objects (A)"));
     addButton(B::Delete, 1, 0, "deleteButton", QStringLiteral("Delete the selected object"));
     addButton(B::ZoomIn, 0, 1, "zoomInButton", QStringLiteral("Zoom in"));
     addButton(B::ZoomOut, 1, 1, "zoomOutButton", QStringLiteral("Zoom out"));
-    addButton(B::Crop, 0, 2, "cropButton", QStringLiteral("Crop"));
+    addButton(B::Crop, 0, 2, "cropButton", QStringLiteral("Crop (C)"));
     addButton(B::Original, 1, 2, "originalButton", QStringLiteral("Original size"));
-    addButton(B::Erase, 0, 3, "eraseButton", QStringLiteral("Erase"));
-    addButton(B::Paint, 1, 3, "paintButton", QStringLiteral("Paint"));
-    addButton(B::Twirl, 0, 4, "twirlButton", QStringLiteral("Twirl"));
-    addButton(B::PickColour, 1, 4, "pickColourButton", QStringLiteral("Pick colour"));
-    addButton(B::Putty, 0, 5, "puttyButton", QStringLiteral("Putty"));
-    addButton(B::Warp, 1, 5, "warpButton", QStringLiteral("Warp"));
+    addButton(B::Erase, 0, 3, "eraseButton", QStringLiteral("Erase (E)"));
+    addButton(B::Paint, 1, 3, "paintButton", QStringLiteral("Paint (B)"));
+    addButton(B::Twirl, 0, 4, "twirlButton", QStringLiteral("Twirl (T)"));
+    addButton(B::PickColour, 1, 4, "pickColourButton", QStringLiteral("Pick colour (I)"));
+    addButton(B::Putty, 0, 5, "puttyButton", QStringLiteral("Putty (P)"));
+    addButton(B::Warp, 1, 5, "warpButton", QStringLiteral("Warp (W)"));
     addButton(B::Text, 0, 6, "textButton", QStringLiteral("Insert text"));
     addButton(B::Clipart, 1, 6, "clipartButton", QStringLiteral("Insert clipart"));
     buildSizeMenu();
     buildColourSelector();
     setFixedSize(2 * kPitch - 2, 256 + 21);
-    move(4, 123);
 }
 
 void ToolPalette::addButton(Button which, int column, int row, const char* name, const QString& tip) {
@@ -99,11 +102,30 @@ void ToolPalette::addButton(Button which, int column, int row, const char* name,
     b->setIcon(paletteIcon(pictureOf(which)));
     b->setIconSize(QSize(24, 24));
     b->setGeometry(column * kPitch, row * kPitch, kButtonEdge, kButtonEdge);
+    if (isToolButton(which)) {
+        b->setCheckable(true);
+        toolGroup_->addButton(b);
+    }
     connect(b, &QToolButton::clicked, this, [this, which] {
         emit buttonClicked(which);
         giveFocusBack();
     });
     buttons_[static_cast<std::size_t>(which)] = b;
+}
+
+bool ToolPalette::isToolButton(Button which) {
+    using B = Button;
+    switch (which) {
+    case B::Arrow: case B::Crop: case B::Erase: case B::Paint: case B::Twirl: case B::PickColour: case B::Putty:
+    case B::Warp:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ToolPalette::showActiveTool(Button which) {
+    if (isToolButton(which)) button(which)->setChecked(true);
 }
 
 void ToolPalette::buildSizeMenu() {
@@ -174,6 +196,11 @@ void ToolPalette::giveFocusBack() {
     if (!mainWindow_) return;
     mainWindow_->activateWindow();
     mainWindow_->setFocus(Qt::OtherFocusReason);
+}
+
+void ToolPalette::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (isVisible()) emit movedOnScreen(pos());
 }
 
 // Only the application closes the palette; the user cannot.

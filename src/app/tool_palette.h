@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 
+class QButtonGroup;
 class QMenu;
 class QToolButton;
 
@@ -32,6 +33,13 @@ public:
     explicit ToolPalette(QWidget* mainWindow);
 
     QToolButton* button(Button which) const { return buttons_[static_cast<std::size_t>(which)]; }
+    // The tool buttons (Arrow, Crop, Erase, Paint, Pick Colour and the warp
+    // tools) stay pressed while their tool is active, one at a time.
+    static bool isToolButton(Button which);
+    // Presses the button of the tool now active; the window calls this after
+    // every change of tool, however it was chosen.
+    void showActiveTool(Button which);
+    QButtonGroup* toolGroup() const { return toolGroup_; }
     QToolButton* sizeButton() const { return sizeButton_; }
     QMenu* sizeMenu() const { return sizeMenu_; }
     QToolButton* colourSelector() const { return colourButton_; }
@@ -51,18 +59,23 @@ signals:
     void buttonClicked(ToolPalette::Button which);
     void squareSizeChosen(int size, int cursorNumber);
     void colourChanged(const QColor& colour);
+    // The palette moved while on the screen (the user dragged it, or the
+    // window manager placed it).
+    void movedOnScreen(QPoint frameTopLeft);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
-    void addButton(Button which, int left, int top, const char* name, const QString& tip);
+    void addButton(Button which, int column, int row, const char* name, const QString& tip);
     void buildSizeMenu();
     void buildColourSelector();
     void giveFocusBack();
 
     QWidget* mainWindow_;
     std::array<QToolButton*, kButtonCount> buttons_{};
+    QButtonGroup* toolGroup_ = nullptr;
     QToolButton* sizeButton_ = nullptr;
     QMenu* sizeMenu_ = nullptr;
     QToolButton* colourButton_ = nullptr;

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWheelEvent>
@@ -102,6 +103,9 @@ int runTests(int argc, char** argv) {
         QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
     }
+    // Remembered window places stay with the test run, not the user.
+    const QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     Application app(argc, argv);
     // Anything that escapes an event handler unnoticed fails the test run.
     app.setErrorReporter([](const QString& message) { qFatal("unreported error: %s", qPrintable(message)); });

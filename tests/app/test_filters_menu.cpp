@@ -10,6 +10,7 @@
 #include "app/filters_menu.h"
 #include "app/load_filters_dialog.h"
 #include "app/progress_window.h"
+#include "app/status_line.h"
 #include "app_test_support.h"
 
 namespace mugwarp::testing {
@@ -134,6 +135,7 @@ private slots:
         QCOMPARE(w->zoomPercent(), zoom);
         QVERIFY(!filters.progressWindow()->isVisible());
         QVERIFY(filters.lastFilterAction()->isEnabled());
+        QCOMPARE(w->statusLine()->currentMessage(), QStringLiteral("Filter 'Invert' cancelled"));
     }
 
     void aModuleThatCannotRunIsReportedByFileAndChangesNothing() {

@@ -2,12 +2,14 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QTextBrowser>
 #include <QSignalSpy>
 #include <QTimer>
 
 #include "app/about_window.h"
 #include "app/data_paths.h"
 #include "app/error_reporter.h"
+#include "app/help_window.h"
 #include "app/picture_file_dialog.h"
 #include "app/splash_window.h"
 #include "app/startup_options.h"
@@ -176,18 +178,41 @@ private slots:
         QVERIFY(!splash.isVisible());
     }
 
-    void tutorialOpensOurHtmlPageInTheBrowser() {
+    // F1 shows the tutorial in the editor's own window; its link hands the page
+    // to the desktop's browser, and a desktop without one is told so.
+    void helpOpensInItsOwnWindowAndOffersTheBrowser() {
         TestWindow w;
         QList<QUrl> opened;
+        bool browserStarts = true;
         w->setUrlOpener([&](const QUrl& url) {
             opened << url;
-            return true;
+            return browserStarts;
         });
-        w->actions().tutorial->trigger();
-        QCOMPARE(opened.size(), 1);
-        QVERIFY(opened.first().isLocalFile());
-        QVERIFY(QFileInfo(opened.first().toLocalFile()).isFile());
-        QVERIFY(opened.first().toLocalFile().endsWith(QStringLiteral("help/index.html")));
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&*w));
+        QTest::keyClick(&*w, Qt::Key_F1);
+        HelpWindow* help = w->helpWindow();
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->windowTitle(), QStringLiteral("Mugwarp Studio Help"));
+        const QUrl start = help->browser()->source();
+        QVERIFY(start.isLocalFile() && start.toLocalFile().endsWith(QStringLiteral("help/index.html")));
+        QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Mugwarp Studio tutorial")));
+        QVERIFY(!help->backAction()->isEnabled());
+
+        // A link inside the tutorial stays in the window, and Back returns.
+        help->browser()->setSource(start.resolved(QUrl(QStringLiteral("#undo"))));
+        QVERIFY(help->backAction()->isEnabled());
+        help->backAction()->trigger();
+        QCOMPARE(help->browser()->source(), start);
+        QVERIFY(help->forwardAction()->isEnabled());
+
+        emit help->browserLink()->linkActivated(QStringLiteral("browser"));
+        QCOMPARE(opened, QList<QUrl>{start});
+        QVERIFY(help->note().isEmpty());
+        browserStarts = false;
+        emit help->browserLink()->linkActivated(QStringLiteral("browser"));
+        QVERIFY(help->note().startsWith(QStringLiteral("No web browser")));
+        QVERIFY(help->isVisible());
         QVERIFY(w.errors.isEmpty());
     }
 

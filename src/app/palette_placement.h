@@ -1,0 +1,20 @@
+#pragma once
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+namespace mugwarp {
+
+// Where the Tools palette's frame goes the first time: its left edge at the
+// main window's right edge when the screen has room there, otherwise just
+// inside the window's left edge; level with the top of the picture area, and
+// wholly on the screen's available area either way.
+QPoint firstPalettePosition(const QRect& windowFrame, int pictureTop, QSize paletteFrame, const QRect& screen);
+
+// A remembered position, moved as little as needed to lie wholly on the
+// screen it overlaps most (or the first screen, when it overlaps none: the
+// screen it was on is gone).
+QPoint clampedPalettePosition(QPoint remembered, QSize paletteFrame, const QList<QRect>& screens);
+
+}  // namespace mugwarp
