@@ -1,6 +1,9 @@
 #include "app/help_window.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
 #include <QProcess>
@@ -85,6 +88,10 @@ HelpWindow::~HelpWindow() {
 void HelpWindow::showStartPage(const QUrl& page) {
     if (page != startPage_) {
         startPage_ = page;
+        // The pages' style sheet is linked for web browsers; this browser
+        // takes it as the document's default.
+        QFile css(QFileInfo(page.toLocalFile()).dir().filePath(QStringLiteral("tutorial.css")));
+        if (css.open(QIODevice::ReadOnly)) browser_->document()->setDefaultStyleSheet(QString::fromUtf8(css.readAll()));
         browser_->setSource(page);
         browser_->clearHistory();
     }

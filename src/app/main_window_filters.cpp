@@ -16,7 +16,9 @@ void MainWindow::buildFiltersMenu() {
         run(command);
     });
     menus_.filters = filters_->menu();
-    connect(filters_.get(), &FiltersMenu::cancelled, this, [this](const QString& name) {
+    connect(filters_.get(), &FiltersMenu::cancelled, this, [this](QString name) {
+        // "Gaussian Blur..." promises a dialog, which is no part of the filter's name.
+        while (name.endsWith(QLatin1Char('.')) || name.endsWith(QChar(0x2026))) name.chop(1);
         status_->tell(QStringLiteral("Filter '%1' cancelled").arg(name));
     });
     menuBar()->insertMenu(menus_.help->menuAction(), menus_.filters);

@@ -28,11 +28,12 @@ void MainWindow::buildWarpSettingsBar() {
     warpBar_->setObjectName(QStringLiteral("ToolBar2"));
     warpBar_->setMovable(false);
     auto* holder = new QWidget(warpBar_);
+    holder->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* holderLayout = new QHBoxLayout(holder);
     holderLayout->setContentsMargins(0, 0, 0, 0);
     warpSettings_ = new QWidget(holder);
     warpSettings_->setObjectName(QStringLiteral("warpSettings"));
-    QSizePolicy keepRoom = warpSettings_->sizePolicy();
+    QSizePolicy keepRoom(QSizePolicy::Fixed, QSizePolicy::Fixed);
     keepRoom.setRetainSizeWhenHidden(true);
     warpSettings_->setSizePolicy(keepRoom);
     holderLayout->addWidget(warpSettings_);
@@ -59,6 +60,7 @@ void MainWindow::buildWarpSettingsBar() {
         box->setToolTip(caption);
         // A typed number counts once it is complete (Return or leaving the box).
         box->setKeyboardTracking(false);
+        box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("-1000")) + 36);
         box->setFocusPolicy(Qt::ClickFocus);
         layout->addWidget(box);
         layout->addSpacing(12);

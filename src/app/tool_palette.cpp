@@ -71,6 +71,10 @@ ToolPalette::ToolPalette(QWidget* mainWindow)
       }) {
     setObjectName(QStringLiteral("ToolsForm"));
     setWindowTitle(QStringLiteral("Tools"));
+    // The pressed tool must be plain to see at a glance, also on styles whose
+    // pressed flat button differs little from a raised one.
+    setStyleSheet(QStringLiteral("QToolButton:checked { background-color: rgba(48, 140, 198, 70);"
+                                 " border: 1px solid rgb(48, 140, 198); border-radius: 3px; }"));
     toolGroup_ = new QButtonGroup(this);
     toolGroup_->setExclusive(true);
     using B = Button;
