@@ -1,4 +1,7 @@
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEvent>
+#include <QWindow>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
@@ -15,6 +18,7 @@ namespace mugwarp {
 
 namespace {
 constexpr int kStartupPauseMs = 1500;
+constexpr int kFrameWaitMs = 1000;
 const QString kPalettePositionKey = QStringLiteral("palette/position");
 
 QSettings userSettings() { return QSettings(QStringLiteral("mugwarp"), QStringLiteral("mugwarp")); }
@@ -38,6 +42,11 @@ void MainWindow::runStartupSequence() {
         scanPlugIns();
     }
     startupDone_ = true;
+    // Under a window manager the window's frame and maximised size arrive
+    // with its first exposure, and the palette's place depends on them.
+    const QDeadlineTimer framed(kFrameWaitMs);
+    while (windowHandle() && !windowHandle()->isExposed() && !framed.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     placeToolPalette();
     toolPalette()->show();
     emit startupFinished();
