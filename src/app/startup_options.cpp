@@ -57,7 +57,7 @@ QString StartupOptions::usage() {
         "\n"
         "Environment:\n"
         "  MUGWARP_QUICK_START=1    acts like --quick\n"
-        "  MUGWARP_DEBUG_FILTERS=1  lets Wine's own messages through while Windows filters run\n"
+        "  MUGWARP_DEBUG_FILTERS=1  shows Wine's own messages and what a filter asked for and did not get\n"
         "\n"
         "F1 in the editor opens the tutorial. mugwarp-cli does the same work without a display.\n");
 }
