@@ -27,10 +27,12 @@ bool FilterRunnerHost::execute(const PIPLManager& entry) {
     request.haveMask = mask_ != nullptr;
     request.unfilteredFromPicture = true;
     request.options = options;
+    lastSettings_ = {};
 
     FilterRunClient quiet;
     const RunOutcome outcome = runner.run(request, client_ ? *client_ : quiet);
     if (outcome.status == RunStatus::Failed) throw PhotoshopError(outcome.errorText);
+    lastSettings_ = outcome.settings;
     for (int y = 0; y < h; ++y) std::memcpy(picture_.row(y), shared.picture + std::size_t(y) * w, std::size_t(w) * 4);
     return outcome.status == RunStatus::Finished;
 }

@@ -35,12 +35,15 @@ public:
     bool execute(const PIPLManager& entry);
 
     FilterRunOptions options;
+    // What the last finished run left of the filter's settings.
+    const FilterSettings& lastSettings() const { return lastSettings_; }
 
 private:
     FilterRunners& runners_;
     FilterRunClient* client_ = nullptr;
     PixelsView picture_;
     const MaskView* mask_ = nullptr;
+    FilterSettings lastSettings_;
 };
 
 }  // namespace mugwarp::filterproc

@@ -1,5 +1,7 @@
 #include "filterproc/protocol.h"
 
+#include "pshost/descriptor.h"
+
 namespace mugwarp::filterproc {
 
 bool is(const Message& m, MessageType t) { return m.type == static_cast<std::uint32_t>(t); }
@@ -12,10 +14,33 @@ void expect(const Message& m, MessageType t) {
     if (!is(m, t)) throw ProtocolError("unexpected message " + std::to_string(m.type));
 }
 
+// A settings part: for each of parameter block and descriptor, u8 present,
+// then (when present) u32 length and the bytes, within their limits.
+void putSettings(MessageBuilder& b, const FilterSettings& s) {
+    for (const auto* part : {&s.parameters, &s.descriptor}) {
+        b.u8(part->has_value());
+        if (*part) b.text(std::string(part->value().begin(), part->value().end()));
+    }
+}
+
+FilterSettings takeSettings(MessageParser& p) {
+    FilterSettings s;
+    const std::size_t limits[] = {kMaxParameterBlockBytes, kMaxDescriptorBytes};
+    std::optional<std::vector<std::uint8_t>>* parts[] = {&s.parameters, &s.descriptor};
+    for (int i = 0; i < 2; ++i) {
+        if (!p.u8()) continue;
+        const std::string bytes = p.text();
+        if (bytes.size() > limits[i]) throw ProtocolError("settings too large");
+        parts[i]->emplace(bytes.begin(), bytes.end());
+    }
+    return s;
+}
+
 }  // namespace
 
 Message encode(const RunRequest& r) {
-    return builder(MessageType::Run)
+    MessageBuilder b = builder(MessageType::Run);
+    b
         .text(r.modulePath)
         .text(r.category)
         .text(r.filterName)
@@ -29,8 +54,9 @@ Message encode(const RunRequest& r) {
         .u64(r.options.parentWindow)
         .i16(r.options.filterCase)
         .u32(r.options.foreColor)
-        .u32(r.options.backColor)
-        .take();
+        .u32(r.options.backColor);
+    putSettings(b, r.options.startSettings);
+    return b.u8(r.options.showDialog).take();
 }
 
 RunRequest decodeRunRequest(const Message& m) {
@@ -51,11 +77,16 @@ RunRequest decodeRunRequest(const Message& m) {
     r.options.filterCase = p.i16();
     r.options.foreColor = p.u32();
     r.options.backColor = p.u32();
+    r.options.startSettings = takeSettings(p);
+    r.options.showDialog = p.u8() != 0;
     return r;
 }
 
 Message encode(const RunOutcome& o) {
-    return builder(MessageType::Outcome).u8(static_cast<std::uint8_t>(o.status)).text(o.errorText).take();
+    MessageBuilder b = builder(MessageType::Outcome);
+    b.u8(static_cast<std::uint8_t>(o.status)).text(o.errorText);
+    putSettings(b, o.settings);
+    return b.take();
 }
 
 RunOutcome decodeRunOutcome(const Message& m) {
@@ -66,6 +97,7 @@ RunOutcome decodeRunOutcome(const Message& m) {
     if (status > static_cast<std::uint8_t>(RunStatus::Failed)) throw ProtocolError("bad run status");
     o.status = static_cast<RunStatus>(status);
     o.errorText = p.text();
+    o.settings = takeSettings(p);
     return o;
 }
 

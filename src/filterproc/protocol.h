@@ -8,7 +8,7 @@
 namespace mugwarp::filterproc {
 
 // Bumped whenever a message changes shape; both sides compare it on start.
-constexpr std::uint32_t kProtocolVersion = 1;
+constexpr std::uint32_t kProtocolVersion = 2;
 
 enum class MessageType : std::uint32_t {
     // runner -> editor
@@ -43,8 +43,10 @@ struct RunRequest {
 enum class RunStatus : std::uint8_t { Finished = 0, Cancelled = 1, Failed = 2 };
 
 struct RunOutcome {
+    RunOutcome(RunStatus s = RunStatus::Finished, std::string text = {}) : status(s), errorText(std::move(text)) {}
     RunStatus status = RunStatus::Finished;
     std::string errorText;  // the message the user sees when Failed
+    FilterSettings settings;  // what a finished run left, for keeping
 };
 
 Message encode(const RunRequest& r);

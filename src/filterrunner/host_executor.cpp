@@ -39,6 +39,7 @@ public:
         try {
             host_.openModule(*entry);
             outcome.status = host_.execute() ? RunStatus::Finished : RunStatus::Cancelled;
+            if (outcome.status == RunStatus::Finished) outcome.settings = host_.lastSettings();
         } catch (const std::exception& e) {
             outcome = {RunStatus::Failed, e.what()};
         }

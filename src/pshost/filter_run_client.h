@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "pshost/filter_settings.h"
+
 namespace mugwarp {
 
 // What a filter asks when it wants a colour picked, and the picker's answer:
@@ -24,6 +26,13 @@ struct FilterRunOptions {
     std::int16_t filterCase = 3;  // which 'fici' case record decides whether the output is blended
     std::uint32_t foreColor = 0;  // ARGB, offered as the filter's foreground
     std::uint32_t backColor = 0;  // and background
+    // Settings a run that is not a repeat starts from (saved ones, or ones
+    // given on the command line). With showDialog the filter's dialog opens
+    // on them; without it the filter is told not to show its dialog, and a
+    // parameter block given stands in for the parameters selector, as in a
+    // repeat.
+    FilterSettings startSettings;
+    bool showDialog = true;
 };
 
 // Everything a filter run asks of whoever started it: the window (progress

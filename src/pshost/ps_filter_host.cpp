@@ -220,14 +220,9 @@ bool PSFilterHost::execute() {
         started = false;
         callPlugin(abi::kSelectorFinish);
     };
+    lastSettings_ = {};
     try {
-        if (options.repeat) {
-            record_.parameters = keptParameters_;
-        } else {
-            if (keptParameters_) HostMemory::instance().dispose(keptParameters_);
-            keptParameters_ = nullptr;
-            checkSelector(abi::kSelectorParameters);
-        }
+        offerParameters();
         checkSelector(abi::kSelectorPrepare);
         checkSelector(abi::kSelectorStart);
         started = true;
@@ -247,16 +242,50 @@ bool PSFilterHost::execute() {
         restorePicture();
         disposeRecordParameters();
         keptParameters_ = nullptr;
+        descriptorParameters_.release();
         return false;
     } catch (...) {
         try {
             finishQuietly();
         } catch (...) {
         }
+        descriptorParameters_.release();
         throw;
     }
     keptParameters_ = record_.parameters;
+    keepSettings();
     return true;
+}
+
+void PSFilterHost::offerParameters() {
+    if (options.repeat) {
+        descriptorParameters_.prepare(std::nullopt, abi::kPlayDontDisplay);
+        record_.descriptorParameters = descriptorParameters_.block();
+        record_.parameters = keptParameters_;
+        return;
+    }
+    if (keptParameters_) HostMemory::instance().dispose(keptParameters_);
+    keptParameters_ = nullptr;
+    descriptorParameters_.prepare(options.startSettings.descriptor,
+                                  options.showDialog ? abi::kPlayDisplay : abi::kPlayDontDisplay);
+    record_.descriptorParameters = descriptorParameters_.block();
+    if (const auto& block = options.startSettings.parameters) {
+        record_.parameters = HostMemory::instance().allocate(block->size());
+        if (!record_.parameters) throw PhotoshopError(pluginErrorMessage(abi::kMemFullErr));
+        if (!block->empty()) std::memcpy(*record_.parameters, block->data(), block->size());
+        // A kept block without the dialog is a repeat with those settings.
+        if (!options.showDialog) return;
+    }
+    checkSelector(abi::kSelectorParameters);
+}
+
+void PSFilterHost::keepSettings() {
+    HostMemory& memory = HostMemory::instance();
+    if (keptParameters_ && memory.isHandle(keptParameters_) && memory.size(keptParameters_) <= kMaxParameterBlockBytes) {
+        const auto* data = reinterpret_cast<const std::uint8_t*>(*keptParameters_);
+        lastSettings_.parameters.emplace(data, data + memory.size(keptParameters_));
+    }
+    lastSettings_.descriptor = descriptorParameters_.take();
 }
 
 abi::OSErr PSFilterHost::advanceState() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "pshost/channel_ports.h"
+#include "pshost/descriptor_procs.h"
 #include "pshost/filter_abi.h"
 #include "pshost/filter_resources.h"
 #include "pshost/filter_run_client.h"
@@ -66,6 +67,9 @@ public:
     // Colours, repeat, case record; parentWindow is not read here (see
     // setPlatformWindow, which takes the window as this process knows it).
     FilterRunOptions options;
+    // The settings the last finished run left: its parameter block (when
+    // small enough to carry) and the scripting parameters the filter wrote.
+    const FilterSettings& lastSettings() const { return lastSettings_; }
 
     PIPLManager* manager() const { return manager_; }
     const abi::FilterRecord& record() const { return record_; }
@@ -97,6 +101,8 @@ private:
     void releaseBuffers();
     void restorePicture();
     void disposeRecordParameters();
+    void offerParameters();
+    void keepSettings();
     std::size_t bufferLimit() const;
 
     FilterRunClient* client_ = nullptr;
@@ -117,6 +123,8 @@ private:
     bool maskBlends_ = false;  // some of the mask is below 255
     std::vector<std::uint8_t> maskBytes_;
     abi::Handle keptParameters_ = nullptr;
+    DescriptorParameters descriptorParameters_;
+    FilterSettings lastSettings_;
     bool abort_ = false;
     ChannelPorts channelPorts_;
     FilterResources resources_;

@@ -61,6 +61,43 @@ PIPLManager& entryNamed(PSPluginList& list, const std::string& name) {
     throw std::runtime_error("missing filter " + name);
 }
 
+std::vector<std::uint32_t> probeResult(const TestPicture& picture, int amount) {
+    std::vector<std::uint32_t> out = picture.pixels;
+    for (std::uint32_t& p : out) {
+        std::uint32_t q = p & 0xFF000000u;
+        for (int shift : {16, 8, 0}) {
+            std::uint32_t v = ((p >> shift) + std::uint32_t(amount)) & 0xFF;
+            if (shift == 8 && (amount & 1)) v = 255 - v;
+            q |= v << shift;
+        }
+        p = q;
+    }
+    return out;
+}
+
+RecordedProbe recordAndReplay(filterproc::FilterRunnerHost& host, const PIPLManager& probe, int amount) {
+    RecordedProbe r;
+    ScriptedClient user;
+    user.chosenColour[0] = std::int16_t(amount);
+    TestPicture first(33, 21);
+    host.options.startSettings = {};
+    host.options.showDialog = true;
+    EXPECT_TRUE(runInRunner(host, probe, first, &user));
+    r.recorded = first.pixels;
+    r.settings = host.lastSettings();
+
+    ScriptedClient otherUser;
+    otherUser.chosenColour[0] = std::int16_t(amount + 50);
+    TestPicture second(33, 21);
+    host.options.startSettings = r.settings;
+    host.options.showDialog = false;
+    EXPECT_TRUE(runInRunner(host, probe, second, &otherUser));
+    r.replayed = second.pixels;
+    host.options.startSettings = {};
+    host.options.showDialog = true;
+    return r;
+}
+
 filterproc::FilterRunners& testRunners() {
     static filterproc::FilterRunners runners = [] {
         filterproc::RunnerLocations where;

@@ -35,6 +35,19 @@ bool runInRunner(filterproc::FilterRunnerHost& host, const PIPLManager& entry, T
 
 PIPLManager& entryNamed(PSPluginList& list, const std::string& name);
 
+// What the settings probe filters make of picture with an amount: every
+// channel plus the amount, green then inverted for an odd amount.
+std::vector<std::uint32_t> probeResult(const TestPicture& picture, int amount);
+
+// A settings probe recorded in a dialog run (the colour chosen there is the
+// amount), then replayed without the dialog from what the run left, with
+// another colour ready in case the dialog wrongly showed again.
+struct RecordedProbe {
+    std::vector<std::uint32_t> recorded, replayed;
+    FilterSettings settings;
+};
+RecordedProbe recordAndReplay(filterproc::FilterRunnerHost& host, const PIPLManager& probe, int amount);
+
 // Runners that end a hanging filter quickly.
 filterproc::FilterRunners& testRunners();
 

@@ -151,6 +151,21 @@ TEST_P(WindowsFilters, DisplayPixelsDrawsEveryLayoutIntoTheFiltersDeviceContext)
     }
 }
 
+TEST_P(WindowsFilters, KeepTheirSettingsAsTheirNativeBuildDoesAndReplayThemWithoutTheDialog) {
+    PSPluginList& windowsProbes = testModules();
+    PSPluginList& nativeProbes = list(MUGWARP_FAULT_MODULES);
+    filterproc::FilterRunnerHost nativeHost(testRunners());
+    for (const char* name : {"Scripted Settings", "Block Settings"}) {
+        SCOPED_TRACE(name);
+        const RecordedProbe windows = recordAndReplay(host, entryNamed(windowsProbes, name), 23);
+        const RecordedProbe native = recordAndReplay(nativeHost, entryNamed(nativeProbes, name), 23);
+        EXPECT_EQ(windows.recorded, probeResult(TestPicture(33, 21), 23));
+        EXPECT_EQ(windows.replayed, windows.recorded);
+        // Every descriptor procedure stored the same bytes from both builds.
+        EXPECT_EQ(windows.settings, native.settings);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Wine, WindowsFilters,
                          ::testing::Values(Bitness{ModuleKind::Windows64, "windows"},
                                            Bitness{ModuleKind::Windows32, "windows32"}),
