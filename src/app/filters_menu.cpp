@@ -122,7 +122,12 @@ void FiltersMenu::runUnreported(PIPLManager& entry, bool repeat) {
             filterproc::FilterRunnerHost& host;
             ~Detach() { host.setClient(nullptr); }
         } detach{host_};
+        // A dialog opens on the settings the filter was last run with, also in
+        // an earlier session, where the filter reads them.
+        host_.options.startSettings = repeat ? FilterSettings{} : settingsStore_.load(entry).value_or(FilterSettings{});
+        host_.options.showDialog = true;
         const bool finished = applyFilter(document_, host_, entry, repeat, mask_);
+        if (finished) keepSettings(entry);
         if (!finished) emit cancelled(QString::fromStdString(entry.getName()));
         last_ = &entry;
         lastFilter_->setText(QStringLiteral("Execute last filter"));
@@ -133,6 +138,18 @@ void FiltersMenu::runUnreported(PIPLManager& entry, bool repeat) {
         throw;
     }
     progress_->hide();
+}
+
+// Settings that cannot be written cost the next session its starting point,
+// not this run: the debug log says so and the picture stays filtered.
+void FiltersMenu::keepSettings(const PIPLManager& entry) {
+    const FilterSettings& settings = host_.lastSettings();
+    if (settings.empty()) return;
+    try {
+        settingsStore_.save({identityOf(entry), settings});
+    } catch (const std::exception& e) {
+        debugNote(std::string("not saved: ") + e.what());
+    }
 }
 
 void FiltersMenu::showLoadDialog() { loadDialog_->exec(); }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/filter_run_session.h"
+#include "filterapply/filter_settings_store.h"
 #include "filterproc/filter_runner_host.h"
 #include "pshost/plugin_list.h"
 #include "raster/displacement_map.h"
@@ -59,6 +60,7 @@ signals:
 private:
     void rebuildCategoryMenus();
     void runUnreported(PIPLManager& entry, bool repeat);
+    void keepSettings(const PIPLManager& entry);
 
     Document& document_;
     QWidget* window_;
@@ -74,6 +76,7 @@ private:
     std::unique_ptr<LoadFiltersDialog> loadDialog_;
     FilterRunSession::ColorChooser chooseColor_;
     QColor lastColor_;
+    FilterSettingsStore settingsStore_;  // the folder as it is when the window opens
 };
 
 }  // namespace mugwarp

@@ -12,6 +12,7 @@ int runInfo(const std::vector<std::string>& args);
 int runEdit(const std::vector<std::string>& args, const std::string& command);
 int runFilters(const std::vector<std::string>& args);
 int runBatch(const std::vector<std::string>& args);
+int runFilterSettings(const std::vector<std::string>& args);
 
 // The shipped plug-in folder: share/mugwarp/plugins beside an installed
 // executable, else the build tree's sample filters.

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "document/document.h"
+#include "formats/file_io.h"
 #include "filterapply/filter_application.h"
 #include "raster/error.h"
 
@@ -12,6 +13,8 @@ namespace mugwarp::cli {
 namespace {
 const std::string kFilterPrefix = "filter:";
 const std::string kRepeat = "filter-repeat";
+const std::string kSettingsFrom = "settings=";
+const std::string kLast = "last";
 
 // Wine shows a Windows filter's dialog on the X display (or through
 // XWayland); without one the dialog cannot open and the filter gives up.
@@ -32,6 +35,37 @@ std::string cancelledMessage(const PIPLManager& entry, bool repeat) {
 }
 
 }  // namespace
+
+FilterChoice parseFilterChoice(const std::string& arguments) {
+    // The file's path may hold anything, so the first ":settings=" ends the name.
+    const std::size_t fromFile = arguments.find(":" + kSettingsFrom);
+    if (fromFile != std::string::npos) return {arguments.substr(0, fromFile), arguments.substr(fromFile + 1)};
+    if (arguments.ends_with(":" + kLast)) return {arguments.substr(0, arguments.size() - kLast.size() - 1), kLast};
+    return {arguments, {}};
+}
+
+FilterSettings FilterActions::settingsFor(const PIPLManager& entry, const std::string& source) const {
+    const std::string filter = "'" + entry.getName() + "'";
+    if (source == kLast) {
+        std::string why;
+        auto saved = store_.load(entry, &why);
+        if (!saved) throw Error("There are no saved settings for the filter " + filter + " to use: " + why + ".");
+        return *saved;
+    }
+    const std::string file = source.substr(kSettingsFrom.size());
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = readWholeFile(file);
+    } catch (const Error&) {
+        throw Error("Cannot read the filter settings file " + file + ".");
+    }
+    std::string problem;
+    const auto saved = parseSettingsFile(bytes, &problem);
+    if (!saved) throw Error("The file " + file + " holds no filter settings: it is " + problem + ".");
+    const std::string mismatch = mismatchBetween(saved->module, identityOf(entry));
+    if (!mismatch.empty()) throw Error("The settings in " + file + " do not fit the filter " + filter + ": " + mismatch + ".");
+    return saved->settings;
+}
 
 bool FilterActions::isFilterAction(const std::string& action) {
     return action.starts_with(kFilterPrefix) || action == kRepeat;
@@ -57,7 +91,8 @@ PIPLManager& FilterActions::find(const std::string& categoryAndName) {
 void FilterActions::apply(Document& document, const std::string& action) {
     const bool repeat = action == kRepeat;
     if (repeat && !last_) throw Error("filter-repeat: no filter has run yet");
-    PIPLManager& entry = repeat ? *last_ : find(action.substr(kFilterPrefix.size()));
+    const FilterChoice choice = repeat ? FilterChoice{} : parseFilterChoice(action.substr(kFilterPrefix.size()));
+    PIPLManager& entry = repeat ? *last_ : find(choice.categoryAndName);
     if (!host_) {
         std::error_code error;
         const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -65,6 +100,8 @@ void FilterActions::apply(Document& document, const std::string& action) {
             filterproc::defaultRunnerLocations(error ? "." : executable.parent_path().string()), timings_);
         host_ = std::make_unique<filterproc::FilterRunnerHost>(*runners_);
     }
+    host_->options.startSettings = choice.settings.empty() ? FilterSettings{} : settingsFor(entry, choice.settings);
+    host_->options.showDialog = choice.settings.empty();
     const bool finished = applyFilter(document, *host_, entry, repeat, mask_);
     last_ = &entry;
     if (!finished) throw Error(cancelledMessage(entry, repeat));

@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "filterapply/filter_settings_store.h"
 #include "filterproc/filter_runner_host.h"
 #include "pshost/plugin_list.h"
 #include "raster/displacement_map.h"
@@ -13,8 +14,10 @@ class Document;
 namespace mugwarp::cli {
 
 // The filter steps of an edit script: "filter:CATEGORY/NAME" runs a filter
-// (with its defaults: there is no display for its dialog) and "filter-repeat"
-// runs the last one again with the parameters it kept. The plug-in folder is
+// (with its defaults: there is no display for its dialog), followed by
+// ":settings=FILE" with the settings in that file and by ":last" with the ones
+// the editor saved, both without its dialog; "filter-repeat" runs the last one
+// again with the parameters it kept. The plug-in folder is
 // scanned, with its sub-directories, at the first filter step. Filters run in
 // the runner for their module kind (native, or Windows under Wine).
 class FilterActions {
@@ -36,6 +39,7 @@ public:
 
 private:
     PIPLManager& find(const std::string& categoryAndName);
+    FilterSettings settingsFor(const PIPLManager& entry, const std::string& source) const;
 
     std::string folder_;
     std::unique_ptr<PSPluginList> plugins_;
@@ -44,6 +48,14 @@ private:
     std::unique_ptr<filterproc::FilterRunnerHost> host_;
     ByteMap mask_;
     PIPLManager* last_ = nullptr;
+    FilterSettingsStore store_;
 };
+
+// "CATEGORY/NAME", and what follows it: "settings=FILE", "last" or nothing.
+struct FilterChoice {
+    std::string categoryAndName;
+    std::string settings;
+};
+FilterChoice parseFilterChoice(const std::string& arguments);
 
 }  // namespace mugwarp::cli

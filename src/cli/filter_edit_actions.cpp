@@ -17,7 +17,7 @@ Action filterStep(std::string word) {
 }  // namespace
 
 void addFilterActions(ActionTable& table) {
-    table["filter"] = {"filter:CATEGORY/NAME", [](std::string_view arguments) -> Action {
+    table["filter"] = {"filter:CATEGORY/NAME[:settings=FILE|:last]", [](std::string_view arguments) -> Action {
                            if (arguments.find('/') == std::string_view::npos)
                                throw UsageError{"the filter is CATEGORY/NAME, as 'mugwarp-cli filters' lists it"};
                            return filterStep("filter:" + std::string(arguments));

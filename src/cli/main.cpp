@@ -18,6 +18,8 @@ const char* const kUsage =
     "  warp ...                       the same as edit\n"
     "  batch --out DIR [--format F] [--jobs N] FILE... -- ACTION...\n"
     "                                 apply the same actions to many pictures\n"
+    "  filter-settings list|export CATEGORY/NAME FILE|import FILE\n"
+    "                                 the filter settings the editor keeps\n"
     "  filters [DIR]                  list the filter plug-ins below DIR in menu order\n"
     "  --version                      print the version\n";
 
@@ -41,6 +43,7 @@ int main(int argc, char** argv) {
         if (command == "edit" || command == "warp") return mugwarp::cli::runEdit(args, command);
         if (command == "filters") return mugwarp::cli::runFilters(args);
         if (command == "batch") return mugwarp::cli::runBatch(args);
+        if (command == "filter-settings") return mugwarp::cli::runFilterSettings(args);
         if (command == "--help" || command == "-h") {
             std::cout << kUsage;
             return 0;

@@ -2,8 +2,8 @@
 // invert green for an odd amount). Their "dialog" (the parameters selector
 // with the dialog to be shown) asks the host to choose a colour, starting
 // from the amount as red, and takes the red chosen as the new amount (a host
-// without a colour dialog leaves it); MUGWARP_PROBE_AMOUNT, when set, is
-// taken instead, as a person would type it.
+// without a colour dialog leaves it); when MUGWARP_PROBE_AMOUNT is set, that
+// is taken instead, as a person would type it, and nothing is asked.
 //
 // "Scripted Settings" writes its amount as scripting parameters of every key
 // type and reads them back when it is given them, checking each against the
@@ -33,6 +33,11 @@ constexpr std::uint32_t code(const char (&t)[5]) {
 }
 
 void dialog(FilterRecord* r, std::int32_t& amount) {
+    const char* text = std::getenv("MUGWARP_PROBE_AMOUNT");
+    if (text && *text) {
+        amount = std::atoi(text);
+        return;
+    }
     if (r->colorServices) {
         ColorServicesInfo info{};
         info.infoSize = sizeof info;
@@ -40,8 +45,6 @@ void dialog(FilterRecord* r, std::int32_t& amount) {
         info.colorComponents[0] = std::int16_t(amount);
         if (r->colorServices(&info) == kNoErr) amount = std::clamp<std::int32_t>(info.colorComponents[0], 0, 255);
     }
-    const char* text = std::getenv("MUGWARP_PROBE_AMOUNT");
-    if (text && *text) amount = std::atoi(text);
 }
 
 std::string withAmount(std::string prefix, std::int32_t amount) {

@@ -1,0 +1,72 @@
+// Filter settings kept from one session to the next: the editor saves them
+// after each finished run and a filter's dialog starts from them after a
+// restart; a damaged settings file is passed over.
+#include <QAction>
+#include <QMenu>
+
+#include "app/filters_menu.h"
+#include "app_test_support.h"
+
+namespace mugwarp::testing {
+
+namespace {
+
+QAction* probeItem(const FiltersMenu& filters) {
+    for (QAction* a : filters.menu()->actions())
+        if (a->menu() && a->menu()->title() == "Settings")
+            for (QAction* i : a->menu()->actions())
+                if (i->text() == "Scripted Settings") return i;
+    return nullptr;
+}
+
+// A session: a fresh window (with runners of its own) over the portrait,
+// the probe run once from its menu item with the colour the person picks.
+QImage runProbeInAFreshEditor(const QColor& picked) {
+    TestWindow w;
+    if (!w->openPicture(samplePortrait())) return {};
+    FiltersMenu& filters = *w->filtersMenu();
+    filters.buildFiltersMenu(MUGWARP_FAULT_MODULES, false);
+    filters.setColorChooser([picked](const QColor&) { return picked; });
+    if (filters.lastFilterAction()->isEnabled()) return {};  // a repeat needs a run in this session
+    probeItem(filters)->trigger();
+    if (!w.errors.isEmpty()) qWarning() << w.errors;
+    return w.errors.isEmpty() ? displayImage(*w) : QImage();
+}
+
+}  // namespace
+
+class FilterSettingsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void settingsSurviveARestartAndADamagedFileIsPassedOver() {
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        const QDir folder(config.path() + "/mugwarp/filter-settings");
+
+        const QImage first = runProbeInAFreshEditor(QColor(57, 0, 0));
+        QVERIFY(!first.isNull());
+        QCOMPARE(folder.entryList(QDir::Files).size(), 1);
+        const QString file = folder.filePath(folder.entryList(QDir::Files).first());
+
+        // After a restart the dialog opens on the amount chosen before: the
+        // person closes the colour dialog without choosing, and that amount stays.
+        QCOMPARE(runProbeInAFreshEditor(QColor()), first);
+
+        QFile damaged(file);
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("MWFS but nothing after it");
+        damaged.close();
+        const QImage fresh = runProbeInAFreshEditor(QColor(13, 0, 0));
+        QVERIFY(!fresh.isNull());
+        QVERIFY(fresh != first);
+        QVERIFY(QFileInfo(file).size() > 100);  // the run saved its settings over the damaged file
+        QCOMPARE(runProbeInAFreshEditor(QColor()), fresh);
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+};
+
+}  // namespace mugwarp::testing
+
+QTEST_MAIN(mugwarp::testing::FilterSettingsTest)
+#include "test_filter_settings.moc"
