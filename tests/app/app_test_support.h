@@ -106,6 +106,8 @@ int runTests(int argc, char** argv) {
     // Remembered window places stay with the test run, not the user.
     const QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    // So do the settings kept for filters after each run.
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     Application app(argc, argv);
     // Anything that escapes an event handler unnoticed fails the test run.
     app.setErrorReporter([](const QString& message) { qFatal("unreported error: %s", qPrintable(message)); });
