@@ -1,4 +1,5 @@
 #include "pshost/plane_buffer.h"
+#include "pshost/rgb_rows.h"
 
 #include <algorithm>
 #include <cstring>
@@ -28,7 +29,8 @@ bool inside(const abi::Rect16& inner, const abi::Rect16& outer) {
 // Copies pixels of the picture into interleaved plane bytes.
 void copyPlanes(const std::uint32_t* pixels, std::uint8_t* out, int count, int lo, int n) {
     if (lo == 0 && n == 3) {
-        int x = 0;
+        int x = packRgbRows(pixels, out, count);
+        out += std::size_t(x) * 3;
         // Four pixels make three words: byte-swapped, a pixel reads R G B A.
         for (; x + 4 <= count; x += 4, out += 12) {
             const std::uint32_t a = __builtin_bswap32(pixels[x]) >> 8, b = __builtin_bswap32(pixels[x + 1]) >> 8;
@@ -148,7 +150,8 @@ void writeBack(const PlaneBuffer& buffer, const PixelsView& target, const Pixels
             buffer.bytes.data() + (std::size_t(y - r.rect.top) * width + (left - r.rect.left)) * n;
         std::uint32_t* out = target.row(y);
         if (r.loPlane == 0 && n == 3) {
-            int x = left;
+            int x = left + unpackRgbRows(in, out + left, right - left);
+            in += std::size_t(x - left) * 3;
             // Three words hold four pixels: R G B R | G B R G | B R G B.
             for (; x + 4 <= right; x += 4, in += 12) {
                 std::uint32_t w[3];
