@@ -118,6 +118,29 @@ TEST_F(FilterHostTest, TheMaskBlendsUnlessTheFilterWritesOutsideTheSelection) {
     }
 }
 
+// A mask that selects everything is not blended; a single unselected pixel,
+// wherever it lies in the row, is.
+TEST_F(FilterHostTest, OneUnselectedPixelAnywhereInTheRowIsBlended) {
+    Picture unmasked = patternPicture(21, 3);
+    const Picture before = unmasked;
+    entryNamed(list, "Scripted").pluginData = 0;
+    ASSERT_TRUE(runFilter(host, entryNamed(list, "Scripted"), unmasked, false));
+    ASSERT_NE(unmasked.pixels, before.pixels);
+    struct Case {
+        int x, y;  // the unselected pixel; -1 for none
+    };
+    for (const Case c : {Case{-1, -1}, Case{0, 0}, Case{3, 1}, Case{9, 2}, Case{15, 0}, Case{16, 1}, Case{20, 2}}) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        Picture p = before;
+        Mask mask(21, 3, 255);
+        if (c.x >= 0) mask.values[std::size_t(c.y) * 21 + std::size_t(c.x)] = 0;
+        ASSERT_TRUE(runFilter(host, entryNamed(list, "Scripted"), p, false, &mask));
+        Picture expected = unmasked;
+        if (c.x >= 0) expected.at(c.x, c.y) = before.at(c.x, c.y);
+        EXPECT_EQ(p.pixels, expected.pixels);
+    }
+}
+
 TEST_F(FilterHostTest, ModulesThatCannotRunNameTheirFile) {
     PSPluginList more;
     more.addModule(testModule("missing_entry.8bf"));
