@@ -13,6 +13,7 @@ namespace filters {
 namespace {
 
 constexpr WORD kEditId = 100;
+constexpr WORD kPreviewId = 101;
 
 struct Request {
     const char* title;
@@ -20,7 +21,20 @@ struct Request {
     int* value;
     int low;
     int high;
+    const Preview* preview;
+    int shown;  // the value the preview shows: the last valid one typed
 };
+
+// The filter draws the preview for the value in the edit field (or the last
+// valid one while a number is being typed) over the pane's own background.
+void drawPreview(HWND dialog, const DRAWITEMSTRUCT& item, Request& r) {
+    BOOL ok = FALSE;
+    const int typed = int(GetDlgItemInt(dialog, kEditId, &ok, TRUE));
+    if (ok && typed >= r.low && typed <= r.high) r.shown = typed;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    const RECT& pane = item.rcItem;
+    (*r.preview)(r.shown, item.hDC, pane.left, pane.top, pane.right - pane.left, pane.bottom - pane.top);
+}
 
 // A dialog template: header, then items, each DWORD-aligned, texts as UTF-16.
 class DialogTemplate {
@@ -76,7 +90,18 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         SetDlgItemInt(dialog, kEditId, UINT(*r->value), TRUE);
         return TRUE;
     }
+    case WM_DRAWITEM:
+        if (wParam == kPreviewId) {
+            auto* r = reinterpret_cast<Request*>(GetWindowLongPtrW(dialog, DWLP_USER));
+            drawPreview(dialog, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), *r);
+            return TRUE;
+        }
+        break;
     case WM_COMMAND:
+        if (LOWORD(wParam) == kEditId && HIWORD(wParam) == EN_CHANGE) {
+            if (HWND pane = GetDlgItem(dialog, kPreviewId)) InvalidateRect(pane, nullptr, FALSE);
+            return TRUE;
+        }
         if (LOWORD(wParam) == IDOK) {
             auto* r = reinterpret_cast<Request*>(GetWindowLongPtrW(dialog, DWLP_USER));
             BOOL ok = FALSE;
@@ -102,15 +127,20 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-Prompt askInteger(std::intptr_t parentWindow, const char* title, const char* label, int& value, int low, int high) {
+Prompt askInteger(std::intptr_t parentWindow, const char* title, const char* label, int& value, int low, int high,
+                  const Preview& preview) {
     if (parentWindow == 0) return Prompt::NoDisplay;
     constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
-    DialogTemplate t(title, 180, 62, 4);
+    // With a preview, a square pane sits between the field and the buttons.
+    const short paneHeight = preview ? 150 : 0;
+    const short buttonsTop = short(40 + paneHeight);
+    DialogTemplate t(title, 180, short(62 + paneHeight), preview ? 5 : 4);
     t.item(SS_LEFT, 7, 9, 90, 10, 0xFFFF, kStatic, label);
     t.item(ES_NUMBER | ES_LEFT | WS_BORDER | WS_TABSTOP, 100, 7, 73, 13, kEditId, kEdit, "");
-    t.item(BS_DEFPUSHBUTTON | WS_TABSTOP, 69, 40, 50, 14, IDOK, kButton, "OK");
-    t.item(BS_PUSHBUTTON | WS_TABSTOP, 123, 40, 50, 14, IDCANCEL, kButton, "Cancel");
-    Request request{title, label, &value, low, high};
+    if (preview) t.item(SS_OWNERDRAW | WS_BORDER, 7, 28, 166, short(paneHeight + 4), kPreviewId, kStatic, "");
+    t.item(BS_DEFPUSHBUTTON | WS_TABSTOP, 69, buttonsTop, 50, 14, IDOK, kButton, "OK");
+    t.item(BS_PUSHBUTTON | WS_TABSTOP, 123, buttonsTop, 50, 14, IDCANCEL, kButton, "Cancel");
+    Request request{title, label, &value, low, high, preview ? &preview : nullptr, value};
     const INT_PTR r = DialogBoxIndirectParamW(nullptr, t.get(), reinterpret_cast<HWND>(parentWindow), dialogProc,
                                               reinterpret_cast<LPARAM>(&request));
     if (r == -1) return Prompt::NoDisplay;  // no display to show it on

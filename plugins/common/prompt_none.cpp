@@ -2,6 +2,6 @@
 
 namespace filters {
 
-Prompt askInteger(std::intptr_t, const char*, const char*, int&, int, int) { return Prompt::NoDisplay; }
+Prompt askInteger(std::intptr_t, const char*, const char*, int&, int, int, const Preview&) { return Prompt::NoDisplay; }
 
 }  // namespace filters

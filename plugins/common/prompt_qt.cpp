@@ -6,7 +6,8 @@
 
 namespace filters {
 
-Prompt askInteger(std::intptr_t parentWindow, const char* title, const char* label, int& value, int low, int high) {
+Prompt askInteger(std::intptr_t parentWindow, const char* title, const char* label, int& value, int low, int high,
+                  const Preview&) {
     if (parentWindow == 0 || !qobject_cast<QApplication*>(QCoreApplication::instance())) return Prompt::NoDisplay;
     QWidget* parent = QWidget::find(static_cast<WId>(parentWindow));
     bool ok = false;
