@@ -47,6 +47,12 @@ void FilterRunSession::runnerStarting(const std::string& message) {
     showingStart_ = true;
 }
 
+void FilterRunSession::runnerStarted() {
+    // Until the filter reports progress, its dialog may be up: nothing over it.
+    if (showingStart_) progress_.hide();
+    showingStart_ = false;
+}
+
 void FilterRunSession::progress(std::int32_t done, std::int32_t total) {
     if (!progress_.isVisible() || showingStart_) progress_.announce(name_);
     showingStart_ = false;

@@ -28,6 +28,7 @@ public:
     // A slow runner (Windows filters under Wine) is starting: the progress
     // window says so until the filter reports progress.
     void runnerStarting(const std::string& message) override;
+    void runnerStarted() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -102,6 +102,7 @@ RunOutcome FilterRunnerClient::start(FilterRunClient& client, const std::string&
         const Message ready = readMessage(process_->channel());
         if (!is(ready, MessageType::Ready) || MessageParser(ready).u32() != kProtocolVersion)
             throw ProtocolError("wrong runner version");
+        if (!command_.startingMessage.empty()) client.runnerStarted();
     } catch (const ChannelClosed&) {
         const std::string how = process_->reap(1000);
         process_.reset();

@@ -46,6 +46,9 @@ public:
 
     // A slow runner (Wine) is being started; message says so to the user.
     virtual void runnerStarting(const std::string& /*message*/) {}
+    // It has started; the filter may now put up its dialog, which the
+    // starting message must not cover.
+    virtual void runnerStarted() {}
     // The filter's progress; the host itself reports (0, 1) after start and
     // (1, 1) before finish.
     virtual void progress(std::int32_t /*done*/, std::int32_t /*total*/) {}

@@ -67,6 +67,38 @@ TEST(FilterRunnerClient, RunsOverTheSharedPictureAndReportsProgressInOrder) {
     EXPECT_EQ(events.progressSeen, (std::vector<std::pair<int, int>>{{0, 1}, {1, 1}}));
 }
 
+// A slow runner is announced, made ready and then announced started, before
+// the filter's own progress (or dialog) comes; only its first run does that.
+TEST(FilterRunnerClient, ASlowStartIsAnnouncedPreparedAndOverBeforeTheFilterRuns) {
+    struct Log : mugwarp::FilterRunClient {
+        std::vector<std::string> seen;
+        void runnerStarting(const std::string& m) override { seen.push_back("starting: " + m); }
+        void runnerStarted() override { seen.push_back("started"); }
+        void progress(std::int32_t, std::int32_t) override { seen.push_back("progress"); }
+    } events;
+    RunnerCommand slow = scriptedRunner();
+    slow.startingMessage = "Warming up";
+    slow.prepare = [&events] {
+        events.seen.push_back("prepare");
+        return std::string();
+    };
+    FilterRunnerClient client(slow, quickTimings());
+    ASSERT_EQ(runFilter(client, "Invert", events).status, RunStatus::Finished);
+    EXPECT_EQ(events.seen,
+              (std::vector<std::string>{"starting: Warming up", "prepare", "started", "progress", "progress"}));
+    events.seen.clear();
+    ASSERT_EQ(runFilter(client, "Invert", events).status, RunStatus::Finished);
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"progress", "progress"}));
+
+    slow.prepare = [] { return std::string("the prefix is damaged"); };
+    FilterRunnerClient broken(slow, quickTimings());
+    const RunOutcome failed = runFilter(broken, "Invert", events);
+    EXPECT_EQ(failed.status, RunStatus::Failed);
+    EXPECT_EQ(failed.errorText,
+              "The filter 'Invert' cannot run: the test runner could not be started (the prefix is damaged).");
+    EXPECT_FALSE(broken.isRunning());
+}
+
 TEST(FilterRunnerClient, AnswersAbortTestsAndColourServices) {
     auto& client = sharedClient();
     RecordingClient events;
