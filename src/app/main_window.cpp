@@ -22,6 +22,7 @@
 #include "app/status_line.h"
 #include "app/picture_file_dialog.h"
 #include "app/picture_printing.h"
+#include "app/recovery_keeper.h"
 #include <QPrinter>
 #include "app/text_style_dialog.h"
 #include "text/text_picture.h"
@@ -40,6 +41,7 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
       }),
       ask_(askYesNo),
       askSaveChanges_(askSaveChanges),
+      askRecover_(askRecoverPicture),
       chooseTextStyle_(chooseTextStyle),
       askText_(InsertTextDialog::askText),
       printerFor_(defaultPrinter),
@@ -76,7 +78,11 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
         view_->pictureChanged(QRect(r.left, r.top, r.width(), r.height()));
     });
     view_->setSurface(&document_.display());
-    document_.setHistoryChangeHandler([this] { updateHistoryActions(); });
+    startKeepingRecovery();
+    document_.setHistoryChangeHandler([this] {
+        updateHistoryActions();
+        if (recovery_) recovery_->documentChanged();
+    });
     overlayController_ = new OverlayController(overlays_, document_, view_, this);
     overlayController_->setErrorReporter([this](const QString& message) { reporter_(message); });
     watchSessionEnd();

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QUrl>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,6 +32,8 @@ class QToolBar;
 namespace mugwarp {
 
 class AboutWindow;
+class RecoveryKeeper;
+struct RecoverySnapshot;
 class FlatView;
 class ImageSizeDialog;
 class FiltersMenu;
@@ -44,6 +47,9 @@ struct TextStyle;
 bool askYesNo(QWidget* parent, const QString& caption, const QString& text);
 // The question before unsaved changes would be lost: Save, Discard or Cancel.
 QMessageBox::StandardButton askSaveChanges(QWidget* parent, const QString& text);
+// The start-up offer of a picture an ended editor left unsaved.
+enum class RecoveryAnswer { Recover, Discard, Later };
+RecoveryAnswer askRecoverPicture(QWidget* parent, const QString& text);
 
 // The main window: menus, toolbars and the zoomable view around the one open
 // document. It turns input into document commands and draws the document;
@@ -62,6 +68,7 @@ public:
     using Question = std::function<bool(QWidget* parent, const QString& caption, const QString& text)>;
     // Asks whether to save unsaved changes (text); Save, Discard or Cancel.
     using SaveChangesQuestion = std::function<QMessageBox::StandardButton(QWidget* parent, const QString& text)>;
+    using RecoveryQuestion = std::function<RecoveryAnswer(QWidget* parent, const QString& text)>;
     // Asks for the font and colour of a text overlay; nullopt means cancelled.
     using TextStyleChooser = std::function<std::optional<TextStyle>(QWidget* parent, const TextStyle& current)>;
     // Asks for the line of text (the Insert Text dialog); empty inserts nothing.
@@ -81,6 +88,7 @@ public:
     void setUrlOpener(UrlOpener opener);
     void setQuestion(Question question) { ask_ = std::move(question); }
     void setSaveChangesQuestion(SaveChangesQuestion question) { askSaveChanges_ = std::move(question); }
+    void setRecoveryQuestion(RecoveryQuestion question) { askRecover_ = std::move(question); }
     void setTextStyleChooser(TextStyleChooser chooser) { chooseTextStyle_ = std::move(chooser); }
     void setTextAsker(TextAsker asker) { askText_ = std::move(asker); }
     void setPrinterProvider(PrinterProvider provider) { printerFor_ = std::move(provider); }
@@ -147,6 +155,10 @@ public:
     const CursorTable& cursors() const { return cursors_; }
     OverlayStack& overlays() { return overlays_; }
     ToolPalette* toolPalette() const { return palette_; }
+    // The window's recovery copy; none when started without a recovery folder.
+    RecoveryKeeper* recoveryKeeper() const { return recovery_.get(); }
+    // Offers the copies ended editors left (start-up does this once).
+    void offerRecovery();
     FlatView* flatView() const { return flatView_; }
     ImageSizeDialog* imageSizeDialog() const { return imageSizeDialog_; }
     const FlatTools& flatTools() const { return flatTools_; }
@@ -254,6 +266,9 @@ private:
     // The user let the unsaved changes go / the picture is closed or replaced.
     void changesDiscarded();
     void pictureLeft();
+    // Recovery (main_window_recovery.cpp).
+    void startKeepingRecovery();
+    void installRecovered(RecoverySnapshot snapshot, const std::filesystem::path& copy);
 
     // Overlay helpers.
     void insertPictureFrom(const QString& folderName);
@@ -307,6 +322,7 @@ private:
     FileChooser chooseSaveFile_;
     Question ask_;
     SaveChangesQuestion askSaveChanges_;
+    RecoveryQuestion askRecover_;
     TextStyleChooser chooseTextStyle_;
     TextAsker askText_;
     PrinterProvider printerFor_;
@@ -333,6 +349,7 @@ private:
     std::unique_ptr<AboutWindow> about_;
     std::unique_ptr<HelpWindow> help_;
     std::unique_ptr<FiltersMenu> filters_;
+    std::unique_ptr<RecoveryKeeper> recovery_;
 
     int zoomPercent_ = 0;
     int wheelRemainder_ = 0;

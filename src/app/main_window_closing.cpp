@@ -65,10 +65,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void MainWindow::changesDiscarded() {}
-
-void MainWindow::pictureLeft() {}
-
 #ifndef QT_NO_SESSIONMANAGER
 // Logging out asks as closing does where the session lets the editor speak;
 // where it does not, the recovery copy keeps the work.

@@ -53,6 +53,7 @@ void MainWindow::runStartupSequence() {
     // Claim the keyboard once the splash is gone, as a freshly started program does.
     activateWindow();
     showAboutOnceIfDue();
+    offerRecovery();
 }
 
 // Beside the window at the first start, where the user left it afterwards.

@@ -3,6 +3,8 @@
 #include <QtGlobal>
 #include <array>
 
+#include "edit/recovery_folder.h"
+
 namespace mugwarp {
 namespace {
 
@@ -69,6 +71,7 @@ QString StartupOptions::versionText() {
 StartupOptions StartupOptions::parse(const QStringList& arguments) {
     StartupOptions options;
     if (qEnvironmentVariableIntValue("MUGWARP_QUICK_START") != 0) options = quick();
+    options.recoveryFolder = QString::fromStdString(defaultRecoveryFolder().string());
     bool onlyFilesFollow = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];

@@ -21,6 +21,8 @@ struct StartupOptions {
     bool waitAtStartup = true;
     bool aboutAtFirstActivation = true;
     QString fileToOpen;
+    // Where recovery copies of unsaved work are kept; empty keeps none.
+    QString recoveryFolder;
     std::optional<Reply> reply;
 
     // arguments[0] is the program. The toolkit's own options (-platform NAME,

@@ -78,6 +78,16 @@ void Document::loadPicture(const std::string& path) {
     historyChanged();
 }
 
+void Document::loadRecovered(PixelSurface picture, PlatformColor key, Argb outer, const std::string& pictureFileName) {
+    PixelSurface undo = picture;
+    installPicture(picture, key, outer, pictureFileName);
+    undo_ = std::make_shared<PixelSurface>(std::move(undo));
+    pendingRect_ = {};
+    history_.clear();
+    savedState_ = ~std::uint64_t{0};
+    historyChanged();
+}
+
 void Document::reloadPicture(const std::string& path) {
     if (!pictureLoaded_) {
         loadPicture(path);  // nothing to come back to

@@ -44,6 +44,9 @@ public:
     // kept unchanged when decoding fails). Another picture: the history is
     // cleared.
     void loadPicture(const std::string& path);
+    // Makes a picture kept for recovery the document's, as shown then (the
+    // deformation baked in), with a fresh history and unsaved.
+    void loadRecovered(PixelSurface picture, PlatformColor key, Argb outer, const std::string& pictureFileName);
     // Reads the file again (File > Reload, and the GIF just written by Save)
     // as one undoable change of the same document: the history stays, and
     // Undo brings back the picture as it was before the reload.
