@@ -1,7 +1,9 @@
 // Invert on a 4000 x 3000 picture as the editor runs it: in its own process
-// (the earlier path), through the native runner and through the Windows
-// runner under Wine (warm: the runner is started once), and the Wine
-// runner's cold start (no wineserver running, then one run of a tiny picture).
+// (the earlier path), through the native runner and through the 64-bit and
+// the 32-bit Windows runners under Wine (warm: the runner is started once),
+// and each Wine runner's cold start (no wineserver running, then one run of a
+// tiny picture). Wine runs in a prefix of the build's own, so stopping its
+// server disturbs nobody else's.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -37,6 +39,8 @@ filterproc::RunnerLocations locations() {
     filterproc::RunnerLocations where = filterproc::defaultRunnerLocations(".");
     where.nativeRunner = MUGWARP_RUNNER_DIR "/mugwarp-filter-runner";
     where.windowsRunner = MUGWARP_RUNNER_DIR "/mugwarp-filter-runner.exe";
+    where.windowsRunner32 = MUGWARP_RUNNER_DIR "/mugwarp-filter-runner32.exe";
+    where.winePrefix = MUGWARP_RUNNER_DIR "/../bench-wine-prefix";
     return where;
 }
 
@@ -90,10 +94,13 @@ void runThroughRunner(benchmark::State& state, const std::string& dir) {
 
 void InvertNativeRunner(benchmark::State& state) { runThroughRunner(state, MUGWARP_BUILT_PLUGINS_DIR); }
 void InvertWineRunnerWarm(benchmark::State& state) { runThroughRunner(state, MUGWARP_BUILT_PLUGINS_DIR "/windows"); }
+void InvertWine32RunnerWarm(benchmark::State& state) {
+    runThroughRunner(state, MUGWARP_BUILT_PLUGINS_DIR "/windows32");
+}
 
-void WineRunnerColdStart(benchmark::State& state) {
+void coldStart(benchmark::State& state, const std::string& dir) {
     PSPluginList list;
-    PIPLManager* entry = invertIn(list, MUGWARP_BUILT_PLUGINS_DIR "/windows");
+    PIPLManager* entry = invertIn(list, dir);
     if (!entry) return state.SkipWithError("Windows filter modules not built");
     const filterproc::RunnerLocations where = locations();
     std::vector<std::uint32_t> pixels = pattern(16, 16);
@@ -109,10 +116,15 @@ void WineRunnerColdStart(benchmark::State& state) {
     }
 }
 
+void WineRunnerColdStart(benchmark::State& state) { coldStart(state, MUGWARP_BUILT_PLUGINS_DIR "/windows"); }
+void Wine32RunnerColdStart(benchmark::State& state) { coldStart(state, MUGWARP_BUILT_PLUGINS_DIR "/windows32"); }
+
 }  // namespace
 
 BENCHMARK(InvertInProcess)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(InvertNativeRunner)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(InvertWineRunnerWarm)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(InvertWine32RunnerWarm)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(WineRunnerColdStart)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Wine32RunnerColdStart)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_MAIN();
