@@ -100,6 +100,13 @@ void FiltersMenu::rebuildCategoryMenus() {
         }
         QAction* item = current->addAction(itemCaption(plugins_, entry));
         item->setObjectName(QStringLiteral("FilterItem%1").arg(i));
+        // A filter that cannot run here stays listed, greyed, and says why.
+        if (QString why = QString::fromStdString(host_.whyCannotRun(entry)); !why.isEmpty()) {
+            why[0] = why[0].toUpper();
+            item->setEnabled(false);
+            item->setToolTip(why);
+            current->setToolTipsVisible(true);
+        }
         PIPLManager* target = &entry;
         connect(item, &QAction::triggered, this, [this, target] { runFilter(*target, false); });
     }

@@ -15,7 +15,7 @@ const char* const kFiltersUsage =
     "  sub-directories, in menu order, one per line:\n"
     "  CATEGORY <tab> NAME <tab> KIND <tab> FILE <tab> ENTRY POINT <tab> RUNS\n"
     "  KIND is native, windows-x64 or windows-x86; RUNS is \"yes\", or \"no: \" and\n"
-    "  what is missing to run it here\n";
+    "  why it cannot run here (what is missing, a DLL it needs, a .NET module)\n";
 
 }  // namespace
 
@@ -53,7 +53,7 @@ int runFilters(const std::vector<std::string>& args) {
     const filterproc::FilterRunnerHost host(runners);
     for (int i = 0; i < list.count(); ++i) {
         const PIPLManager& e = list.item(i);
-        const std::string missing = host.whyCannotRun(e.moduleKind);
+        const std::string missing = host.whyCannotRun(e);
         std::cout << e.getCategory() << '\t' << e.getName() << '\t' << moduleKindName(e.moduleKind) << '\t'
                   << e.fileName << '\t' << e.getEntryPoint() << '\t' << (missing.empty() ? "yes" : "no: " + missing)
                   << '\n';

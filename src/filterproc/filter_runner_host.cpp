@@ -10,8 +10,17 @@ std::string FilterRunnerHost::whyCannotRun(ModuleKind kind) const {
     return runners_.runnerFor(runnerKindFor(kind)).missingPart();
 }
 
+std::string FilterRunnerHost::whyCannotRun(const PIPLManager& entry) const {
+    if (entry.dotNetAssembly) return moduleProblem(entry, runners_.windowsLibraries(entry.moduleKind));
+    std::string why = whyCannotRun(entry.moduleKind);
+    if (why.empty()) why = moduleProblem(entry, runners_.windowsLibraries(entry.moduleKind));
+    return why;
+}
+
 bool FilterRunnerHost::execute(const PIPLManager& entry) {
     const std::string name = entry.getName();
+    if (const std::string problem = moduleProblem(entry, runners_.windowsLibraries(entry.moduleKind)); !problem.empty())
+        throw PhotoshopError("The filter '" + name + "' cannot run: " + problem);
     FilterRunnerClient& runner = runners_.runnerFor(runnerKindFor(entry.moduleKind));
 
     const int w = picture_.width, h = picture_.height;

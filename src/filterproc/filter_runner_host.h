@@ -32,6 +32,9 @@ public:
 
     // Whether a module of this kind can run here; otherwise what is missing.
     std::string whyCannotRun(ModuleKind kind) const;
+    // The same for one module, whose file may tell more: a .NET assembly, a
+    // DLL it needs that is not installed.
+    std::string whyCannotRun(const PIPLManager& entry) const;
     bool execute(const PIPLManager& entry);
 
     FilterRunOptions options;

@@ -45,6 +45,10 @@ RunnerLocations defaultRunnerLocations(const std::string& executableDir) {
     std::string cache = environment("XDG_CACHE_HOME");
     if (cache.empty()) cache = environment("HOME") + "/.cache";
     where.winePrefix = cache + "/mugwarp/wine";
+    where.wineLibraries64 = {"/usr/lib/x86_64-linux-gnu/wine/x86_64-windows", "/usr/lib64/wine/x86_64-windows",
+                             "/usr/lib/wine/x86_64-windows", "/opt/wine-stable/lib64/wine/x86_64-windows"};
+    where.wineLibraries32 = {"/usr/lib/i386-linux-gnu/wine/i386-windows", "/usr/lib32/wine/i386-windows",
+                             "/usr/lib/wine/i386-windows", "/opt/wine-stable/lib/wine/i386-windows"};
     return where;
 }
 
@@ -99,6 +103,16 @@ RunnerCommand windows32RunnerCommand(const RunnerLocations& where) {
 
 FilterRunners::FilterRunners(RunnerLocations where, RunnerTimings timings)
     : where_(std::move(where)), timings_(timings) {}
+
+const WindowsLibraries& FilterRunners::windowsLibraries(ModuleKind kind) {
+    const bool wide = kind != ModuleKind::Windows32;
+    auto& slot = wide ? libraries64_ : libraries32_;
+    if (!slot)
+        slot = std::make_unique<WindowsLibraries>(wide ? where_.wineLibraries64 : where_.wineLibraries32,
+                                                  where_.winePrefix + (wide ? "/drive_c/windows/system32"
+                                                                            : "/drive_c/windows/syswow64"));
+    return *slot;
+}
 
 FilterRunnerClient& FilterRunners::runnerFor(RunnerKind kind) {
     auto& slot = clients_[static_cast<std::size_t>(kind)];

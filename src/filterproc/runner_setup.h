@@ -6,6 +6,7 @@
 #include "filterproc/filter_runner_client.h"
 #include "filterproc/runner_command.h"
 #include "pshost/pipl_manager.h"
+#include "filterproc/windows_libraries.h"
 
 namespace mugwarp::filterproc {
 
@@ -20,6 +21,9 @@ struct RunnerLocations {
     std::string wine;             // the wine64 loader
     std::string wine32;           // Wine's 32-bit loader, same prefix
     std::string winePrefix;       // our own prefix, created on first use
+    // Wine's builtin DLLs, per bitness, wherever the distribution puts them.
+    std::vector<std::string> wineLibraries64;
+    std::vector<std::string> wineLibraries32;
 };
 
 // Beside an installed program (../libexec/mugwarp), else the build tree;
@@ -45,11 +49,15 @@ public:
     explicit FilterRunners(RunnerLocations where, RunnerTimings timings = {});
     FilterRunnerClient& runnerFor(RunnerKind kind);
     const RunnerLocations& locations() const { return where_; }
+    // The DLLs modules of that kind find (listed on first use).
+    const WindowsLibraries& windowsLibraries(ModuleKind kind);
 
 private:
     RunnerLocations where_;
     RunnerTimings timings_;
     std::array<std::unique_ptr<FilterRunnerClient>, 3> clients_;  // by RunnerKind
+    std::unique_ptr<WindowsLibraries> libraries64_;
+    std::unique_ptr<WindowsLibraries> libraries32_;
 };
 
 }  // namespace mugwarp::filterproc

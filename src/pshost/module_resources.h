@@ -19,6 +19,10 @@ struct ModuleResources {
     // Legacy resources by numeric ID.
     std::map<std::uint32_t, std::vector<std::uint8_t>> legacyInfo;   // "PIMI"
     std::map<std::uint32_t, std::vector<std::uint8_t>> legacyNames;  // "_8BFM"
+    // Windows modules: the DLLs the module imports (names as written), and
+    // whether it is a .NET assembly.
+    std::vector<std::string> importedLibraries;
+    bool dotNetAssembly = false;
 };
 
 // Native modules: ELF sections ".rsrc.PIPL.<n>" in section order, legacy

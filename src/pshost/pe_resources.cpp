@@ -4,6 +4,8 @@
 
 #include "pshost/byte_access.h"
 #include "pshost/module_resources.h"
+#include "pshost/pe_imports.h"
+#include "pshost/pe_layout.h"
 
 namespace mugwarp {
 
@@ -90,50 +92,19 @@ private:
 }  // namespace
 
 std::optional<ModuleResources> readPeResources(std::span<const std::uint8_t> file) {
-    if (file.size() < 0x40 || file[0] != 'M' || file[1] != 'Z') return std::nullopt;
-    const std::uint32_t pe = readLe32(file, 0x3C);
-    if (!fits(pe, 24, file.size()) || readLe32(file, pe) != 0x00004550) return std::nullopt;  // "PE\0\0"
-    const std::uint16_t sectionCount = readLe16(file, pe + 6);
-    const std::uint16_t optionalSize = readLe16(file, pe + 20);
-    const std::uint64_t optional = pe + 24;
-    if (!fits(optional, optionalSize, file.size()) || optionalSize < 2) return std::nullopt;
-    const std::uint16_t magic = readLe16(file, optional);
+    const auto layout = PeLayout::read(file);
+    if (!layout) return std::nullopt;
     ModuleResources resources;
-    std::uint64_t directories = 0;
-    if (magic == 0x20B) {
-        resources.kind = ModuleKind::Windows64;
-        directories = optional + 112;
-    } else if (magic == 0x10B) {
-        resources.kind = ModuleKind::Windows32;
-        directories = optional + 96;
-    } else {
-        return std::nullopt;
+    resources.kind = layout->kind();
+    if (const auto imports = readPeImports(file)) {
+        resources.importedLibraries = imports->libraries;
+        resources.dotNetAssembly = imports->dotNetAssembly;
     }
     constexpr int kResourceDirectory = 2;
-    const std::uint64_t resourceEntry = directories + kResourceDirectory * 8;
-    if (resourceEntry + 8 > optional + optionalSize) return resources;  // no resources at all
-    const std::uint32_t resourceRva = readLe32(file, resourceEntry);
-    if (resourceRva == 0) return resources;
-
-    const std::uint64_t sections = optional + optionalSize;
-    if (!fits(sections, std::uint64_t(sectionCount) * 40, file.size())) return std::nullopt;
-    auto rvaToOffset = [file, sections, sectionCount](std::uint32_t rva) -> std::optional<std::uint64_t> {
-        for (int i = 0; i < sectionCount; ++i) {
-            const std::uint64_t at = sections + std::uint64_t(i) * 40;
-            const std::uint32_t virtualSize = readLe32(file, at + 8);
-            const std::uint32_t virtualAddress = readLe32(file, at + 12);
-            const std::uint32_t rawSize = readLe32(file, at + 16);
-            const std::uint32_t rawOffset = readLe32(file, at + 20);
-            const std::uint32_t extent = std::max(virtualSize, rawSize);
-            if (rva >= virtualAddress && rva - virtualAddress < extent) {
-                const std::uint32_t inside = rva - virtualAddress;
-                if (inside >= rawSize) return std::nullopt;
-                return std::uint64_t(rawOffset) + inside;
-            }
-        }
-        return std::nullopt;
-    };
-    const auto base = rvaToOffset(resourceRva);
+    const auto resourceDirectory = layout->directory(kResourceDirectory);
+    if (!resourceDirectory) return resources;  // no resources at all
+    auto rvaToOffset = [&layout](std::uint32_t rva) { return layout->fileOffset(rva); };
+    const auto base = rvaToOffset(resourceDirectory->rva);
     if (!base) return resources;
     const ResourceDirectory directory(file, *base, rvaToOffset);
 

@@ -58,6 +58,10 @@ public:
 
     std::string fileName;
     ModuleKind moduleKind = ModuleKind::Native;
+    // Windows modules: the DLLs the module imports, and whether it is a .NET
+    // assembly; whoever runs it judges whether they can be had.
+    std::vector<std::string> importedLibraries;
+    bool dotNetAssembly = false;
     std::intptr_t pluginData = 0;
 
 private:

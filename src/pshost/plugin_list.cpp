@@ -81,6 +81,8 @@ void PSPluginList::addModule(const std::string& path) {
         if (pipl.size() > 2) entry->loadFromPIPL(std::span(pipl).subspan(2));
         entry->fileName = currentFile_;
         entry->moduleKind = resources->kind;
+        entry->importedLibraries = resources->importedLibraries;
+        entry->dotNetAssembly = resources->dotNetAssembly;
         entries_.push_back(std::move(entry));
     }
     if (resources->pipls.empty()) addLegacyEntries(*resources);
@@ -97,6 +99,8 @@ void PSPluginList::addLegacyEntries(const ModuleResources& resources) {
         entry->setEntryPoint("ENTRYPOINT" + std::to_string(n));
         entry->fileName = currentFile_;
         entry->moduleKind = resources.kind;
+        entry->importedLibraries = resources.importedLibraries;
+        entry->dotNetAssembly = resources.dotNetAssembly;
         entries_.push_back(std::move(entry));
     }
 }

@@ -12,6 +12,7 @@
 #include "app/progress_window.h"
 #include "app/status_line.h"
 #include "app_test_support.h"
+#include "support/pe_patch.h"
 
 namespace mugwarp::testing {
 
@@ -87,6 +88,23 @@ private slots:
         QCOMPARE(items.count("Invert (Windows)"), 1);
         if (QDir(QStringLiteral(MUGWARP_SAMPLE_FILTERS "/windows32")).exists())
             QCOMPARE(items.count("Invert (Windows, 32-bit)"), 1);
+    }
+
+    void aModuleThatCannotRunIsListedGreyedWithTheReasonAsItsTip() {
+        const QString module = QStringLiteral(MUGWARP_TEST_MODULES "/windows.8bf");
+        if (!QFile::exists(module)) QSKIP("the Windows test module needs the mingw-w64 cross compiler");
+        std::vector<std::uint8_t> bytes = test::readBytes(module.toStdString());
+        QVERIFY(test::markAsDotNet(bytes));
+        QTemporaryDir dir;
+        test::writeBytes(dir.filePath("dotnet.8bf").toStdString(), bytes);
+        TestWindow w;
+        FiltersMenu& filters = *w->filtersMenu();
+        filters.buildFiltersMenu(dir.path(), false);
+        QAction* wave = item(filters, "Distort", "Windows Wave");
+        QVERIFY(wave);
+        QVERIFY(!wave->isEnabled());
+        QCOMPARE(wave->toolTip(), QStringLiteral(".NET filters cannot run here."));
+        QVERIFY(wave->menu() == nullptr && submenu(filters, "Distort")->toolTipsVisible());
     }
 
     void itemsRunTheFilterTheyNameAndTheLastOneRepeats() {

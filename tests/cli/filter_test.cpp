@@ -8,6 +8,7 @@
 #include "formats/picture_io.h"
 #include "raster/pixel_surface.h"
 #include "support/command_run.h"
+#include "support/pe_patch.h"
 #include "support/temp_dir.h"
 
 namespace mugwarp {
@@ -47,6 +48,38 @@ TEST(FilterCommands, ListTheSampleFiltersInMenuOrder) {
         }
     }
     EXPECT_EQ(cli("filters /no/such/folder").status, 1);
+}
+
+TEST(FilterCommands, WindowsModulesThatCannotLoadSayWhyInTheList) {
+    const std::string invert = std::string(MUGWARP_BUILT_PLUGINS_DIR) + "/windows/invert.8bf";
+    if (!std::filesystem::exists(invert)) GTEST_SKIP() << "the Windows samples need the mingw-w64 cross compiler";
+    if (!std::filesystem::exists("/usr/lib/x86_64-linux-gnu/wine/x86_64-windows"))
+        GTEST_SKIP() << "without Wine there is nothing to judge the DLLs by";
+    test::TempDir dir;
+    std::vector<std::uint8_t> missing = test::readBytes(invert), dotNet = missing;
+    ASSERT_TRUE(test::renameImport(missing, "msvcrt.dll", "absent.dll"));
+    ASSERT_TRUE(test::markAsDotNet(dotNet));
+    test::writeBytes(dir.path("missing.8bf"), missing);
+    test::writeBytes(dir.path("dotnet.8bf"), dotNet);
+    std::filesystem::copy_file(invert, dir.path("fine.8bf"));
+    const CliRun r = cli("filters " + dir.dir().string());
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("missing.8bf\tPluginMain\tno: needs absent.dll, which is not installed.\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("dotnet.8bf\tPluginMain\tno: .NET filters cannot run here.\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("fine.8bf\tPluginMain\tyes\n"), std::string::npos) << r.out;
+    // Chosen all the same, it says so and the picture is not written.
+    test::TempDir alone;
+    test::writeBytes(alone.path("missing.8bf"), missing);
+    const CliRun chosen = cli("edit " + kSample + " " + alone.path("out.bmp") + " --plugins " + alone.dir().string() +
+                              " 'filter:Mugwarp Adjust/Invert'");
+    EXPECT_EQ(chosen.status, 1);
+    EXPECT_NE(chosen.out.find("The filter 'Invert' cannot run: needs absent.dll, which is not installed."),
+              std::string::npos) << chosen.out;
+    EXPECT_FALSE(std::filesystem::exists(alone.path("out.bmp")));
+    // The DLL beside the module is found there.
+    std::filesystem::copy_file(invert, dir.path("absent.dll"));
+    EXPECT_NE(cli("filters " + dir.dir().string()).out.find("missing.8bf\tPluginMain\tyes\n"), std::string::npos);
 }
 
 TEST(FilterCommands, EditScriptRunsAndRepeatsFiltersHeadless) {
