@@ -26,10 +26,10 @@ bool haveDisplay() {
     return false;
 }
 
-std::string cancelledMessage(const PIPLManager& entry, bool repeat) {
+std::string cancelledMessage(const PIPLManager& entry, bool withDialog) {
     std::string message = "The filter '" + entry.getName() + "' was cancelled; the picture is unchanged.";
-    // A repeat shows no dialog, so only a first run can have missed one.
-    if (!repeat && entry.moduleKind != ModuleKind::Native && !haveDisplay())
+    // A repeat or a run on saved settings shows no dialog, so only a run with it can have missed one.
+    if (withDialog && entry.moduleKind != ModuleKind::Native && !haveDisplay())
         message += " It needs a display for its dialog, and there is none (DISPLAY is not set).";
     return message;
 }
@@ -104,7 +104,7 @@ void FilterActions::apply(Document& document, const std::string& action) {
     host_->options.showDialog = choice.settings.empty();
     const bool finished = applyFilter(document, *host_, entry, repeat, mask_);
     last_ = &entry;
-    if (!finished) throw Error(cancelledMessage(entry, repeat));
+    if (!finished) throw Error(cancelledMessage(entry, !repeat && host_->options.showDialog));
 }
 
 }  // namespace mugwarp::cli
