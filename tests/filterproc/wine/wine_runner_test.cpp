@@ -73,6 +73,19 @@ TEST_P(WindowsFilters, EachSampleGivesTheSamePixelsAsItsNativeBuild) {
     }
 }
 
+TEST_P(WindowsFilters, SuitesPropertiesResourcesPortsAndImageServicesAnswerAsForNativeModules) {
+    // The probe writes every answer into its parameter block, which comes
+    // back with the run's settings: the same bytes in every layout.
+    filterproc::FilterRunnerHost nativeHost(testRunners());
+    TestPicture nativePicture(8, 6), windowsPicture(8, 6);
+    ASSERT_TRUE(runInRunner(nativeHost, entryNamed(list(MUGWARP_PSHOST_TEST_MODULES), "Probe"), nativePicture));
+    ASSERT_TRUE(runInRunner(host, entryNamed(testModules(), "Probe"), windowsPicture));
+    const auto& expected = nativeHost.lastSettings().parameters;
+    const auto& actual = host.lastSettings().parameters;
+    ASSERT_TRUE(expected && actual);
+    EXPECT_EQ(*actual, *expected);
+}
+
 TEST_P(WindowsFilters, CancelErrorCrashExitHangAndRunawayMemoryLeaveThePictureAndTheRunnerUsable) {
     TestPicture inverted(64, 48);
     runInProcess(entryNamed(native(), "Invert"), inverted);
