@@ -3,6 +3,7 @@
 // restart; a damaged settings file is passed over.
 #include <QAction>
 #include <QMenu>
+#include <QProcess>
 
 #include "app/filters_menu.h"
 #include "app_test_support.h"
@@ -47,6 +48,18 @@ private slots:
         QVERIFY(!first.isNull());
         QCOMPARE(folder.entryList(QDir::Files).size(), 1);
         const QString file = folder.filePath(folder.entryList(QDir::Files).first());
+
+        // The command line applies the same saved settings without a dialog
+        // and gives the editor's pixels (inside the border a filter run clears).
+        QTemporaryDir out;
+        const QString picture = out.filePath("headless.bmp");
+        QCOMPARE(QProcess::execute(MUGWARP_CLI, {"edit", samplePortrait(), picture, "--plugins", MUGWARP_FAULT_MODULES,
+                                                 "filter:Settings/Scripted Settings:last"}),
+                 0);
+        const QImage headless = QImage(picture).convertToFormat(QImage::Format_RGB32);
+        const QImage shown = first.convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(headless.copy(1, 1, headless.width() - 2, headless.height() - 2),
+                 shown.copy(1, 1, shown.width() - 2, shown.height() - 2));
 
         // After a restart the dialog opens on the amount chosen before: the
         // person closes the colour dialog without choosing, and that amount stays.
