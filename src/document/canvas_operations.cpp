@@ -55,13 +55,15 @@ void rotatePicture(Document& document, Rotation rotation) {
     document.setSizeChanged(true);
     document.snapshotForUndo();
     const PixelSurface& shown = document.display();
-    PixelSurface& source = document.source();
+    // Turned into a picture of its own: should memory run out on the way,
+    // the document still holds the picture as it was.
+    PixelSurface turned;
     switch (rotation) {
-    case Rotation::HalfTurn: shown.rotate180Into(source); break;
-    case Rotation::Clockwise: shown.rotate90ClockwiseInto(source); break;
-    case Rotation::CounterClockwise: shown.rotate90CounterClockwiseInto(source); break;
+    case Rotation::HalfTurn: shown.rotate180Into(turned); break;
+    case Rotation::Clockwise: shown.rotate90ClockwiseInto(turned); break;
+    case Rotation::CounterClockwise: shown.rotate90CounterClockwiseInto(turned); break;
     }
-    document.rebasePicture(source, true);
+    document.rebasePicture(turned, true);
     if (isFlatTool(document.currentTool())) document.refreshFlatPicture();
 }
 

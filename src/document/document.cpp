@@ -125,6 +125,18 @@ void Document::installPicture(PixelSurface& picture, PlatformColor key, Argb out
 void Document::loadPicture() { loadPicture(std::string(pictureFileName_)); }
 
 void Document::rebasePicture(const PixelSurface& picture, bool clearBorder) {
+    // Every block the new picture needs is had before the first field
+    // changes, so running out of memory leaves the picture as it was.
+    if (picture.width() != source_.width() || picture.height() != source_.height()) {
+        PixelSurface source = picture;
+        PixelSurface display = picture;
+        DisplacementMap identity(picture.width(), picture.height());
+        applySourceSettings(source, source_.outerColor());
+        source_ = std::move(source);
+        applyDisplaySettings(display, display_.outerColor());
+        display_ = std::move(display);
+        remap_.displacementMap() = std::move(identity);
+    }
     if (&picture != &source_) copyPixels(source_, picture);
     copyPixels(display_, source_);
     // The display keeps the picture's own border; only the source, which the
@@ -215,7 +227,19 @@ void Document::commitChange(const PictureTraits& before) {
     // After a change of size the step keeps the old picture whole, so the
     // picture shown is taken into a block of its own.
     const bool sameSize = undo_->width() == display_.width() && undo_->height() == display_.height();
-    std::shared_ptr<PixelSurface> shown = sameSize ? nullptr : std::make_shared<PixelSurface>(display_);
+    std::shared_ptr<PixelSurface> shown;
+    if (!sameSize) {
+        try {
+            shown = std::make_shared<PixelSurface>(display_);
+        } catch (const std::exception&) {
+            // The history's pictures are what can be given up to find the memory.
+            // Should even that not do, the change stays under way: the picture
+            // itself is whole either way.
+            history_.clear();
+            historyChanged();
+            shown = std::make_shared<PixelSurface>(display_);
+        }
+    }
     try {
         std::optional<PictureStep> step = PictureStep::record(undo_, display_, changed, before, traits(), sizeChanged_);
         if (step) history_.record(std::move(*step));

@@ -4,6 +4,9 @@
 #include <system_error>
 #include <utility>
 
+#include "raster/cell_storage.h"
+#include "raster/error.h"
+
 namespace mugwarp {
 
 namespace {
@@ -43,6 +46,7 @@ KeptRows::KeptRows(PixelSurface rows, int left, int top, PackedRows::Content con
 
 KeptRows::KeptRows(std::shared_ptr<const PixelSurface> rows, int left, int top, PackedRows::Content content)
     : state_(std::make_shared<State>()), left_(left), top_(top) {
+    if (allocationHookFails()) throw Error("Not enough memory to keep the step for Undo");
     state_->content = content;
     state_->width = rows->width();
     state_->height = rows->height();

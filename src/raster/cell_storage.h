@@ -21,9 +21,19 @@ inline void checkCellCount(int width, int height, const std::string& message) {
     if (width < 0 || height < 0 || static_cast<std::int64_t>(width) * height > kMaxCells) throw Error(message);
 }
 
+// A failure hook for the paths that allocate pictures and history steps, so
+// tests can make memory run out at any chosen request: after `count` more
+// requests succeed, the next one fails; count < 0 clears the hook.
+void failAllocationsAfter(long count);
+// Counts one request; true when it is to fail.
+bool allocationHookFails();
+// Whether the hook has failed a request since it was last set.
+bool allocationHookFailed();
+
 // `count` zero-initialised elements, or Error(message) when memory cannot be had.
 template <class T>
 std::vector<T> allocateZeroed(std::size_t count, const std::string& message) {
+    if (allocationHookFails()) throw Error(message);
     try {
         return std::vector<T>(count, T{});
     } catch (const std::bad_alloc&) {

@@ -10,6 +10,21 @@
 
 namespace mugwarp {
 
+namespace {
+
+// A copy of a picture's pixels; running out of memory is an Error like any
+// other request for a picture.
+std::vector<Argb> copiedBits(const std::vector<Argb>& bits) {
+    if (allocationHookFails()) throw Error("Not enough memory for a copy of the picture");
+    try {
+        return bits;
+    } catch (const std::bad_alloc&) {
+        throw Error("Not enough memory for a copy of the picture");
+    }
+}
+
+}  // namespace
+
 PixelSurface::PixelSurface(int width, int height) { setSize(width, height); }
 
 // Assignment carries what a surface draws and samples with; the pen and the
@@ -24,11 +39,11 @@ void PixelSurface::takeSettingsFrom(const PixelSurface& other) {
     sampler_ = other.sampler_;
 }
 
-PixelSurface::PixelSurface(const PixelSurface& other) : bits_(other.bits_) { takeSettingsFrom(other); }
+PixelSurface::PixelSurface(const PixelSurface& other) : bits_(copiedBits(other.bits_)) { takeSettingsFrom(other); }
 
 PixelSurface& PixelSurface::operator=(const PixelSurface& other) {
     if (this == &other) return *this;
-    bits_ = other.bits_;
+    bits_ = copiedBits(other.bits_);
     takeSettingsFrom(other);
     changed();
     return *this;
