@@ -11,7 +11,7 @@
 namespace mugwarp {
 
 QMessageBox::StandardButton askSaveChanges(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(), text,
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Mugwarp Studio"), text,
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
     box.setObjectName(QStringLiteral("saveChangesQuestion"));
     box.setDefaultButton(QMessageBox::Save);
