@@ -30,8 +30,8 @@ function(windows_build target compiler toolchain runner pipl_mode subdir)
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     USES_TERMINAL_BUILD OFF)
-  install(DIRECTORY ${MUGWARP_BUILT_PLUGINS_DIR}/${subdir} DESTINATION ${CMAKE_INSTALL_DATADIR}/mugwarp/plugins)
-  install(PROGRAMS ${MUGWARP_RUNNER_DIR}/${runner}.exe DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/mugwarp)
+  install(DIRECTORY ${MUGWARP_BUILT_PLUGINS_DIR}/${subdir} DESTINATION lib/mugwarp/plugins)
+  install(PROGRAMS ${MUGWARP_RUNNER_DIR}/${runner}.exe DESTINATION libexec/mugwarp)
 endfunction()
 
 windows_build(mugwarp_windows x86_64-w64-mingw32-g++ mingw-w64-x86_64.cmake mugwarp-filter-runner --rc windows)

@@ -4,21 +4,25 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "filterproc/program_files.h"
+
 namespace mugwarp {
 
 QString dataDirectory() {
-    const QString executableDir = QCoreApplication::applicationDirPath();
+    const std::string executableDir = QCoreApplication::applicationDirPath().toStdString();
     const QStringList candidates = {
-        executableDir + QStringLiteral("/../share/mugwarp"),
-        executableDir + QStringLiteral("/data"),
-#ifdef MUGWARP_DATA_DIR
-        QStringLiteral(MUGWARP_DATA_DIR),
-#endif
+        QString::fromStdString(filterproc::shippedDataFolder(executableDir)),
+        QString::fromStdString(executableDir) + QStringLiteral("/data"),
     };
     for (const QString& candidate : candidates) {
         if (QFileInfo(candidate + QStringLiteral("/help")).isDir()) return QDir::cleanPath(candidate);
     }
     return {};
+}
+
+QString shippedPluginFolder() {
+    return QString::fromStdString(
+        filterproc::shippedPluginFolder(QCoreApplication::applicationDirPath().toStdString()));
 }
 
 QString baseFolder(const QString& baseDir, const QString& name) {

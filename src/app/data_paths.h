@@ -3,10 +3,13 @@
 
 namespace mugwarp {
 
-// The folder with the tutorial and the other shipped files: "share/mugwarp"
-// beside an installed executable, "data" next to it, or the source tree's data
-// folder for a build that was not installed. Empty when none exists.
+// The folder with the tutorial and the other shipped files: PREFIX/share/mugwarp
+// of the installed (or built) program, else "data" next to the executable.
+// Empty when none exists.
 QString dataDirectory();
+
+// PREFIX/lib/mugwarp/plugins, where the sample filters are (it need not exist).
+QString shippedPluginFolder();
 
 // Where the named shipped folder ("Clipart", "Clipart/Talk Bubbles", "help",
 // "plugins") is taken from: below the base directory (the current directory at

@@ -9,13 +9,7 @@
 namespace mugwarp {
 
 QStringList pluginFolders(const QString& baseDir) {
-    QStringList candidates = {baseFolder(baseDir, QStringLiteral("plugins"))};
-#if defined(MUGWARP_BUILT_PLUGINS_DIR) && defined(MUGWARP_DATA_DIR)
-    // Run from the build tree (the data folder is the source tree's): the
-    // sample filters are in the build tree, not yet beside the data.
-    if (dataDirectory() == QDir::cleanPath(QStringLiteral(MUGWARP_DATA_DIR)))
-        candidates << QStringLiteral(MUGWARP_BUILT_PLUGINS_DIR);
-#endif
+    QStringList candidates = {baseFolder(baseDir, QStringLiteral("plugins")), shippedPluginFolder()};
     candidates << QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                       QStringLiteral("/mugwarp/plugins");
     QStringList folders;

@@ -17,22 +17,23 @@
 
 namespace mugwarp::cli {
 
+std::string batchUsage() {
+    return "usage: mugwarp-cli batch --out DIR [--format jpg|bmp|gif|pdf] [--jobs N] [--plugins DIR]\n"
+           "                         [--filter-timeout S] FILE... -- ACTION...\n"
+           "  applies the same edit actions (as 'mugwarp-cli edit' knows them, --size and\n"
+           "  --effect included) to every FILE and writes DIR/NAME.EXT, NAME being the\n"
+           "  file's name without its extension\n"
+           "  --out DIR     where the results go (made if missing); never over an input\n"
+           "  --format F    the format of every result (default: each picture's own)\n"
+           "  --jobs N      pictures worked on side by side (default: the number of cores);\n"
+           "                each job starts its filter runners once and keeps them\n"
+           "  a picture that fails is named and the others go on; the exit code is 0 only\n"
+           "  when every picture was written\n";
+}
+
 namespace {
 
 namespace fs = std::filesystem;
-
-const char* const kUsage =
-    "usage: mugwarp-cli batch --out DIR [--format jpg|bmp|gif|pdf] [--jobs N] [--plugins DIR]\n"
-    "                         [--filter-timeout S] FILE... -- ACTION...\n"
-    "  applies the same edit actions (as 'mugwarp-cli edit' knows them, --size and\n"
-    "  --effect included) to every FILE and writes DIR/NAME.EXT, NAME being the\n"
-    "  file's name without its extension\n"
-    "  --out DIR     where the results go (made if missing); never over an input\n"
-    "  --format F    the format of every result (default: each picture's own)\n"
-    "  --jobs N      pictures worked on side by side (default: the number of cores);\n"
-    "                each job starts its filter runners once and keeps them\n"
-    "  a picture that fails is named and the others go on; the exit code is 0 only\n"
-    "  when every picture was written\n";
 
 struct BatchScript {
     std::string outDir;
@@ -172,7 +173,7 @@ int runBatch(const std::vector<std::string>& args) {
     try {
         script = parseBatch(args);
     } catch (const UsageError& e) {
-        std::cerr << "mugwarp-cli batch: " << e.message << "\n" << kUsage;
+        std::cerr << "mugwarp-cli batch: " << e.message << "\n" << batchUsage();
         return 2;
     }
     std::error_code error;

@@ -14,6 +14,15 @@ int runFilters(const std::vector<std::string>& args);
 int runBatch(const std::vector<std::string>& args);
 int runFilterSettings(const std::vector<std::string>& args);
 
+// What each command takes, as "mugwarp-cli help COMMAND" prints it (and a
+// command on bad arguments).
+std::string convertUsage();
+std::string infoUsage();
+std::string editUsage(const std::string& command);
+std::string filtersUsage();
+std::string batchUsage();
+std::string filterSettingsUsage();
+
 // The shipped plug-in folder: share/mugwarp/plugins beside an installed
 // executable, else the build tree's sample filters.
 std::string defaultPluginFolder();

@@ -40,9 +40,15 @@ OpenedPicture open(const std::string& path) {
 
 }  // namespace
 
+std::string convertUsage() {
+    return "usage: mugwarp-cli convert IN OUT\n"
+           "  loads IN (BMP, JPEG or GIF) as the editor opens it and saves it as OUT in the\n"
+           "  format its extension names: .jpg or .jpeg, .bmp, .gif or .pdf\n";
+}
+
 int runConvert(const std::vector<std::string>& args) {
     if (args.size() != 2) {
-        std::cerr << "usage: mugwarp-cli convert IN OUT\n";
+        std::cerr << convertUsage();
         return 2;
     }
     try {

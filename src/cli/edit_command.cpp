@@ -10,9 +10,7 @@
 
 namespace mugwarp::cli {
 
-namespace {
-
-std::string usage(const std::string& command) {
+std::string editUsage(const std::string& command) {
     std::string text = "usage: mugwarp-cli " + command +
                        " IN OUT [--size S] [--effect E] [--plugins DIR] ACTION...\n"
                        "  replays an editing session at 100% zoom and saves the displayed picture as OUT\n"
@@ -36,6 +34,8 @@ std::string usage(const std::string& command) {
         "                undo goes one step further back each time, redo one step forward\n";
     return text;
 }
+
+namespace {
 
 struct Script {
     std::string input;
@@ -82,7 +82,7 @@ int runEdit(const std::vector<std::string>& args, const std::string& command) {
     try {
         script = parseScript(args);
     } catch (const UsageError& e) {
-        std::cerr << "mugwarp-cli " << command << ": " << e.message << "\n" << usage(command);
+        std::cerr << "mugwarp-cli " << command << ": " << e.message << "\n" << editUsage(command);
         return 2;
     }
     if (!checkOutputExtension(script.output)) return 1;

@@ -1,11 +1,11 @@
 #include "cli/filter_actions.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "document/document.h"
 #include "formats/file_io.h"
 #include "filterapply/filter_application.h"
+#include "filterproc/program_files.h"
 #include "raster/error.h"
 
 namespace mugwarp::cli {
@@ -94,10 +94,8 @@ void FilterActions::apply(Document& document, const std::string& action) {
     const FilterChoice choice = repeat ? FilterChoice{} : parseFilterChoice(action.substr(kFilterPrefix.size()));
     PIPLManager& entry = repeat ? *last_ : find(choice.categoryAndName);
     if (!host_) {
-        std::error_code error;
-        const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
         runners_ = std::make_unique<filterproc::FilterRunners>(
-            filterproc::defaultRunnerLocations(error ? "." : executable.parent_path().string()), timings_);
+            filterproc::defaultRunnerLocations(filterproc::executableDirectory()), timings_);
         host_ = std::make_unique<filterproc::FilterRunnerHost>(*runners_);
     }
     host_->options.startSettings = choice.settings.empty() ? FilterSettings{} : settingsFor(entry, choice.settings);

@@ -9,17 +9,18 @@
 
 namespace mugwarp::cli {
 
-namespace {
+std::string filterSettingsUsage() {
+    return "usage: mugwarp-cli filter-settings [--plugins DIR] list | export CATEGORY/NAME FILE | import FILE\n"
+           "  the settings the editor keeps for filters after each run from the Filters menu\n"
+           "  list     one line per saved filter: CATEGORY/NAME <tab> MODULE <tab> STATE <tab>\n"
+           "           PARAMETERS <tab> DESCRIPTOR <tab> FILE; STATE is current, changed (another\n"
+           "           build of the module: the settings are not used) or missing\n"
+           "  export   writes the filter's saved settings to FILE, for 'edit' and 'batch' with\n"
+           "           filter:CATEGORY/NAME:settings=FILE (the filter is looked up in DIR)\n"
+           "  import   keeps the settings in FILE as the filter's saved ones\n";
+}
 
-const char* const kUsage =
-    "usage: mugwarp-cli filter-settings [--plugins DIR] list | export CATEGORY/NAME FILE | import FILE\n"
-    "  the settings the editor keeps for filters after each run from the Filters menu\n"
-    "  list     one line per saved filter: CATEGORY/NAME <tab> MODULE <tab> STATE <tab>\n"
-    "           PARAMETERS <tab> DESCRIPTOR <tab> FILE; STATE is current, changed (another\n"
-    "           build of the module: the settings are not used) or missing\n"
-    "  export   writes the filter's saved settings to FILE, for 'edit' and 'batch' with\n"
-    "           filter:CATEGORY/NAME:settings=FILE (the filter is looked up in DIR)\n"
-    "  import   keeps the settings in FILE as the filter's saved ones\n";
+namespace {
 
 std::string partText(const std::optional<std::vector<std::uint8_t>>& part, bool descriptor) {
     if (!part) return "none";
@@ -104,7 +105,7 @@ int runFilterSettings(const std::vector<std::string>& args) {
         std::cerr << "mugwarp-cli filter-settings: " << e.what() << "\n";
         return 1;
     }
-    std::cerr << kUsage;
+    std::cerr << filterSettingsUsage();
     return 2;
 }
 

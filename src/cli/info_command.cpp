@@ -47,9 +47,15 @@ void describeGif(const std::string& path) {
 
 }  // namespace
 
+std::string infoUsage() {
+    return "usage: mugwarp-cli info FILE\n"
+           "  prints the picture's format, width and height, one \"name: value\" per line;\n"
+           "  for a GIF also its version, frames, transparent colour and comment\n";
+}
+
 int runInfo(const std::vector<std::string>& args) {
     if (args.size() != 1) {
-        std::cerr << "usage: mugwarp-cli info FILE\n";
+        std::cerr << infoUsage();
         return 2;
     }
     const std::string& path = args[0];

@@ -1,9 +1,8 @@
 #include "filterproc/runner_setup.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 
+#include "filterproc/program_files.h"
 #include "filterproc/wine_prefix.h"
 
 namespace mugwarp::filterproc {
@@ -31,10 +30,7 @@ RunnerKind runnerKindFor(ModuleKind kind) {
 RunnerLocations defaultRunnerLocations(const std::string& executableDir) {
     RunnerLocations where;
     std::string dir = environment("MUGWARP_RUNNER_DIR");
-    if (dir.empty()) {
-        const std::string installed = executableDir + "/../libexec/mugwarp";
-        dir = ::access((installed + "/mugwarp-filter-runner").c_str(), X_OK) == 0 ? installed : MUGWARP_RUNNER_BUILD_DIR;
-    }
+    if (dir.empty()) dir = shippedRunnerFolder(executableDir);
     where.nativeRunner = dir + "/mugwarp-filter-runner";
     where.windowsRunner = dir + "/mugwarp-filter-runner.exe";
     where.windowsRunner32 = dir + "/mugwarp-filter-runner32.exe";

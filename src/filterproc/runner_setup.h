@@ -26,9 +26,9 @@ struct RunnerLocations {
     std::vector<std::string> wineLibraries32;
 };
 
-// Beside an installed program (../libexec/mugwarp), else the build tree;
-// MUGWARP_RUNNER_DIR, MUGWARP_WINE and MUGWARP_WINE32 override. The Wine
-// prefix lives under $XDG_CACHE_HOME/mugwarp/wine.
+// In PREFIX/libexec/mugwarp (see program_files.h); MUGWARP_RUNNER_DIR,
+// MUGWARP_WINE and MUGWARP_WINE32 override. The Wine prefix lives under
+// $XDG_CACHE_HOME/mugwarp/wine.
 RunnerLocations defaultRunnerLocations(const std::string& executableDir);
 
 // A runner's memory is capped well above what a 5000 x 5000 picture needs, so
