@@ -5,7 +5,7 @@ CLIPART_BUILD ?= build-clipart
 JOBS       ?= $(shell nproc)
 SAMPLE     := data/sample/portrait.jpg
 
-.PHONY: deps configure build run test bench clipart clean
+.PHONY: deps configure build run test package package-test bench clipart clean
 
 deps:
 	@bash scripts/install-deps
@@ -23,6 +23,15 @@ run: configure
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The Debian package, from the build tree as it stands (nothing is built twice).
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# The package checked as a user would get it: lintian, then its programs run
+# from an extraction.
+package-test: package
+	bash tests/install/package_test.sh $(BUILD) .
 
 bench:
 	@bash scripts/install-deps --bench

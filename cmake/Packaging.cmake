@@ -17,17 +17,17 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Windows filters need Wine; everything else works without it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine64")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine32")
-# The first line is the synopsis; the rest, each line indented by one space,
-# the extended description.
+# The first line is the synopsis, the rest the extended description (CPack
+# indents it and marks the empty line between paragraphs).
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "caricature editor with live warp brushes
- Mugwarp Studio turns photographs of people into comic, exaggerated
- portraits. Open a BMP, JPEG or GIF picture and pull faces live with three
- warp brushes (Putty, Warp and Twirl), undo and redo as far back as memory
- allows, put on clipart, talk bubbles and text, run filter plug-ins (native
- ones, and Windows ones under Wine), print, and save as JPEG, BMP, GIF or a
- one-page PDF.
- .
- mugwarp-cli does the same work without a display: convert pictures, replay
- editing sessions and edit many pictures in a batch.")
+Mugwarp Studio turns photographs of people into comic, exaggerated
+portraits. Open a BMP, JPEG or GIF picture and pull faces live with three
+warp brushes (Putty, Warp and Twirl), undo and redo as far back as memory
+allows, put on clipart, talk bubbles and text, run filter plug-ins (native
+ones, and Windows ones under Wine), print, and save as JPEG, BMP, GIF or a
+one-page PDF.
+
+mugwarp-cli does the same work without a display: convert pictures, replay
+editing sessions and edit many pictures in a batch.")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

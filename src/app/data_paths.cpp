@@ -33,7 +33,8 @@ QString baseFolder(const QString& baseDir, const QString& name) {
     const QString data = dataDirectory();
     if (data.isEmpty()) return {};
     const QString shipped = QDir(data).filePath(name);
-    return QFileInfo(shipped).isDir() ? QDir::cleanPath(shipped) : QString();
+    // Where the files really are: a build tree links its data folders to the sources.
+    return QFileInfo(shipped).isDir() ? QFileInfo(shipped).canonicalFilePath() : QString();
 }
 
 QString tutorialPath(const QString& baseDir) {

@@ -38,10 +38,12 @@ $listing" || return 1
     [[ $differing == 0 ]] || fail "Invert through the installed runner differs in $differing pixels" || return 1
 }
 
-# check_editor PREFIX SAMPLE_JPEG: the editor starts offscreen on the picture and
-# is still running after a few seconds.
+# check_editor PREFIX SAMPLE_JPEG: the editor tells its version without a
+# display, and starts offscreen on the picture, still running a few seconds later.
 check_editor() {
-    local prefix=$1 sample=$2 status=0
+    local prefix=$1 sample=$2 status=0 version
+    version=$(env -u DISPLAY "$prefix/bin/mugwarp" --version) || fail "mugwarp --version" || return 1
+    [[ $version == "Mugwarp Studio "[0-9]* ]] || fail "mugwarp --version printed '$version'" || return 1
     QT_QPA_PLATFORM=offscreen timeout 4 "$prefix/bin/mugwarp" --quick "$sample" >/dev/null 2>&1 || status=$?
     [[ $status == 124 ]] || fail "the installed editor ended with status $status instead of running" || return 1
 }

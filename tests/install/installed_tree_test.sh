@@ -30,14 +30,14 @@ done
 
 # Manual pages render without a single warning.
 for page in mugwarp mugwarp-cli; do
-    file=$prefix/share/man/man1/$page.1
-    warnings=$(groff -ww -man -Tutf8 -z "$file" 2>&1)
+    file=$prefix/share/man/man1/$page.1.gz
+    warnings=$(zcat "$file" | groff -ww -man -Tutf8 -z 2>&1)
     [[ -f $file && -z $warnings ]] || check fail "man page $page: ${warnings:-missing}"
 done
 # The commands' section is the program's own help: every command is there.
+cli_page=$(zcat "$prefix/share/man/man1/mugwarp-cli.1.gz")
 for command in $("$prefix/bin/mugwarp-cli" --list-commands); do
-    grep -q "^\.SS \"${command//-/\\\\-}" "$prefix/share/man/man1/mugwarp-cli.1" ||
-        check fail "mugwarp-cli.1 lacks the command $command"
+    grep -q "^\.SS \"${command//-/\\\\-}" <<<"$cli_page" || check fail "mugwarp-cli.1 lacks the command $command"
 done
 
 # AppStream metadata and the desktop entry, checked together as installed.
