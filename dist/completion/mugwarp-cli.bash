@@ -26,6 +26,13 @@ _mugwarp_cli()
             ((cword == 2)) && _mugwarp_cli_words "$cur" "$("$cli" --list-commands 2>/dev/null)"
             return
             ;;
+        filter-settings)
+            if [[ $prev == filter-settings || ($prev != --plugins && ${COMP_WORDS[cword - 2]} == --plugins) ]]; then
+                [[ $cur != -* ]] && _mugwarp_cli_words "$cur" list export import
+                [[ $cur == -* ]] && _mugwarp_cli_words "$cur" --plugins
+                return
+            fi
+            ;;
         filters)
             if ((cword == 2)); then
                 compopt -o filenames 2>/dev/null

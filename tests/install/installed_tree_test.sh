@@ -75,6 +75,7 @@ expect_completion "twirl:" edit in.jpg out.jpg --size 40 tw
 expect_completion "undo" edit in.jpg out.jpg un
 expect_completion "redo resize: restore" batch --out done --jobs 2 a.jpg b.jpg -- --size 40 re
 expect_completion "gif" batch --format g
+expect_completion "export" filter-settings --plugins dir ex
 expect_completion 'Mugwarp\ Adjust/Invert' edit in.jpg out.jpg filter : 'Mugwarp\ Adjust/In'
 expect_completion "$source_dir/data/sample/portrait.jpg" convert "$source_dir/data/sample/port"
 
