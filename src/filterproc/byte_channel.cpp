@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace mugwarp::filterproc {
 
@@ -23,7 +24,9 @@ Message readMessage(ByteChannel& channel) {
     Message m;
     m.type = word(head);
     const std::uint32_t size = word(head + 4);
-    if (size > kMaxPayload) throw ProtocolError("message too long");
+    if (size > kMaxPayload)
+        throw ProtocolError("a message of " + std::to_string(size) + " bytes, more than the " +
+                            std::to_string(kMaxPayload) + " allowed");
     m.payload.resize(size);
     if (size) channel.readExact(m.payload.data(), size);
     return m;

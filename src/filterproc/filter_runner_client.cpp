@@ -4,7 +4,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <optional>
 
+#include "filterproc/debug_log.h"
+#include "filterproc/private_folder.h"
+#include "filterproc/run_conversation.h"
 #include "filterproc/runner_process_posix.h"
 #include "filterproc/shared_picture_file.h"
 #include "raster/error.h"
@@ -21,20 +26,29 @@ int msSince(Clock::time_point t) {
 
 std::string quoted(const std::string& name) { return "'" + name + "'"; }
 
+std::string temporaryDirectory() {
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp && *tmp ? tmp : "/tmp";
+}
+
 }  // namespace
 
 FilterRunnerClient::FilterRunnerClient(RunnerCommand command, RunnerTimings timings)
     : command_(std::move(command)), timings_(timings) {}
 
-FilterRunnerClient::~FilterRunnerClient() {
-    if (process_) {
-        try {
-            writeMessage(process_->channel(), encodeEmpty(MessageType::Quit));
-        } catch (const std::exception&) {
-        }
-        process_->stop(500);
+FilterRunnerClient::~FilterRunnerClient() { stopRunner(); }
+
+void FilterRunnerClient::stopRunner() {
+    if (!process_) return;
+    try {
+        writeMessage(process_->channel(), encodeEmpty(MessageType::Quit));
+    } catch (const std::exception&) {
     }
+    process_->stop(500);
+    process_.reset();
 }
+
+unsigned FilterRunnerClient::confinement() const { return process_ ? process_->confinement() : 0; }
 
 std::string FilterRunnerClient::missingPart() const {
     for (const auto& [file, what] : command_.requiredFiles)
@@ -44,27 +58,52 @@ std::string FilterRunnerClient::missingPart() const {
 
 SharedPictureViews FilterRunnerClient::preparePicture(std::int32_t width, std::int32_t height) {
     const SharedPictureLayout layout(width, height);
+    // A runner may have shortened the file since: its pages are not ours to touch.
+    if (picture_ && picture_->sizeOnDisk() != picture_->size()) picture_.reset();
     if (!picture_ || picture_->size() < layout.totalBytes()) {
         picture_.reset();
-        std::string why;
-        for (const std::string& dir : sharedPictureDirectories()) {
-            try {
-                picture_ = createSharedPictureFile(dir, layout.totalBytes());
-                break;
-            } catch (const std::exception& e) {
-                why = e.what();
-            }
-        }
-        if (!picture_) throw Error("Not enough memory to hand the picture to the filter: " + why);
+        picture_ = newPictureFile(layout.totalBytes());
     }
     width_ = width;
     height_ = height;
     return viewsOf(*picture_, layout);
 }
 
+// In the picture folder the runner was started with, else in a new one in the
+// next place that has room; a running runner may not write there, so it is
+// stopped and starts afresh with the new folder.
+std::unique_ptr<SharedPictureFile> FilterRunnerClient::newPictureFile(std::size_t size) {
+    std::string why;
+    if (pictureFolder_) {
+        try {
+            return createSharedPictureFile(pictureFolder_->path(), size);
+        } catch (const std::exception& e) {
+            why = e.what();
+        }
+    }
+    for (const std::string& dir : sharedPictureDirectories()) {
+        if (pictureFolder_ && pictureFolder_->parent() == dir) continue;
+        try {
+            auto folder = std::make_unique<PrivateFolder>(dir, "mugwarp-");
+            auto file = createSharedPictureFile(folder->path(), size);
+            stopRunner();
+            pictureFolder_ = std::move(folder);
+            return file;
+        } catch (const std::exception& e) {
+            why = e.what();
+        }
+    }
+    throw Error("Not enough memory to hand the picture to the filter: " + why);
+}
+
 RunOutcome FilterRunnerClient::lostRunner(const std::string& filterName, const std::string& how) {
     process_.reset();
     return {RunStatus::Failed, "The filter " + quoted(filterName) + " stopped unexpectedly (" + how + ")."};
+}
+
+RunOutcome FilterRunnerClient::brokenRunner(const std::string& filterName, const std::string& what) {
+    process_.reset();
+    return {RunStatus::Failed, "The filter " + quoted(filterName) + " broke off its run (" + what + ")."};
 }
 
 RunOutcome FilterRunnerClient::start(FilterRunClient& client, const std::string& filterName) {
@@ -82,10 +121,20 @@ RunOutcome FilterRunnerClient::start(FilterRunClient& client, const std::string&
         if (!failed.empty()) return {RunStatus::Failed, cannotStart + " (" + failed + ")."};
     }
     try {
-        process_ = std::make_unique<RunnerProcess>(command_);
+        RunnerCommand command = command_;
+        if (!temporaryFolder_) temporaryFolder_ = std::make_unique<PrivateFolder>(temporaryDirectory(), "mugwarp-runner-");
+        command.environment.emplace_back("TMPDIR", temporaryFolder_->path());
+        ConfinementPolicy policy;
+        policy.writablePaths = {pictureFolder_->path(), temporaryFolder_->path(), "/dev/null"};
+        policy.writablePaths.insert(policy.writablePaths.end(), command_.writablePaths.begin(),
+                                    command_.writablePaths.end());
+        const PreparedConfinement confinement(policy);
+        process_ = std::make_unique<RunnerProcess>(command, command_.confined ? &confinement : nullptr);
     } catch (const std::exception& e) {
         return {RunStatus::Failed, cannotStart + " (" + e.what() + ")."};
     }
+    debugLine(command_.description + " (process " + std::to_string(process_->pid()) +
+              ") runs with: " + describeConfinement(process_->confinement()));
     const auto started = Clock::now();
     for (;;) {
         if (process_->channel().waitReadable(timings_.pollIntervalMs)) break;
@@ -99,9 +148,7 @@ RunOutcome FilterRunnerClient::start(FilterRunClient& client, const std::string&
         }
     }
     try {
-        const Message ready = readMessage(process_->channel());
-        if (!is(ready, MessageType::Ready) || MessageParser(ready).u32() != kProtocolVersion)
-            throw ProtocolError("wrong runner version");
+        expectReady(readMessage(process_->channel()));
         if (!command_.startingMessage.empty()) client.runnerStarted();
     } catch (const ChannelClosed&) {
         const std::string how = process_->reap(1000);
@@ -133,43 +180,26 @@ RunOutcome FilterRunnerClient::run(RunRequest request, FilterRunClient& client) 
 
 RunOutcome FilterRunnerClient::serveRun(FilterRunClient& client, const std::string& filterName) {
     FdChannel& channel = process_->channel();
-    bool abortRequested = false;
-    Clock::time_point abortTime{};
+    RunConversation conversation(channel, client);
     const auto runStart = Clock::now();
     auto lastPoll = runStart;
-    const auto requestAbort = [&] {
-        if (!abortRequested) {
-            abortRequested = true;
-            abortTime = Clock::now();
-        }
-    };
     try {
         for (;;) {
             if (channel.waitReadable(timings_.pollIntervalMs)) {
-                const Message m = readMessage(channel);
-                if (is(m, MessageType::Progress)) {
-                    MessageParser p(m);
-                    const std::int32_t done = p.i32();
-                    client.progress(done, p.i32());
-                } else if (is(m, MessageType::TestAbort)) {
-                    if (!abortRequested && client.testAbort()) requestAbort();
-                    writeMessage(channel, encodeAbortAnswer(abortRequested));
-                } else if (is(m, MessageType::ColorServices)) {
-                    ColorRequest c = decodeColorRequest(m);
-                    client.colorServices(c);
-                    writeMessage(channel, encode(MessageType::ColorAnswer, c));
-                } else if (is(m, MessageType::Outcome)) {
-                    return decodeRunOutcome(m);
-                } else {
-                    throw ProtocolError("unexpected message " + std::to_string(m.type));
+                if (std::optional<RunOutcome> outcome = conversation.answer(readMessage(channel))) {
+                    const std::uint64_t size = picture_->sizeOnDisk();
+                    if (size != picture_->size())
+                        return brokenRunner(filterName, "the shared picture file was changed to " +
+                                                            std::to_string(size) + " bytes");
+                    return *outcome;
                 }
             }
-            if (!abortRequested && msSince(lastPoll) >= timings_.pollIntervalMs) {
+            if (!conversation.abortRequested() && msSince(lastPoll) >= timings_.pollIntervalMs) {
                 lastPoll = Clock::now();
-                if (client.testAbort()) requestAbort();
-                if (timings_.runTimeoutMs > 0 && msSince(runStart) > timings_.runTimeoutMs) requestAbort();
+                if (client.testAbort()) conversation.requestAbort();
+                if (timings_.runTimeoutMs > 0 && msSince(runStart) > timings_.runTimeoutMs) conversation.requestAbort();
             }
-            if (abortRequested && msSince(abortTime) > timings_.abortGraceMs) {
+            if (conversation.abortRequested() && msSince(conversation.abortTime()) > timings_.abortGraceMs) {
                 process_.reset();
                 return {RunStatus::Failed, "The filter " + quoted(filterName) + " stopped responding and was ended."};
             }
@@ -177,8 +207,7 @@ RunOutcome FilterRunnerClient::serveRun(FilterRunClient& client, const std::stri
     } catch (const ChannelClosed&) {
         return lostRunner(filterName, process_->reap(1000));
     } catch (const ProtocolError& e) {
-        process_.reset();
-        return {RunStatus::Failed, "The filter " + quoted(filterName) + " broke off its run (" + e.what() + ")."};
+        return brokenRunner(filterName, e.what());
     }
 }
 

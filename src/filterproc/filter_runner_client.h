@@ -8,7 +8,9 @@
 
 namespace mugwarp::filterproc {
 
+class PrivateFolder;
 class RunnerProcess;
+class SharedPictureFile;
 
 struct RunnerTimings {
     int abortGraceMs = 2000;     // after an abort request, how long the runner may take
@@ -40,6 +42,8 @@ public:
     RunOutcome run(RunRequest request, FilterRunClient& client);
 
     bool isRunning() const { return process_ != nullptr; }
+    // The ConfinementFlag set of the running runner (0 when none runs).
+    unsigned confinement() const;
     const RunnerCommand& command() const { return command_; }
     // Whether everything the runner needs is there; otherwise what is missing.
     std::string missingPart() const;
@@ -48,11 +52,17 @@ private:
     RunOutcome start(FilterRunClient& client, const std::string& filterName);
     RunOutcome serveRun(FilterRunClient& client, const std::string& filterName);
     RunOutcome lostRunner(const std::string& filterName, const std::string& how);
+    RunOutcome brokenRunner(const std::string& filterName, const std::string& what);
+    std::unique_ptr<SharedPictureFile> newPictureFile(std::size_t size);
+    void stopRunner();
 
     RunnerCommand command_;
     RunnerTimings timings_;
     std::unique_ptr<RunnerProcess> process_;
-    std::unique_ptr<MappedFile> picture_;
+    // The runner may write only here (its pictures) and to its temporary folder.
+    std::unique_ptr<PrivateFolder> pictureFolder_;
+    std::unique_ptr<PrivateFolder> temporaryFolder_;
+    std::unique_ptr<SharedPictureFile> picture_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
 };

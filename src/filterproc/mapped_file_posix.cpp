@@ -16,14 +16,16 @@ namespace mugwarp::filterproc {
 
 namespace {
 
-class PosixMappedFile : public MappedFile {
+// Keeps its descriptor, so the size it reports is that of the mapped file
+// even when someone renames or replaces the path.
+class PosixMappedFile : public SharedPictureFile {
 public:
     PosixMappedFile(std::string path, int fd, std::size_t size, bool owned)
-        : path_(std::move(path)), size_(size), owned_(owned) {
+        : path_(std::move(path)), fd_(fd), size_(size), owned_(owned) {
         void* p = size ? ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : nullptr;
         const int error = errno;
-        ::close(fd);
         if (p == MAP_FAILED) {
+            ::close(fd_);
             if (owned_) ::unlink(path_.c_str());
             throw std::runtime_error("cannot map " + path_ + ": " + std::strerror(error));
         }
@@ -31,6 +33,7 @@ public:
     }
     ~PosixMappedFile() override {
         if (data_) ::munmap(data_, size_);
+        ::close(fd_);
         if (owned_) ::unlink(path_.c_str());
     }
     PosixMappedFile(const PosixMappedFile&) = delete;
@@ -39,9 +42,14 @@ public:
     std::uint8_t* data() override { return data_; }
     std::size_t size() const override { return size_; }
     const std::string& path() const override { return path_; }
+    std::uint64_t sizeOnDisk() const override {
+        struct stat st {};
+        return ::fstat(fd_, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    }
 
 private:
     std::string path_;
+    int fd_;
     std::uint8_t* data_ = nullptr;
     std::size_t size_;
     bool owned_;
@@ -60,7 +68,7 @@ std::unique_ptr<MappedFile> openMappedFile(const std::string& path, std::size_t 
     return std::make_unique<PosixMappedFile>(path, fd, size, false);
 }
 
-std::unique_ptr<MappedFile> createSharedPictureFile(const std::string& directory, std::size_t size) {
+std::unique_ptr<SharedPictureFile> createSharedPictureFile(const std::string& directory, std::size_t size) {
     std::string pattern = directory + "/mugwarp-picture-XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) throw std::runtime_error("cannot create a shared picture file in " + directory + ": " + std::strerror(errno));

@@ -94,7 +94,8 @@ RunOutcome decodeRunOutcome(const Message& m) {
     MessageParser p(m);
     RunOutcome o;
     const std::uint8_t status = p.u8();
-    if (status > static_cast<std::uint8_t>(RunStatus::Failed)) throw ProtocolError("bad run status");
+    if (status > static_cast<std::uint8_t>(RunStatus::Failed))
+        throw ProtocolError("an outcome of unknown status " + std::to_string(status));
     o.status = static_cast<RunStatus>(status);
     o.errorText = p.text();
     o.settings = takeSettings(p);

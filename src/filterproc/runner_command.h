@@ -23,6 +23,11 @@ struct RunnerCommand {
     // Run before the start, while the starting message shows: mends what the
     // runner needs (a Wine prefix); returns what went wrong, empty when fine.
     std::function<std::string()> prepare;
+    // Confined (no network, writes only to its picture and temporary folders
+    // and the paths named here) where the kernel allows; off only to measure
+    // what confinement costs.
+    bool confined = true;
+    std::vector<std::string> writablePaths;
     std::string startingMessage;  // shown while a slow runner starts; empty if it starts at once
     std::string description;      // "Windows filter support" etc., for messages
 };

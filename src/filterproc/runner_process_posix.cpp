@@ -44,7 +44,7 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 
 }  // namespace
 
-RunnerProcess::RunnerProcess(const RunnerCommand& command) {
+RunnerProcess::RunnerProcess(const RunnerCommand& command, const PreparedConfinement* confinement) {
     // A runner that dies must not take us down with SIGPIPE on the next write.
     struct sigaction current {};
     if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) ::signal(SIGPIPE, SIG_IGN);
@@ -62,6 +62,12 @@ RunnerProcess::RunnerProcess(const RunnerCommand& command) {
         ::close(toRunner[1]);
         throw std::runtime_error(std::strerror(errno));
     }
+    // The child tells which confinements took hold before it starts the program.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        for (int fd : {toRunner[0], toRunner[1], fromRunner[0], fromRunner[1]}) ::close(fd);
+        throw std::runtime_error(std::strerror(errno));
+    }
     const int devNull = command.hideOutput ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : -1;
     const bool capAddressSpace = command.memoryCap == RunnerCommand::MemoryCap::AddressSpace;
     const rlimit cap{command.memoryLimit, command.memoryLimit};
@@ -73,6 +79,8 @@ RunnerProcess::RunnerProcess(const RunnerCommand& command) {
         ::dup2(toRunner[0], 0);
         ::dup2(fromRunner[1], 1);
         if (devNull >= 0) ::dup2(devNull, 2);
+        const unsigned confined = confinement ? confinement->apply() : 0;
+        (void)::write(report[1], &confined, sizeof confined);
         ::close_range(3, ~0U, 0);  // none of our other files (the X connection...) leak in
         if (command.memoryLimit) ::setrlimit(capAddressSpace ? RLIMIT_AS : RLIMIT_DATA, &cap);
         ::signal(SIGPIPE, SIG_DFL);
@@ -82,12 +90,17 @@ RunnerProcess::RunnerProcess(const RunnerCommand& command) {
     const int forkError = errno;
     ::close(toRunner[0]);
     ::close(fromRunner[1]);
+    ::close(report[1]);
     if (devNull >= 0) ::close(devNull);
     if (pid_ < 0) {
         ::close(toRunner[1]);
         ::close(fromRunner[0]);
+        ::close(report[0]);
         throw std::runtime_error(std::strerror(forkError));
     }
+    while (::read(report[0], &confinement_, sizeof confinement_) < 0 && errno == EINTR) {
+    }
+    ::close(report[0]);
     channel_ = std::make_unique<FdChannel>(fromRunner[0], toRunner[1]);
 }
 

@@ -50,7 +50,9 @@ void RunnerSession::handleRun(const Message& m) {
 // lost editor turns into "abort" for the filter and ends the session after
 // the run has unwound.
 void RunnerSession::progress(std::int32_t done, std::int32_t total) {
-    if (lost_) return;
+    // A filter's report without a total says nothing, and the editor takes one
+    // as a broken runner.
+    if (lost_ || total < 1) return;
     try {
         writeMessage(channel_, encodeProgress(done, total));
     } catch (const std::exception&) {

@@ -1,7 +1,10 @@
 #include "filterproc/runner_setup.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
+#include "filterproc/debug_log.h"
 #include "filterproc/program_files.h"
 #include "filterproc/wine_prefix.h"
 
@@ -13,8 +16,6 @@ std::string environment(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
 }
-
-bool debugging() { return environment("MUGWARP_DEBUG_FILTERS") == "1"; }
 
 }  // namespace
 
@@ -65,9 +66,14 @@ RunnerCommand windowsRunnerCommand(const RunnerLocations& where) {
     c.arguments = {where.windowsRunner};
     c.environment = {{"WINEPREFIX", where.winePrefix},
                      {"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d"}};
-    if (!debugging()) c.environment.emplace_back("WINEDEBUG", "-all");
-    c.directoriesToCreate = {where.winePrefix.substr(0, where.winePrefix.rfind('/'))};
-    c.hideOutput = !debugging();
+    if (!debuggingFilters()) c.environment.emplace_back("WINEDEBUG", "-all");
+    // Wine writes to its prefix (an empty folder is made into one) and keeps
+    // its server's socket and lock in /tmp/.wine-UID; both must exist before
+    // the start for a write rule to name them.
+    const std::string serverFolder = "/tmp/.wine-" + std::to_string(::getuid());
+    c.directoriesToCreate = {where.winePrefix, serverFolder};
+    c.writablePaths = {where.winePrefix, serverFolder};
+    c.hideOutput = !debuggingFilters();
     // Wine reserves much address space for itself, so its cap counts committed data.
     c.memoryCap = RunnerCommand::MemoryCap::Data;
     c.memoryLimit = kRunnerMemoryLimit;

@@ -2,10 +2,14 @@
 
 #include <stdexcept>
 
+#include "formats/picture_limits.h"
+
 namespace mugwarp::filterproc {
 
 SharedPictureLayout::SharedPictureLayout(std::int32_t w, std::int32_t h) {
-    if (w < 0 || h < 0) throw std::invalid_argument("negative picture size");
+    // Sizes come from the other side too: bounded here, the sums below cannot wrap.
+    if (w < 0 || h < 0 || std::int64_t(w) * h > kMaxPicturePixels)
+        throw std::invalid_argument("a picture of " + std::to_string(w) + " x " + std::to_string(h) + " pixels");
     width = static_cast<std::size_t>(w);
     height = static_cast<std::size_t>(h);
 }

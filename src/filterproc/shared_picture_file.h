@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -7,9 +8,17 @@
 
 namespace mugwarp::filterproc {
 
-// Creates a new file of `size` bytes in `directory`, mapped; the file is removed
-// when the object goes. Throws std::runtime_error when it cannot be made.
-std::unique_ptr<MappedFile> createSharedPictureFile(const std::string& directory, std::size_t size);
+// The editor's shared picture file: created by it, removed when the object goes.
+class SharedPictureFile : public MappedFile {
+public:
+    // The file's size now. A runner may have changed it; touching mapped
+    // pages past a shortened end would end the editor with SIGBUS.
+    virtual std::uint64_t sizeOnDisk() const = 0;
+};
+
+// Creates a new file of `size` bytes in `directory`, mapped. Throws
+// std::runtime_error when it cannot be made.
+std::unique_ptr<SharedPictureFile> createSharedPictureFile(const std::string& directory, std::size_t size);
 
 // Where the file may go, best first: a memory file system, then $TMPDIR.
 std::vector<std::string> sharedPictureDirectories();

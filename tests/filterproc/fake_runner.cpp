@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -14,8 +16,27 @@ using namespace mugwarp::filterproc;
 
 namespace {
 
+// Breaks the protocol on purpose; the run that follows never gets its outcome.
+void sendMalformed(ByteChannel& channel, const std::string& how) {
+    if (how == "Oversized") {
+        const std::uint32_t head[2] = {static_cast<std::uint32_t>(MessageType::Progress), kMaxPayload + 1};
+        channel.writeAll(head, sizeof head);
+    } else if (how == "ZeroTotal") {
+        writeMessage(channel, encodeProgress(0, 0));
+    } else if (how == "NegativeTotal") {
+        writeMessage(channel, encodeProgress(1, -5));
+    } else if (how == "UnknownType") {
+        writeMessage(channel, Message{77, {1, 2, 3}});
+    } else if (how == "ShortProgress") {
+        writeMessage(channel, Message{static_cast<std::uint32_t>(MessageType::Progress), {1, 0, 0}});
+    }
+    for (;;) ::pause();  // ended by the editor
+}
+
 class ScriptedExecutor : public FilterExecutor {
 public:
+    explicit ScriptedExecutor(ByteChannel& channel) : channel_(channel) {}
+
     RunOutcome run(const RunRequest& r, const SharedPictureViews& v, mugwarp::FilterRunClient& cb) override {
         const std::size_t n = std::size_t(r.width) * std::size_t(r.height);
         const std::string& f = r.filterName;
@@ -45,6 +66,14 @@ public:
             for (;;) cb.testAbort();
         } else if (f == "Garbage") {
             ::write(1, "garbage!garbage!", 16);
+        } else if (f == "Oversized" || f == "ZeroTotal" || f == "NegativeTotal" || f == "UnknownType" ||
+                   f == "ShortProgress") {
+            v.picture[0] = 0xDEADBEEF;
+            sendMalformed(channel_, f);
+        } else if (f == "Shrink" || f == "Grow") {
+            // A finished run over a file the editor can no longer map in full.
+            v.picture[0] = 0xDEADBEEF;
+            if (::truncate(r.picturePath.c_str(), f == "Shrink" ? 4096 : 1 << 24) != 0) std::abort();
         } else if (f == "Allocate") {
             std::vector<void*> blocks;
             for (;;) {
@@ -60,6 +89,7 @@ public:
     }
 
 private:
+    ByteChannel& channel_;
     std::uint32_t runs_ = 0;
 };
 
@@ -67,6 +97,6 @@ private:
 
 int main() {
     FdChannel channel(0, 1);
-    ScriptedExecutor executor;
+    ScriptedExecutor executor(channel);
     RunnerSession(channel, executor, openMappedFile).serve("scripted");
 }

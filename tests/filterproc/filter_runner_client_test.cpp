@@ -5,6 +5,8 @@
 #include "filterproc/byte_channel.h"
 #include "filterproc/filter_runner_client.h"
 #include "filterproc/protocol.h"
+#include "pshost/photoshop_error.h"
+#include "runner_test_support.h"
 
 using namespace mugwarp::filterproc;
 
@@ -175,4 +177,45 @@ TEST(Protocol, DamagedMessagesAreRefused) {
     m.payload.resize(m.payload.size() - 1);
     EXPECT_THROW(decodeRunRequest(m), ProtocolError);
     EXPECT_THROW(decodeRunOutcome(encodeProgress(1, 2)), ProtocolError);
+}
+
+// A runner that breaks the protocol is ended with a message saying how, and
+// the picture is left as it was although the runner wrote to it first.
+TEST(FilterRunnerHost, MalformedMessagesEndTheRunnerAndKeepThePicture) {
+    mugwarp::filterproc::RunnerLocations where;
+    where.nativeRunner = FAKE_RUNNER;
+    FilterRunners runners(where, quickTimings());
+    FilterRunnerHost host(runners);
+    const struct {
+        const char* filter;
+        const char* says;
+    } cases[] = {
+        {"Oversized", "(a message of 1048577 bytes, more than the 1048576 allowed)."},
+        {"ZeroTotal", "(a progress report of 0 out of 0)."},
+        {"NegativeTotal", "(a progress report of 1 out of -5)."},
+        {"UnknownType", "(a message of unknown type 77)."},
+        {"ShortProgress", "(message too short)."},
+        {"Shrink", "(the shared picture file was changed to 4096 bytes)."},
+        {"Grow", "(the shared picture file was changed to 16777216 bytes)."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filter);
+        mugwarp::PIPLManager entry;
+        entry.setName(c.filter);
+        mugwarp::test::TestPicture picture(30, 20);
+        const auto before = picture.pixels;
+        try {
+            mugwarp::test::runInRunner(host, entry, picture);
+            ADD_FAILURE() << "no error";
+        } catch (const mugwarp::PhotoshopError& e) {
+            EXPECT_EQ(std::string(e.what()), "The filter '" + std::string(c.filter) + "' broke off its run " + c.says);
+        }
+        EXPECT_EQ(picture.pixels, before);
+        EXPECT_FALSE(runners.runnerFor(RunnerKind::Native).isRunning());
+    }
+    mugwarp::PIPLManager invert;
+    invert.setName("Invert");
+    mugwarp::test::TestPicture picture(30, 20);
+    EXPECT_TRUE(mugwarp::test::runInRunner(host, invert, picture));
+    EXPECT_EQ(picture.pixels[1], mugwarp::test::TestPicture(30, 20).pixels[1] ^ 0x00FFFFFFu);
 }
