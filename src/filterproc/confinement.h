@@ -18,6 +18,7 @@ enum ConfinementFlag : unsigned {
 // only read.
 struct ConfinementPolicy {
     std::vector<std::string> writablePaths;
+    unsigned wanted = ~0u;  // which ConfinementFlags to try; no new privileges always
 };
 
 // A policy made ready for a child process: everything that allocates or may
@@ -40,6 +41,7 @@ private:
         bool folder;  // folders get every write right, files only writing and truncating
     };
     std::vector<WritablePath> paths_;
+    unsigned wanted_;
     bool namespaces_;
     int landlockAbi_;
 };

@@ -161,7 +161,9 @@ int landlockAbi() {
 }
 
 PreparedConfinement::PreparedConfinement(const ConfinementPolicy& policy)
-    : namespaces_(namespacesAllowed()), landlockAbi_(landlockAbi()) {
+    : wanted_(policy.wanted | kNoNewPrivileges),
+      namespaces_((wanted_ & kNetworkNamespace) && namespacesAllowed()),
+      landlockAbi_(wanted_ & (kWriteLimits | kTcpRules) ? landlockAbi() : 0) {
     for (const std::string& path : policy.writablePaths) {
         const int fd = ::open(path.c_str(), O_PATH | O_CLOEXEC);
         struct stat st {};
@@ -182,20 +184,22 @@ unsigned PreparedConfinement::apply() const noexcept {
     unsigned flags = 0;
     if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0) flags |= kNoNewPrivileges;
     if (namespaces_ && enterOwnNamespaces()) flags |= kNetworkNamespace;
-    if ((flags & kNoNewPrivileges) && installSocketFilter()) flags |= kSocketFilter;
+    if ((wanted_ & kSocketFilter) && (flags & kNoNewPrivileges) && installSocketFilter()) flags |= kSocketFilter;
     if (landlockAbi_ > 0 && (flags & kNoNewPrivileges)) {
-        const std::uint64_t rights = writeRights(landlockAbi_);
-        const RulesetAttributes attributes{rights, kNetBindTcp | kNetConnectTcp};
+        const std::uint64_t rights = wanted_ & kWriteLimits ? writeRights(landlockAbi_) : 0;
+        const bool tcpRules = (wanted_ & kTcpRules) && landlockAbi_ >= 4;
+        const RulesetAttributes attributes{rights, tcpRules ? kNetBindTcp | kNetConnectTcp : 0};
         const std::size_t attributesSize = landlockAbi_ >= 4 ? sizeof attributes : sizeof attributes.handledFs;
         const long ruleset = ::syscall(SYS_landlock_create_ruleset, &attributes, attributesSize, 0);
         if (ruleset >= 0) {
             bool rulesAdded = true;
             for (const WritablePath& p : paths_) {
                 const PathBeneathRule rule{p.folder ? rights : rights & (kFsWriteFile | kFsTruncate), p.fd};
-                if (::syscall(SYS_landlock_add_rule, ruleset, kRulePathBeneath, &rule, 0) != 0) rulesAdded = false;
+                if (rights && ::syscall(SYS_landlock_add_rule, ruleset, kRulePathBeneath, &rule, 0) != 0)
+                    rulesAdded = false;
             }
             if (rulesAdded && ::syscall(SYS_landlock_restrict_self, ruleset, 0) == 0)
-                flags |= kWriteLimits | (landlockAbi_ >= 4 ? unsigned(kTcpRules) : 0u);
+                flags |= (rights ? unsigned(kWriteLimits) : 0u) | (tcpRules ? unsigned(kTcpRules) : 0u);
             ::close(static_cast<int>(ruleset));
         }
     }

@@ -17,6 +17,9 @@ std::string environment(const char* name) {
     return v ? v : "";
 }
 
+// A filter that needs the network (a licence check) can be let out.
+bool confined() { return environment("MUGWARP_UNCONFINED_FILTERS") != "1"; }
+
 }  // namespace
 
 RunnerKind runnerKindFor(ModuleKind kind) {
@@ -54,6 +57,7 @@ RunnerCommand nativeRunnerCommand(const RunnerLocations& where) {
     c.program = where.nativeRunner;
     c.hideOutput = false;  // a native module's own messages are the user's business
     c.memoryCap = RunnerCommand::MemoryCap::AddressSpace;
+    c.confined = confined();
     c.memoryLimit = kRunnerMemoryLimit;
     c.requiredFiles = {{where.nativeRunner, "the filter runner " + where.nativeRunner + " is missing."}};
     c.description = "the filter runner";
@@ -73,6 +77,7 @@ RunnerCommand windowsRunnerCommand(const RunnerLocations& where) {
     const std::string serverFolder = "/tmp/.wine-" + std::to_string(::getuid());
     c.directoriesToCreate = {where.winePrefix, serverFolder};
     c.writablePaths = {where.winePrefix, serverFolder};
+    c.confined = confined();
     c.hideOutput = !debuggingFilters();
     // Wine reserves much address space for itself, so its cap counts committed data.
     c.memoryCap = RunnerCommand::MemoryCap::Data;

@@ -1,8 +1,17 @@
 #include "runner_test_support.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 
 #include "pshost/ps_filter_host.h"
+#include "support/temp_dir.h"
 
 namespace mugwarp::test {
 
@@ -112,6 +121,58 @@ filterproc::FilterRunners& testRunners() {
         return filterproc::FilterRunners(where, timings);
     }();
     return runners;
+}
+
+namespace {
+
+// Sets a variable for the object's lifetime; runners started meanwhile inherit it.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+}  // namespace
+
+ReachOutResult reachOut(const PIPLManager& entry, bool confined) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    EXPECT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(::listen(listener, 4), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    TempDir home;
+    ReachOutResult result;
+    {
+        const ScopedVariable port("MUGWARP_PROBE_PORT", std::to_string(ntohs(address.sin_port)));
+        const ScopedVariable homeVariable("HOME", home.dir().string());
+        const ScopedVariable unconfined("MUGWARP_UNCONFINED_FILTERS", confined ? "0" : "1");
+        filterproc::FilterRunners runners(testRunners().locations());
+        filterproc::FilterRunnerHost host(runners);
+        TestPicture picture(8, 8);
+        EXPECT_TRUE(runInRunner(host, entry, picture));
+        result.connected = (picture.pixels[0] >> 16 & 0xFF) == 1;
+        result.wroteHome = (picture.pixels[0] >> 8 & 0xFF) == 1;
+        EXPECT_EQ(result.wroteHome, std::filesystem::exists(home.dir() / "written-by-a-filter"));
+        result.confinement = runners.runnerFor(filterproc::runnerKindFor(entry.moduleKind)).confinement();
+    }
+    ::close(listener);
+    return result;
 }
 
 }  // namespace mugwarp::test

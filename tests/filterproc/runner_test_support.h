@@ -51,4 +51,14 @@ RecordedProbe recordAndReplay(filterproc::FilterRunnerHost& host, const PIPLMana
 // Runners that end a hanging filter quickly.
 filterproc::FilterRunners& testRunners();
 
+// What the "Reach Out" filter (modules/reach_out_filter.cpp) managed in a
+// runner of its own, with a port listening on 127.0.0.1 and $HOME in a fresh
+// folder; and the confinement its runner had.
+struct ReachOutResult {
+    bool connected = false;
+    bool wroteHome = false;
+    unsigned confinement = 0;
+};
+ReachOutResult reachOut(const PIPLManager& entry, bool confined);
+
 }  // namespace mugwarp::test

@@ -6,6 +6,7 @@
 
 #include <set>
 
+#include "filterproc/confinement.h"
 #include "modules/display_layout.h"
 #include "pshost/photoshop_error.h"
 #include "runner_test_support.h"
@@ -177,6 +178,22 @@ TEST_P(WindowsFilters, KeepTheirSettingsAsTheirNativeBuildDoesAndReplayThemWitho
         // Every descriptor procedure stored the same bytes from both builds.
         EXPECT_EQ(windows.settings, native.settings);
     }
+}
+
+// The same probe as a Windows module. Its sockets are made by the Wine server,
+// which the confined runner starts inside its confinement (the prefix is
+// ours alone), so the network is as closed as for a native filter.
+TEST_P(WindowsFilters, ConfinedTheyReachNeitherNetworkNorHome) {
+    const PIPLManager& reach = entryNamed(list(std::string(MUGWARP_FAULT_MODULES "/") + GetParam().folder + "/probes"),
+                                          "Reach Out");
+    const ReachOutResult confined = reachOut(reach, true);
+    std::cout << "confinement under Wine: " << filterproc::describeConfinement(confined.confinement) << "\n";
+    const unsigned network = filterproc::kNetworkNamespace | filterproc::kSocketFilter | filterproc::kTcpRules;
+    if ((confined.confinement & (network | filterproc::kWriteLimits)) == 0)
+        GTEST_SKIP() << "this kernel allows no confinement: "
+                     << filterproc::describeMissingConfinement(confined.confinement);
+    EXPECT_EQ(confined.connected, (confined.confinement & network) == 0);
+    EXPECT_EQ(confined.wroteHome, (confined.confinement & filterproc::kWriteLimits) == 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Wine, WindowsFilters,
