@@ -5,7 +5,9 @@ CLIPART_BUILD ?= build-clipart
 JOBS       ?= $(shell nproc)
 SAMPLE     := data/sample/portrait.jpg
 
-.PHONY: deps configure build run test package package-test bench clipart clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: deps configure build run test package package-test bench fuzz clipart clean
 
 deps:
 	@bash scripts/install-deps
@@ -38,6 +40,12 @@ bench:
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DMUGWARP_BUILD_BENCH=ON -DMUGWARP_BUILD_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	cd $(BENCH_BUILD) && bash ../bench/run-all
+
+# Runs every fuzz target for FUZZ_SECONDS (default 60) each, keeping new
+# inputs in fuzz/corpus and crashing ones in fuzz/finds.
+fuzz: configure
+	cmake --build $(BUILD) --target mugwarp_fuzz
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run $(BUILD)/fuzz
 
 # Draws data/Clipart again with the generator in tools/clipart (the pictures are
 # kept in the repository, so building and testing never need this). A build

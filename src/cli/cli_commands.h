@@ -10,7 +10,7 @@ int runConvert(const std::vector<std::string>& args);
 int runInfo(const std::vector<std::string>& args);
 // "edit" and its older name "warp": the same script, the usage names the command.
 int runEdit(const std::vector<std::string>& args, const std::string& command);
-int runFilters(const std::vector<std::string>& args);
+int runFilters(const std::vector<std::string>& arguments);
 int runBatch(const std::vector<std::string>& args);
 int runFilterSettings(const std::vector<std::string>& args);
 

@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
 #include "cli/cli_commands.h"
+#include "filterproc/confinement.h"
 #include "filterproc/filter_runner_host.h"
 #include "filterproc/program_files.h"
 #include "pshost/plugin_list.h"
@@ -9,19 +11,24 @@
 namespace mugwarp::cli {
 
 std::string filtersUsage() {
-    return "usage: mugwarp-cli filters [DIR]\n"
+    return "usage: mugwarp-cli filters [--verbose] [DIR]\n"
            "  lists the filters below DIR (default: the shipped plug-in folder), with its\n"
            "  sub-directories, in menu order, one per line:\n"
            "  CATEGORY <tab> NAME <tab> KIND <tab> FILE <tab> ENTRY POINT <tab> RUNS\n"
            "  KIND is native, windows-x64 or windows-x86; RUNS is \"yes\", or \"no: \" and\n"
-           "  why it cannot run here (what is missing, a DLL it needs, a .NET module)\n";
+           "  why it cannot run here (what is missing, a DLL it needs, a .NET module)\n"
+           "  --verbose first says how filter runners are confined on this machine\n";
 }
 
 std::string defaultPluginFolder() {
     return filterproc::shippedPluginFolder(filterproc::executableDirectory());
 }
 
-int runFilters(const std::vector<std::string>& args) {
+int runFilters(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args = arguments;
+    const auto verbose = std::find(args.begin(), args.end(), "--verbose");
+    const bool showConfinement = verbose != args.end();
+    if (showConfinement) args.erase(verbose);
     if (args.size() > 1 || (args.size() == 1 && args[0].starts_with('-'))) {
         std::cerr << filtersUsage();
         return 2;
@@ -30,6 +37,12 @@ int runFilters(const std::vector<std::string>& args) {
     if (!std::filesystem::is_directory(folder)) {
         std::cerr << "mugwarp-cli filters: no folder " << folder << "\n";
         return 1;
+    }
+    if (showConfinement) {
+        const unsigned confinement = filterproc::confinementOnThisMachine();
+        std::cout << "# filter runners run with: " << filterproc::describeConfinement(confinement) << "\n";
+        const std::string missing = filterproc::describeMissingConfinement(confinement);
+        if (!missing.empty()) std::cout << "# not here: " << missing << "\n";
     }
     PSPluginList list;
     list.scanDirectory(folder, true);

@@ -48,6 +48,12 @@ TEST(FilterCommands, ListTheSampleFiltersInMenuOrder) {
         }
     }
     EXPECT_EQ(cli("filters /no/such/folder").status, 1);
+
+    // --verbose says first how runners are confined here, then lists the same.
+    const CliRun verbose = cli(std::string("filters --verbose ") + MUGWARP_BUILT_PLUGINS_DIR);
+    ASSERT_EQ(verbose.status, 0) << verbose.out;
+    EXPECT_EQ(verbose.out.rfind("# filter runners run with: no new privileges", 0), 0u) << verbose.out;
+    EXPECT_NE(verbose.out.find("\n" + first + "\n"), std::string::npos);
 }
 
 TEST(FilterCommands, WindowsModulesThatCannotLoadSayWhyInTheList) {
