@@ -2,8 +2,9 @@
 // (the earlier path), through the native runner and through the 64-bit and
 // the 32-bit Windows runners under Wine (warm: the runner is started once),
 // and each Wine runner's cold start (no wineserver running, then one run of a
-// tiny picture). Wine runs in a prefix of the build's own, so stopping its
-// server disturbs nobody else's.
+// tiny picture); each start-up confined and not (argument 1 and 0), the
+// native runner's as its start and first run of a tiny picture. Wine runs in
+// a prefix of the build's own, so stopping its server disturbs nobody else's.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -98,10 +99,31 @@ void InvertWine32RunnerWarm(benchmark::State& state) {
     runThroughRunner(state, MUGWARP_BUILT_PLUGINS_DIR "/windows32");
 }
 
+// Runners started from now on are confined (the editor's default) or not.
+void chooseConfinement(benchmark::State& state) {
+    ::setenv("MUGWARP_UNCONFINED_FILTERS", state.range(0) ? "0" : "1", 1);
+    state.SetLabel(state.range(0) ? "confined" : "unconfined");
+}
+
+void NativeRunnerStart(benchmark::State& state) {
+    PSPluginList list;
+    PIPLManager* entry = invertIn(list, MUGWARP_BUILT_PLUGINS_DIR);
+    if (!entry) return state.SkipWithError("sample filters not built");
+    chooseConfinement(state);
+    std::vector<std::uint32_t> pixels = pattern(16, 16);
+    for (auto _ : state) {
+        filterproc::FilterRunners runners(locations());
+        filterproc::FilterRunnerHost host(runners);
+        host.setPicture({pixels.data(), 16, 16, 16});
+        benchmark::DoNotOptimize(host.execute(*entry));
+    }
+}
+
 void coldStart(benchmark::State& state, const std::string& dir) {
     PSPluginList list;
     PIPLManager* entry = invertIn(list, dir);
     if (!entry) return state.SkipWithError("Windows filter modules not built");
+    chooseConfinement(state);
     const filterproc::RunnerLocations where = locations();
     std::vector<std::uint32_t> pixels = pattern(16, 16);
     for (auto _ : state) {
@@ -125,6 +147,7 @@ BENCHMARK(InvertInProcess)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(InvertNativeRunner)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(InvertWineRunnerWarm)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(InvertWine32RunnerWarm)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(WineRunnerColdStart)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(Wine32RunnerColdStart)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(NativeRunnerStart)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->MinTime(1.0);
+BENCHMARK(WineRunnerColdStart)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->Iterations(3);
+BENCHMARK(Wine32RunnerColdStart)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->Iterations(3);
 BENCHMARK_MAIN();
