@@ -89,6 +89,9 @@ RunnerCommand windowsRunnerCommand(const RunnerLocations& where) {
                                   " is missing (it is built when the mingw-w64 cross compiler is installed)."}};
     c.startingMessage = "Starting Windows filter support\u2026";
     c.description = "Windows filter support (Wine)";
+    c.prepare = [prefix = where.winePrefix, wine64 = where.wine, like = c]() {
+        return readyPrefix(prefix, wine64, like, false);
+    };
     return c;
 }
 
@@ -102,8 +105,8 @@ RunnerCommand windows32RunnerCommand(const RunnerLocations& where) {
         {where.windowsRunner32, "the 32-bit Windows filter runner " + where.windowsRunner32 +
                                     " is missing (it is built when the mingw-w64 i686 cross compiler is installed)."}};
     c.description = "32-bit Windows filter support (Wine)";
-    c.prepare = [prefix = where.winePrefix, wine64 = where.wine, like = c]() -> std::string {
-        return needsWow64Repair(prefix) ? repairWow64Prefix(prefix, wine64, like) : std::string();
+    c.prepare = [prefix = where.winePrefix, wine64 = where.wine, like = c]() {
+        return readyPrefix(prefix, wine64, like, true);
     };
     return c;
 }

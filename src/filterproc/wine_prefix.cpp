@@ -1,7 +1,10 @@
 #include "filterproc/wine_prefix.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,6 +26,49 @@ bool isWin64Prefix(const std::string& prefix) {
     return false;
 }
 
+// Ours, written once wineboot made the prefix; Wine's own registry files appear
+// only when its server ends, so they are not a sign a prefix is ready.
+constexpr const char* kReadyMark = "/.mugwarp-prefix-ready";
+
+bool isMade(const std::string& prefix) {
+    std::error_code error;
+    return fs::exists(prefix + kReadyMark, error) || fs::exists(prefix + "/system.reg", error);
+}
+
+// An exclusive lock on a file beside the prefix, released when it goes.
+class PrefixLock {
+public:
+    explicit PrefixLock(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        if (fd_ >= 0)
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~PrefixLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    PrefixLock(const PrefixLock&) = delete;
+    PrefixLock& operator=(const PrefixLock&) = delete;
+
+private:
+    int fd_;
+};
+
+std::string runWineboot(const std::string& wine64, const RunnerCommand& like, const std::string& argument,
+                        const std::string& failure) {
+    RunnerCommand boot = like;
+    boot.program = wine64;
+    boot.arguments = {"wineboot", argument};
+    boot.memoryLimit = 0;
+    try {
+        RunnerProcess process(boot);
+        const std::string how = process.reap(180000);
+        if (how != "exit code 0") return failure + " (" + how + ")";
+    } catch (const std::exception& e) {
+        return failure + " (" + e.what() + ")";
+    }
+    return {};
+}
+
 }  // namespace
 
 bool needsWow64Repair(const std::string& prefix) {
@@ -36,19 +82,24 @@ bool needsWow64Repair(const std::string& prefix) {
 
 std::string repairWow64Prefix(const std::string& prefix, const std::string& wine64, const RunnerCommand& like) {
     ::unlink((prefix + "/.update-timestamp").c_str());
-    RunnerCommand update = like;
-    update.program = wine64;
-    update.arguments = {"wineboot", "-u"};
-    update.memoryLimit = 0;
-    try {
-        RunnerProcess process(update);
-        const std::string how = process.reap(180000);
-        if (how != "exit code 0") return "updating the Wine prefix " + prefix + " failed (" + how + ")";
-    } catch (const std::exception& e) {
-        return "updating the Wine prefix " + prefix + " failed (" + e.what() + ")";
-    }
+    if (std::string failed = runWineboot(wine64, like, "-u", "updating the Wine prefix " + prefix + " failed");
+        !failed.empty())
+        return failed;
     if (needsWow64Repair(prefix)) return "the Wine prefix " + prefix + " still lacks its 32-bit system files";
     return {};
+}
+
+std::string readyPrefix(const std::string& prefix, const std::string& wine64, const RunnerCommand& like, bool for32Bit) {
+    std::error_code error;
+    fs::create_directories(prefix, error);
+    const PrefixLock lock(prefix + ".lock");
+    if (!isMade(prefix)) {
+        if (std::string failed = runWineboot(wine64, like, "-i", "making the Wine prefix " + prefix + " failed");
+            !failed.empty())
+            return failed;
+        std::ofstream(prefix + kReadyMark) << "made by wineboot\n";
+    }
+    return for32Bit && needsWow64Repair(prefix) ? repairWow64Prefix(prefix, wine64, like) : std::string();
 }
 
 }  // namespace mugwarp::filterproc

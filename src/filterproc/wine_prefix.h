@@ -17,4 +17,12 @@ bool needsWow64Repair(const std::string& prefix);
 // wrong, empty on success.
 std::string repairWow64Prefix(const std::string& prefix, const std::string& wine64, const RunnerCommand& like);
 
+// Readies the prefix before a runner starts in it. Two Wine programs started at
+// once on a prefix that does not exist yet fail in one of them (two editors, or
+// two batch jobs, on a first use), so the prefix is made by one `wineboot -i`
+// while a lock beside it is held; the others wait for it and find it made.
+// With `for32Bit`, an incomplete 64-bit prefix is also repaired under the lock.
+// Returns what went wrong, empty on success.
+std::string readyPrefix(const std::string& prefix, const std::string& wine64, const RunnerCommand& like, bool for32Bit);
+
 }  // namespace mugwarp::filterproc

@@ -107,15 +107,20 @@ RecordedProbe recordAndReplay(filterproc::FilterRunnerHost& host, const PIPLMana
     return r;
 }
 
+filterproc::RunnerLocations testRunnerLocations(const std::string& winePrefix) {
+    filterproc::RunnerLocations where;
+    where.nativeRunner = std::string(MUGWARP_RUNNER_DIR) + "/mugwarp-filter-runner";
+    where.windowsRunner = std::string(MUGWARP_RUNNER_DIR) + "/mugwarp-filter-runner.exe";
+    where.windowsRunner32 = std::string(MUGWARP_RUNNER_DIR) + "/mugwarp-filter-runner32.exe";
+    where.wine = "/usr/lib/wine/wine64";
+    where.wine32 = "/usr/lib/wine/wine";
+    where.winePrefix = winePrefix;
+    return where;
+}
+
 filterproc::FilterRunners& testRunners() {
     static filterproc::FilterRunners runners = [] {
-        filterproc::RunnerLocations where;
-        where.nativeRunner = std::string(MUGWARP_RUNNER_DIR) + "/mugwarp-filter-runner";
-        where.windowsRunner = std::string(MUGWARP_RUNNER_DIR) + "/mugwarp-filter-runner.exe";
-        where.windowsRunner32 = std::string(MUGWARP_RUNNER_DIR) + "/mugwarp-filter-runner32.exe";
-        where.wine = "/usr/lib/wine/wine64";
-        where.wine32 = "/usr/lib/wine/wine";
-        where.winePrefix = std::string(MUGWARP_BINARY_DIR) + "/wine-prefix";
+        const filterproc::RunnerLocations where = testRunnerLocations(std::string(MUGWARP_BINARY_DIR) + "/wine-prefix");
         filterproc::RunnerTimings timings;
         timings.abortGraceMs = 300;
         return filterproc::FilterRunners(where, timings);

@@ -50,6 +50,8 @@ RecordedProbe recordAndReplay(filterproc::FilterRunnerHost& host, const PIPLMana
 
 // Runners that end a hanging filter quickly.
 filterproc::FilterRunners& testRunners();
+// The build's runners with the Wine prefix given.
+filterproc::RunnerLocations testRunnerLocations(const std::string& winePrefix);
 
 // What the "Reach Out" filter (modules/reach_out_filter.cpp) managed in a
 // runner of its own, with a port listening on 127.0.0.1 and $HOME in a fresh

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <set>
+#include <thread>
 
 #include "filterproc/confinement.h"
 #include "modules/display_layout.h"
 #include "pshost/photoshop_error.h"
 #include "runner_test_support.h"
+#include "support/temp_dir.h"
 
 using namespace mugwarp;
 using namespace mugwarp::test;
@@ -72,6 +75,34 @@ TEST_P(WindowsFilters, EachSampleGivesTheSamePixelsAsItsNativeBuild) {
         EXPECT_EQ(expected.pixels, actual.pixels);
         EXPECT_EQ(nativeClient.progressSeen, windowsClient.progressSeen);
     }
+}
+
+// Two programs that use Wine for the first time at once (two editors, two
+// batch jobs) meet on a prefix that does not exist yet: both must run.
+TEST_P(WindowsFilters, TwoRunnersStartingAtOnceOnANewPrefixBothRun) {
+    const TempDir home;
+    const std::string prefix = home.path("wine");
+    const PIPLManager& invert = entryNamed(windows(), "Invert");
+    std::string outcomes[2];
+    std::vector<std::thread> starts;
+    for (std::string& outcome : outcomes)
+        starts.emplace_back([&] {
+            filterproc::FilterRunners runners(testRunnerLocations(prefix), {});
+            filterproc::FilterRunnerHost first(runners);
+            TestPicture picture(16, 8);
+            try {
+                outcome = runInRunner(first, invert, picture) ? "ran" : "cancelled";
+            } catch (const std::exception& e) {
+                outcome = e.what();
+            }
+        });
+    for (std::thread& start : starts) start.join();
+    EXPECT_EQ(outcomes[0], "ran");
+    EXPECT_EQ(outcomes[1], "ran");
+    // The prefix's server must be gone before its folder is removed.
+    const std::string stop = "WINEPREFIX='" + prefix + "' /usr/lib/wine/wineserver -k >/dev/null 2>&1; WINEPREFIX='" +
+                             prefix + "' /usr/lib/wine/wineserver -w >/dev/null 2>&1";
+    (void)std::system(stop.c_str());
 }
 
 TEST_P(WindowsFilters, SuitesPropertiesResourcesPortsAndImageServicesAnswerAsForNativeModules) {
