@@ -1,6 +1,7 @@
 // A recovery copy as the next start finds it (any bytes with a right
 // checksum): read, or refused as damaged.
 #include "checksum_fixup.h"
+#include "edit/recovery_file.h"
 #include "fuzz_input.h"
 #include "raster/error.h"
 

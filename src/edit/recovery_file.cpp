@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "formats/crc32.h"
 #include "raster/cell_storage.h"
 #include "raster/error.h"
 
@@ -20,21 +21,6 @@ constexpr std::uint32_t kMaxOverlays = 4096;
 constexpr int kLevel = 1;  // fast: the copy is written while the user works
 
 [[noreturn]] void damaged() { throw Error("The recovery file is damaged"); }
-
-std::uint32_t crc32(std::span<const std::uint8_t> bytes) {  // table-driven, reflected
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (std::uint8_t b : bytes) c = table[(c ^ b) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
 
 class Writer {
 public:
@@ -159,7 +145,6 @@ private:
 
 }  // namespace
 
-std::uint32_t recoveryChecksum(std::span<const std::uint8_t> bytes) { return crc32(bytes); }
 
 std::vector<std::uint8_t> packRecovery(const RecoverySnapshot& snapshot) {
     if (snapshot.overlays.size() > kMaxOverlays) throw Error("Too many overlays for the recovery copy");

@@ -53,7 +53,4 @@ std::vector<std::uint8_t> packRecovery(const RecoverySnapshot& snapshot);
 // back blended by nearest pixels, as overlays are drawn.
 RecoverySnapshot unpackRecovery(std::span<const std::uint8_t> bytes);
 
-// The file's checksum: CRC-32 (IEEE 802.3) of bytes.
-std::uint32_t recoveryChecksum(std::span<const std::uint8_t> bytes);
-
 }  // namespace mugwarp

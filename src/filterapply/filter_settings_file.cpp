@@ -5,6 +5,7 @@
 #include <array>
 #include <filesystem>
 
+#include "formats/crc32.h"
 #include "pshost/byte_access.h"
 #include "pshost/descriptor.h"
 #include "pshost/pipl_manager.h"
@@ -17,21 +18,6 @@ constexpr std::uint8_t kMagic[4] = {'M', 'W', 'F', 'S'};
 constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kMaxPathBytes = 4096;
 constexpr std::size_t kMaxNameBytes = 255;
-
-std::uint32_t crc32(std::span<const std::uint8_t> bytes) {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (std::uint8_t b : bytes) c = table[(c ^ b) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
 
 void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(v >> (8 * i)));

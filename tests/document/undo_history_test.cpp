@@ -15,15 +15,8 @@
 namespace mugwarp {
 namespace {
 
+using test::noise;
 using test::samePixels;
-
-PixelSurface noise(int width, int height, unsigned seed) {
-    PixelSurface s(width, height);
-    std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) s.row(y)[x] = static_cast<Argb>(random());
-    return s;
-}
 
 // A document on a 64 x 48 picture with a tool for every kind of change.
 struct Editing {

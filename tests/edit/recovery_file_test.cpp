@@ -6,19 +6,14 @@
 #include <limits>
 #include <random>
 
+#include "formats/crc32.h"
 #include "raster/error.h"
 #include "support/picture_checks.h"
 
 namespace mugwarp {
 namespace {
 
-PixelSurface noise(int width, int height, unsigned seed) {
-    PixelSurface s(width, height);
-    std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) s.row(y)[x] = static_cast<Argb>(random());
-    return s;
-}
+using test::noise;
 
 RecoverySnapshot sample() {
     RecoverySnapshot s;
@@ -42,7 +37,7 @@ void setU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t v) {
 // Forges a file that passes the checksum, to reach the checks behind it.
 std::vector<std::uint8_t> resealed(std::vector<std::uint8_t> bytes) {
     const std::size_t body = bytes.size() - 4;
-    setU32(bytes, body, recoveryChecksum(std::span(bytes).first(body)));
+    setU32(bytes, body, crc32(std::span(bytes).first(body)));
     return bytes;
 }
 

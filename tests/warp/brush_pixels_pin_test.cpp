@@ -12,12 +12,8 @@ namespace mugwarp {
 namespace {
 
 using testing::CanvasFixture;
+using testing::KernelChoice;
 using warp_detail::RowKernels;
-
-struct KernelChoice {
-    explicit KernelChoice(RowKernels kernels) { warp_detail::setRowKernels(kernels); }
-    ~KernelChoice() { warp_detail::setRowKernels(RowKernels::Avx2); }
-};
 
 std::uint64_t digestOf(CanvasFixture& f) {
     std::uint64_t h = 0xCBF29CE484222325ull;

@@ -4,6 +4,7 @@
 #include "raster/pixel_surface.h"
 #include "raster/remap_transform.h"
 #include "support/picture_checks.h"
+#include "warp/kernel_choice.h"
 #include "warp/warp_canvas.h"
 
 namespace mugwarp::testing {
@@ -46,5 +47,11 @@ struct CanvasFixture {
 };
 
 using test::samePixels;
+
+// Runs a test on the chosen row kernels and restores the default when it ends.
+struct KernelChoice {
+    explicit KernelChoice(warp_detail::RowKernels kernels) { warp_detail::setRowKernels(kernels); }
+    ~KernelChoice() { warp_detail::setRowKernels(warp_detail::RowKernels::Avx2); }
+};
 
 }  // namespace mugwarp::testing

@@ -17,13 +17,8 @@ namespace mugwarp {
 namespace {
 
 using testing::CanvasFixture;
+using testing::KernelChoice;
 using warp_detail::RowKernels;
-
-// Restores the kernel choice when a test ends.
-struct KernelChoice {
-    explicit KernelChoice(RowKernels kernels) { warp_detail::setRowKernels(kernels); }
-    ~KernelChoice() { warp_detail::setRowKernels(RowKernels::Avx2); }
-};
 
 Fixed randomFixed(std::mt19937& rng, Fixed reach) { return std::uniform_int_distribution<Fixed>(-reach, reach)(rng); }
 
