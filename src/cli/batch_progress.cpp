@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <iostream>
 
 namespace mugwarp::cli {
@@ -12,19 +13,21 @@ constexpr int kBarWidth = 30;
 
 std::string minutesAndSeconds(double seconds) {
     const long whole = std::lround(std::max(0.0, seconds));
-    const long minutes = whole / 60, rest = whole % 60;
-    return std::to_string(minutes) + ":" + (rest < 10 ? "0" : "") + std::to_string(rest);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+    return text;
 }
 
 // The bar after `done` of `total` pictures, `elapsedSeconds` in.
 std::string barLine(int done, int total, double elapsedSeconds, int width) {
     const int filled = total > 0 ? int(std::int64_t(width) * done / total) : width;
-    std::string line = "[" + std::string(std::size_t(filled), '#') + std::string(std::size_t(width - filled), '-') +
-                       "] " + std::to_string(done) + "/" + std::to_string(total);
+    std::string line(1, '[');
+    line.append(std::size_t(filled), '#').append(std::size_t(width - filled), '-');
+    line.append("] ").append(std::to_string(done)).append("/").append(std::to_string(total));
     if (done > 0 && done < total) {
-        line += "  " + minutesAndSeconds(elapsedSeconds / done * (total - done)) + " left";
+        line.append("  ").append(minutesAndSeconds(elapsedSeconds / done * (total - done))).append(" left");
     } else if (done == total) {
-        line += "  " + minutesAndSeconds(elapsedSeconds) + " taken";
+        line.append("  ").append(minutesAndSeconds(elapsedSeconds)).append(" taken");
     }
     return line;
 }
