@@ -19,15 +19,8 @@ constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kMaxPathBytes = 4096;
 constexpr std::size_t kMaxNameBytes = 255;
 
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(v >> (8 * i)));
-}
-void put64(std::vector<std::uint8_t>& out, std::uint64_t v) {
-    put32(out, std::uint32_t(v));
-    put32(out, std::uint32_t(v >> 32));
-}
 void putBytes(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> bytes) {
-    put32(out, std::uint32_t(bytes.size()));
+    appendLe32(out, std::uint32_t(bytes.size()));
     out.insert(out.end(), bytes.begin(), bytes.end());
 }
 void putText(std::vector<std::uint8_t>& out, const std::string& text) {
@@ -111,15 +104,15 @@ std::string mismatchBetween(const ModuleIdentity& saved, const ModuleIdentity& c
 
 std::vector<std::uint8_t> encodeSettingsFile(const SavedFilterSettings& saved) {
     std::vector<std::uint8_t> out(std::begin(kMagic), std::end(kMagic));
-    put32(out, kVersion);
+    appendLe32(out, kVersion);
     putText(out, saved.module.path);
-    put64(out, saved.module.size);
-    put64(out, std::uint64_t(saved.module.modifiedNs));
+    appendLe64(out, saved.module.size);
+    appendLe64(out, std::uint64_t(saved.module.modifiedNs));
     putText(out, saved.module.category);
     putText(out, saved.module.name);
     putPart(out, saved.settings.parameters);
     putPart(out, saved.settings.descriptor);
-    put32(out, crc32(out));
+    appendLe32(out, crc32(out));
     return out;
 }
 

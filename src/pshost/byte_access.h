@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace mugwarp {
 
@@ -14,6 +15,14 @@ inline std::uint32_t readLe32(std::span<const std::uint8_t> b, std::size_t at) {
 }
 inline std::uint64_t readLe64(std::span<const std::uint8_t> b, std::size_t at) {
     return std::uint64_t(readLe32(b, at)) | (std::uint64_t(readLe32(b, at + 4)) << 32);
+}
+// Their twins for bytes we write.
+inline void appendLe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(v >> (8 * i)));
+}
+inline void appendLe64(std::vector<std::uint8_t>& out, std::uint64_t v) {
+    appendLe32(out, std::uint32_t(v));
+    appendLe32(out, std::uint32_t(v >> 32));
 }
 // Whether [offset, offset + length) lies inside a block of the given size.
 inline bool fits(std::uint64_t offset, std::uint64_t length, std::size_t size) {

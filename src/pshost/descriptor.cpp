@@ -16,17 +16,10 @@ constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kHeaderBytes = 12;
 constexpr std::size_t kItemHeaderBytes = 12;
 
-void putLe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(v >> (8 * i)));
-}
-void putLe64(std::vector<std::uint8_t>& out, std::uint64_t v) {
-    putLe32(out, std::uint32_t(v));
-    putLe32(out, std::uint32_t(v >> 32));
-}
 void putDouble(std::vector<std::uint8_t>& out, double d) {
     std::uint64_t bits;
     std::memcpy(&bits, &d, sizeof bits);
-    putLe64(out, bits);
+    appendLe64(out, bits);
 }
 double readDouble(std::span<const std::uint8_t> b, std::size_t at) {
     const std::uint64_t bits = readLe64(b, at);
@@ -40,25 +33,25 @@ std::vector<std::uint8_t> payloadOf(const Descriptor::Item& item) {
     switch (item.type) {
     case kInteger:
     case kCount:
-        putLe32(p, std::uint32_t(item.integer));
+        appendLe32(p, std::uint32_t(item.integer));
         break;
     case kFloat:
         putDouble(p, item.number);
         break;
     case kUnitFloat:
-        putLe32(p, item.code);
+        appendLe32(p, item.code);
         putDouble(p, item.number);
         break;
     case kBoolean:
         p.push_back(item.integer ? 1 : 0);
         break;
     case kEnumerated:
-        putLe32(p, item.code);
-        putLe32(p, item.enumValue);
+        appendLe32(p, item.code);
+        appendLe32(p, item.enumValue);
         break;
     case kClass:
     case kScopedClass:
-        putLe32(p, item.code);
+        appendLe32(p, item.code);
         break;
     case kObject:
     case kScopedObject: {
@@ -172,13 +165,13 @@ void Descriptor::put(Item item) {
 
 std::vector<std::uint8_t> Descriptor::toBytes() const {
     std::vector<std::uint8_t> out(std::begin(kMagic), std::end(kMagic));
-    putLe32(out, kVersion);
-    putLe32(out, std::uint32_t(items_.size()));
+    appendLe32(out, kVersion);
+    appendLe32(out, std::uint32_t(items_.size()));
     for (const Item& item : items_) {
         const std::vector<std::uint8_t> payload = payloadOf(item);
-        putLe32(out, item.key);
-        putLe32(out, item.type);
-        putLe32(out, std::uint32_t(payload.size()));
+        appendLe32(out, item.key);
+        appendLe32(out, item.type);
+        appendLe32(out, std::uint32_t(payload.size()));
         out.insert(out.end(), payload.begin(), payload.end());
     }
     return out;
