@@ -27,10 +27,9 @@ public:
         if (!entry)
             return {RunStatus::Failed, "The filter module " + r.modulePath + " has no filter '" + r.filterName + "'."};
         const PixelsView picture{v.picture, r.width, r.height, r.width};
-        const PixelsView unfiltered{v.unfiltered, r.width, r.height, r.width};
         const MaskView mask{v.mask, r.width, r.height, r.width};
         host_.setClient(&editor);
-        host_.setPicture(picture, unfiltered);
+        host_.setPicture(picture);
         host_.setMask(r.haveMask ? &mask : nullptr);
         prepareDialogs(r.options.parentWindow);
         host_.setPlatformWindow(platformWindowFor(r.options.parentWindow));

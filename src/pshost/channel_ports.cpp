@@ -18,8 +18,9 @@ std::int64_t sourceIndex(std::int64_t d, std::int64_t n, std::int64_t m) { retur
 
 }  // namespace
 
-void ChannelPorts::describe(const PixelsView& picture, const MaskView* mask) {
-    picture_ = picture;
+void ChannelPorts::describe(const OriginalPixels* original, const MaskView* mask) {
+    picture_ = original;
+    const PixelsView& picture = original->picture();
     if (mask && !mask->isEmpty()) {
         mask_ = *mask;
     } else {
@@ -72,7 +73,7 @@ abi::OSErr ChannelPorts::read(abi::ChannelReadPort port, const abi::PSScaling* s
     const std::int64_t targetHeight = std::int64_t(target.bottom) - target.top;
     const std::int64_t targetWidth = std::int64_t(target.right) - target.left;
     if (wrote.bottom <= wrote.top || wrote.right <= wrote.left || sourceHeight <= 0 || sourceWidth <= 0 ||
-        picture_.width <= 0 || picture_.height <= 0) {
+        !picture_ || picture_->width() <= 0 || picture_->height() <= 0) {
         if (wroteRect) *wroteRect = {};
         return abi::kNoErr;
     }
@@ -86,14 +87,14 @@ abi::OSErr ChannelPorts::read(abi::ChannelReadPort port, const abi::PSScaling* s
     };
     for (std::int32_t y = wrote.top; y < wrote.bottom; ++y) {
         const std::int64_t sy = std::clamp<std::int64_t>(
-            source.top + sourceIndex(y - std::int64_t(target.top), sourceHeight, targetHeight), 0, picture_.height - 1);
+            source.top + sourceIndex(y - std::int64_t(target.top), sourceHeight, targetHeight), 0, picture_->height() - 1);
         std::uint8_t* out = base + (std::int64_t(y) - writeRect.top) * rowBytes +
                             (std::int64_t(wrote.left) - writeRect.left) * colBytes;
         for (std::int32_t x = wrote.left; x < wrote.right; ++x, out += colBytes) {
             const std::int64_t sx = std::clamp<std::int64_t>(
                 source.left + sourceIndex(x - std::int64_t(target.left), sourceWidth, targetWidth), 0,
-                picture_.width - 1);
-            *out = *channel == 3 ? maskAt(sy, sx) : std::uint8_t(picture_.row(int(sy))[sx] >> shift);
+                picture_->width() - 1);
+            *out = *channel == 3 ? maskAt(sy, sx) : std::uint8_t(picture_->pixel(int(sx), int(sy)) >> shift);
         }
     }
     if (wroteRect) *wroteRect = wrote;

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "pshost/image_views.h"
+#include "pshost/original_pixels.h"
 #include "pshost/suite_abi.h"
 
 namespace mugwarp {
@@ -10,13 +11,13 @@ namespace mugwarp {
 // The picture as a filter may read it through channel ports: a document
 // description listing the red, green and blue channels (and the selection
 // when there is one), each with a read port that delivers any rectangle at
-// any scale, as filters do for their previews. Ports read the unfiltered
-// picture; there are no write ports.
+// any scale, as filters do for their previews. Ports read the picture as it
+// was when the run began; there are no write ports.
 class ChannelPorts {
 public:
-    // Describes picture (and mask, which may be absent); the views must stay
+    // Describes picture (and mask, which may be absent); both must stay
     // valid while filters can read.
-    void describe(const PixelsView& picture, const MaskView* mask);
+    void describe(const OriginalPixels* picture, const MaskView* mask);
     abi::ReadImageDocumentDesc* document() { return &document_; }
 
     // The read-pixels procedure: scaling (or none: one to one) maps the
@@ -29,7 +30,7 @@ private:
     static constexpr int kChannels = 4;  // red, green, blue, selection
     std::optional<int> channelOf(abi::ChannelReadPort port) const;
 
-    PixelsView picture_;
+    const OriginalPixels* picture_ = nullptr;
     std::optional<MaskView> mask_;
     abi::ReadImageDocumentDesc document_{};
     std::array<abi::ReadChannelDesc, kChannels> channels_{};

@@ -51,6 +51,54 @@ void copyPlanes(const std::uint32_t* pixels, std::uint8_t* out, int count, int l
     }
 }
 
+
+// Writes interleaved plane bytes into pixels; keep holds the bits of each
+// pixel that the planes do not.
+void putPlanes(const std::uint8_t* in, std::uint32_t* pixels, int count, int lo, int n, std::uint32_t keep) {
+    if (lo == 0 && n == 3) {
+        int x = unpackRgbRows(in, pixels, count);
+        in += std::size_t(x) * 3;
+        // Three words hold four pixels: R G B R | G B R G | B R G B.
+        for (; x + 4 <= count; x += 4, in += 12) {
+            std::uint32_t w[3];
+            std::memcpy(w, in, 12);
+            const std::uint32_t p0 = w[0], p1 = w[0] >> 24 | w[1] << 8, p2 = w[1] >> 16 | w[2] << 16, p3 = w[2] >> 8;
+            pixels[x] = (pixels[x] & keep) | (__builtin_bswap32(p0 << 8));
+            pixels[x + 1] = (pixels[x + 1] & keep) | (__builtin_bswap32(p1 << 8));
+            pixels[x + 2] = (pixels[x + 2] & keep) | (__builtin_bswap32(p2 << 8));
+            pixels[x + 3] = (pixels[x + 3] & keep) | (__builtin_bswap32(p3 << 8));
+        }
+        for (; x < count; ++x, in += 3) {
+            pixels[x] = (pixels[x] & keep) | (std::uint32_t(in[0]) << 16) | (std::uint32_t(in[1]) << 8) | in[2];
+        }
+        return;
+    }
+    for (int x = 0; x < count; ++x) {
+        std::uint32_t c = pixels[x] & keep;
+        for (int p = 0; p < n; ++p) c |= std::uint32_t(*in++) << shiftOf(lo + p);
+        pixels[x] = c;
+    }
+}
+
+// pixels := filtered + (original - filtered) * (255 - m) / 255 in the planes
+// outside keep, rounded to nearest: m = 255 keeps the filtered value.
+void blendRow(std::uint32_t* pixels, const std::uint32_t* original, const std::uint8_t* mask, int count,
+              std::uint32_t keep) {
+    for (int x = 0; x < count; ++x) {
+        const int weight = 255 - mask[x];  // share of the original pixel
+        if (weight == 0) continue;
+        std::uint32_t c = pixels[x] & keep;
+        for (int s = 0; s <= 16; s += 8) {
+            if (keep & (0xFFu << s)) continue;
+            const int f = (pixels[x] >> s) & 0xFF;
+            const int u = (original[x] >> s) & 0xFF;
+            const int t = f * 255 + (u - f) * weight;
+            c |= std::uint32_t((t + 127) / 255) << s;
+        }
+        pixels[x] = c;
+    }
+}
+
 }  // namespace
 
 bool ByteBlock::resize(std::size_t size) {
@@ -77,12 +125,16 @@ bool isEmpty(const abi::Rect16& r) { return r.bottom <= r.top || r.right <= r.le
 
 int planeCount(const PlaneRequest& r) { return r.hiPlane - r.loPlane + 1; }
 
-PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const PixelsView& source,
+bool holds(const PlaneBuffer& buffer, const PlaneRequest& request) {
+    return !buffer.bytes.empty() && inside(request.rect, buffer.request.rect) && sameLayout(request, buffer.request);
+}
+
+PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const OriginalPixels& source,
                        std::size_t byteLimit) {
     const int n = planeCount(request);
     if (request.loPlane < 0 || n < 1 || request.hiPlane >= kPictureChannels) return {.error = abi::kParamErr};
-    const PlaneRequest& held = buffer.request;
-    if (!buffer.bytes.empty() && inside(request.rect, held.rect) && sameLayout(request, held)) {
+    if (holds(buffer, request)) {
+        const PlaneRequest& held = buffer.request;
         const int heldWidth = held.rect.right - held.rect.left;
         const std::size_t offset =
             (std::size_t(request.rect.top - held.rect.top) * heldWidth + (request.rect.left - held.rect.left)) * n;
@@ -105,90 +157,67 @@ PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const P
     for (int y = 0; y < height; ++y) {
         const long long sy = (static_cast<long long>(request.rect.top) + y) * r;
         std::uint8_t* out = buffer.bytes.data() + y * rowBytes;
-        if (sy < 0 || sy >= source.height) {
+        if (sy < 0 || sy >= source.height()) {
             std::memset(out, 0, rowBytes);
             continue;
         }
-        const std::uint32_t* row = source.row(static_cast<int>(sy));
         if (r == 1) {
-            // Columns of the picture within the request, copied as one run.
+            // Columns of the picture within the request, copied run by run.
             const int x0 = std::clamp(-int(request.rect.left), 0, width);
-            const int x1 = std::clamp(source.width - request.rect.left, x0, width);
+            const int x1 = std::clamp(source.width() - request.rect.left, x0, width);
             std::memset(out, 0, std::size_t(x0) * n);
-            copyPlanes(row + request.rect.left + x0, out + x0 * n, x1 - x0, request.loPlane, n);
+            if (x1 > x0) {
+                source.forEachRun(int(sy), request.rect.left + x0, request.rect.left + x1,
+                                  [&](const std::uint32_t* pixels, int x, int count) {
+                                      copyPlanes(pixels, out + std::size_t(x - request.rect.left) * n, count,
+                                                 request.loPlane, n);
+                                  });
+            }
             std::memset(out + x1 * n, 0, std::size_t(width - x1) * n);
             continue;
         }
         for (int x = 0; x < width; ++x) {
             const long long sx = (static_cast<long long>(request.rect.left) + x) * r;
-            if (sx < 0 || sx >= source.width) {
+            if (sx < 0 || sx >= source.width()) {
                 std::memset(out + x * n, 0, n);
             } else {
-                copyPlanes(row + sx, out + x * n, 1, request.loPlane, n);
+                const std::uint32_t pixel = source.pixel(int(sx), int(sy));
+                copyPlanes(&pixel, out + x * n, 1, request.loPlane, n);
             }
         }
     }
     return {buffer.bytes.data(), static_cast<std::int32_t>(rowBytes), n, 1};
 }
 
-void writeBack(const PlaneBuffer& buffer, const PixelsView& target, const PixelsView& unfiltered,
-               const MaskView* blendMask) {
+void writeBack(const PlaneBuffer& buffer, const OriginalPixels& picture, const MaskView* blendMask) {
     const PlaneRequest& r = buffer.request;
     if (buffer.bytes.empty() || isEmpty(r.rect)) return;
     const int n = planeCount(r);
     const int width = r.rect.right - r.rect.left;
-    const int left = std::max<int>(0, r.rect.left), right = std::min<int>(target.width, r.rect.right);
-    const int top = std::max<int>(0, r.rect.top), bottom = std::min<int>(target.height, r.rect.bottom);
+    const int left = std::max<int>(0, r.rect.left), right = std::min<int>(picture.width(), r.rect.right);
+    const int top = std::max<int>(0, r.rect.top), bottom = std::min<int>(picture.height(), r.rect.bottom);
     if (right <= left || bottom <= top) return;
 
     std::uint32_t keep = 0xFFFFFFFFu;  // bits of the pixel the block does not hold
     for (int p = r.loPlane; p <= r.hiPlane; ++p) keep &= ~(0xFFu << shiftOf(p));
     const bool blend = blendMask && !blendMask->isEmpty();
+    // Where nothing was copied aside the picture is its own original, so a
+    // blended row keeps its originals here before being written.
+    std::vector<std::uint32_t> original(blend ? std::size_t(right - left) : 0);
 
     for (int y = top; y < bottom; ++y) {
         const std::uint8_t* in =
             buffer.bytes.data() + (std::size_t(y - r.rect.top) * width + (left - r.rect.left)) * n;
-        std::uint32_t* out = target.row(y);
-        if (r.loPlane == 0 && n == 3) {
-            int x = left + unpackRgbRows(in, out + left, right - left);
-            in += std::size_t(x - left) * 3;
-            // Three words hold four pixels: R G B R | G B R G | B R G B.
-            for (; x + 4 <= right; x += 4, in += 12) {
-                std::uint32_t w[3];
-                std::memcpy(w, in, 12);
-                const std::uint32_t p0 = w[0], p1 = w[0] >> 24 | w[1] << 8, p2 = w[1] >> 16 | w[2] << 16, p3 = w[2] >> 8;
-                out[x] = (out[x] & keep) | (__builtin_bswap32(p0 << 8));
-                out[x + 1] = (out[x + 1] & keep) | (__builtin_bswap32(p1 << 8));
-                out[x + 2] = (out[x + 2] & keep) | (__builtin_bswap32(p2 << 8));
-                out[x + 3] = (out[x + 3] & keep) | (__builtin_bswap32(p3 << 8));
-            }
-            for (; x < right; ++x, in += 3) {
-                out[x] = (out[x] & keep) | (std::uint32_t(in[0]) << 16) | (std::uint32_t(in[1]) << 8) | in[2];
-            }
-        } else {
-            for (int x = left; x < right; ++x) {
-                std::uint32_t c = out[x] & keep;
-                for (int p = 0; p < n; ++p) c |= std::uint32_t(*in++) << shiftOf(r.loPlane + p);
-                out[x] = c;
-            }
+        std::uint32_t* out = picture.picture().row(y) + left;
+        const bool blendRowHere = blend && y < blendMask->height && left < blendMask->width;
+        if (blendRowHere) {
+            picture.forEachRun(y, left, right, [&](const std::uint32_t* pixels, int x, int count) {
+                std::memcpy(original.data() + (x - left), pixels, std::size_t(count) * sizeof(std::uint32_t));
+            });
         }
-        if (!blend || y >= blendMask->height || y >= unfiltered.height) continue;
-        const std::uint8_t* m = blendMask->row(y);
-        const std::uint32_t* original = unfiltered.row(y);
-        const int end = std::min({right, blendMask->width, unfiltered.width});
-        for (int x = left; x < end; ++x) {
-            const int weight = 255 - m[x];  // share of the unfiltered pixel
-            if (weight == 0) continue;
-            std::uint32_t c = out[x] & keep;
-            for (int p = r.loPlane; p <= r.hiPlane; ++p) {
-                const int s = shiftOf(p);
-                const int f = (out[x] >> s) & 0xFF;
-                const int u = (original[x] >> s) & 0xFF;
-                // f + (u - f) * w / 255, rounded to nearest
-                const int t = f * 255 + (u - f) * weight;
-                c |= std::uint32_t((t + 127) / 255) << s;
-            }
-            out[x] = c;
+        putPlanes(in, out, right - left, r.loPlane, n, keep);
+        if (blendRowHere) {
+            blendRow(out, original.data(), blendMask->row(y) + left, std::min(right, blendMask->width) - left, keep);
         }
     }
 }

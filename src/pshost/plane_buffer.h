@@ -5,6 +5,7 @@
 
 #include "pshost/filter_abi.h"
 #include "pshost/image_views.h"
+#include "pshost/original_pixels.h"
 
 namespace mugwarp {
 
@@ -67,19 +68,22 @@ struct PlaneBuffer {
 bool isEmpty(const abi::Rect16& r);
 int planeCount(const PlaneRequest& r);
 
-// Answers a request from the picture. A request inside the block's rectangle
-// with the same planes and rate points into the block without copying;
-// anything else refills the block, with 0 where the request reaches outside
-// the picture. Nothing (data null) when the request is malformed or too
-// large to hold.
-PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const PixelsView& source,
+// Whether the block already holds the request: a rectangle inside its own,
+// with the same planes and rate, is answered by pointing into it.
+bool holds(const PlaneBuffer& buffer, const PlaneRequest& request);
+
+// Answers a request from the original picture (what the run has not changed
+// yet, or what it copied aside before changing it). A request the block
+// holds points into the block without copying; anything else refills the
+// block, with 0 where the request reaches outside the picture. Nothing (data
+// null) when the request is malformed or too large to hold.
+PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const OriginalPixels& source,
                        std::size_t byteLimit);
 
 // Writes the block's planes into the picture, clipped to it. With a mask,
-// the written planes are then blended with the unfiltered picture:
-// m = 255 keeps the filtered value, m = 0 the unfiltered one.
-void writeBack(const PlaneBuffer& buffer, const PixelsView& target, const PixelsView& unfiltered,
-               const MaskView* blendMask);
+// the written planes are blended with the original picture: m = 255 keeps
+// the filtered value, m = 0 the original one.
+void writeBack(const PlaneBuffer& buffer, const OriginalPixels& picture, const MaskView* blendMask);
 
 // The mask bytes of rect (sampled every rate pixels), 0 outside the mask,
 // one byte per pixel, rowBytes = rect width.

@@ -60,9 +60,15 @@ PSFilterHost::~PSFilterHost() {
     if (keptParameters_) HostMemory::instance().dispose(keptParameters_);
 }
 
-void PSFilterHost::setPicture(const PixelsView& picture, const PixelsView& unfiltered) {
+void PSFilterHost::setPicture(const PixelsView& picture) {
+    if (picture.width != picture_.width || picture.height != picture_.height) {
+        // Blocks of another size would only be refilled.
+        input_.release();
+        output_.release();
+        maskBytes_ = {};
+    }
     picture_ = picture;
-    unfiltered_ = unfiltered;
+    original_.attach(picture);
 }
 
 void PSFilterHost::setKeptParameters(abi::Handle block) {
@@ -178,7 +184,7 @@ void PSFilterHost::setupFilterRecord() {
     r.resourceProcs = cb.resourceProcs;
     r.imageServicesProcs = cb.imageServicesProcs;
     r.channelPortProcs = cb.channelPortProcs;
-    channelPorts_.describe(unfiltered_, mask_ ? &*mask_ : nullptr);
+    channelPorts_.describe(&original_, mask_ ? &*mask_ : nullptr);
     r.documentInfo = channelPorts_.document();
     properties_.setPictureSize(picture_.width, picture_.height);
     errorString_.fill(0);
@@ -198,15 +204,8 @@ void PSFilterHost::checkSelector(std::int16_t selector) {
 void PSFilterHost::releaseBuffers() {
     input_.forget();
     output_.forget();
-    outputPending_ = false;
-    maskBytes_ = {};
-}
-
-void PSFilterHost::restorePicture() {
-    const int width = std::min(picture_.width, unfiltered_.width);
-    for (int y = 0; y < std::min(picture_.height, unfiltered_.height); ++y) {
-        std::memcpy(picture_.row(y), unfiltered_.row(y), std::size_t(width) * sizeof(std::uint32_t));
-    }
+    outputPending_ = outputDue_ = false;
+    maskBytes_.clear();
 }
 
 void PSFilterHost::disposeRecordParameters() {
@@ -219,6 +218,7 @@ bool PSFilterHost::execute() {
     FloatingPointGuard floatingPoint;
     BoundHost bound(this);
     releaseBuffers();
+    original_.attach(picture_);
     abort_ = false;
     setupFilterRecord();
     maskBlends_ = mask_ && !fullySelected(*mask_);
@@ -243,13 +243,17 @@ bool PSFilterHost::execute() {
             if (!abort_ && client_) abort_ = client_->testAbort();
             checkSelector(abi::kSelectorContinue);
         }
-        writeBackPending();
+        // The last block goes into the picture once finish cannot cancel
+        // any more, so nothing of it needs copying aside.
+        outputDue_ = true;
         progressReport(1, 1);
         started = false;
         checkPluginResult(callPlugin(abi::kSelectorFinish));
+        writeBackPending(false);
     } catch (const FilterCancelled&) {
         finishQuietly();
-        restorePicture();
+        outputPending_ = outputDue_ = false;
+        original_.restore();
         disposeRecordParameters();
         keptParameters_ = nullptr;
         descriptorParameters_.release();
@@ -259,6 +263,7 @@ bool PSFilterHost::execute() {
             finishQuietly();
         } catch (...) {
         }
+        writeBackIfDue();
         descriptorParameters_.release();
         throw;
     }
@@ -304,7 +309,7 @@ abi::OSErr PSFilterHost::advanceState() {
     if (!isEmpty(r.inRect)) {
         const PlaneRequest request{r.inRect, r.inLoPlane, r.inHiPlane, r.inPreDummyPlanes, r.inPostDummyPlanes,
                                    r.inputRate};
-        const PlaneAnswer a = fillBuffer(request, input_, unfiltered_, limit);
+        const PlaneAnswer a = fillBuffer(request, input_, original_, limit);
         if (!a.data) return a.error;
         r.inData = a.data;
         r.inRowBytes = a.rowBytes;
@@ -312,9 +317,14 @@ abi::OSErr PSFilterHost::advanceState() {
         r.inPlaneBytes = a.planeBytes;
     }
     if (!isEmpty(r.outRect)) {
-        writeBackPending();
         const PlaneRequest request{r.outRect, r.outLoPlane, r.outHiPlane, r.outPreDummyPlanes, r.outPostDummyPlanes, 0};
-        const PlaneAnswer a = fillBuffer(request, output_, unfiltered_, limit);
+        if (holds(output_, request)) {
+            // The same block again: it stays where the filter works on it.
+            outputDue_ = outputPending_;
+        } else if (const abi::OSErr e = writeBackPending(true)) {
+            return e;
+        }
+        const PlaneAnswer a = fillBuffer(request, output_, original_, limit);
         if (!a.data) return a.error;
         r.outData = a.data;
         r.outRowBytes = a.rowBytes;
@@ -330,16 +340,29 @@ abi::OSErr PSFilterHost::advanceState() {
     return abi::kNoErr;
 }
 
-void PSFilterHost::writeBackPending() {
-    if (!outputPending_) return;
-    outputPending_ = false;
+abi::OSErr PSFilterHost::writeBackPending(bool keepOriginals) {
+    if (!outputPending_) return abi::kNoErr;
+    const abi::Rect16& rect = output_.request.rect;
+    // While the run can be cancelled, what is overwritten is copied aside
+    // first; later requests read it from there too.
+    if (keepOriginals && !original_.save(rect.top, rect.left, rect.bottom, rect.right)) return abi::kMemFullErr;
+    outputPending_ = outputDue_ = false;
     // A fully selected picture keeps every filtered pixel: nothing to blend.
     const bool blend = record_.autoMask && maskBlends_;
-    writeBack(output_, picture_, unfiltered_, blend ? &*mask_ : nullptr);
+    writeBack(output_, original_, blend ? &*mask_ : nullptr);
     if (options.displayOutput && client_) {
-        const abi::Rect16& rect = output_.request.rect;
         client_->pictureChanged(std::max<int>(0, rect.left), std::max<int>(0, rect.top),
                                 std::min<int>(picture_.width, rect.right), std::min<int>(picture_.height, rect.bottom));
+    }
+    return abi::kNoErr;
+}
+
+void PSFilterHost::writeBackIfDue() {
+    if (!outputDue_) return;
+    try {
+        writeBackPending(false);
+    } catch (...) {
+        // The error that ended the run is the one to report.
     }
 }
 

@@ -13,6 +13,7 @@
 #include "pshost/host_properties.h"
 #include "pshost/image_views.h"
 #include "pshost/module_library.h"
+#include "pshost/original_pixels.h"
 #include "pshost/pipl_manager.h"
 #include "pshost/plane_buffer.h"
 
@@ -20,21 +21,25 @@ namespace mugwarp {
 
 // Runs one discovered filter over a 32-bit picture.
 //
-// Use:   host.setPicture(picture, unfiltered)   // two views of the same size;
-//                                              // the caller fills unfiltered
-//        host.setMask(&mask)                   // or nullptr: no selection
+// Use:   host.setPicture(picture)              // filtered in place
+//        host.setMask(&mask)                   // or nullptr: everything selected
 //        host.openModule(entry)                // throws PhotoshopError
 //        host.options = options;               // options.repeat: the kept parameters
 //        bool finished = host.execute();       // false: cancelled, picture restored
 //        host.closeModule();                   // always, also after an error
 //
-// The filter reads the unfiltered copy and its results are written into the
-// picture, blended with the mask unless the filter clears autoMask or says in
-// its 'fici' property that it writes outside the selection. Everything the
-// filter asks of the outside world goes to the FilterRunClient. The host keeps
-// the parameter block of the last run for a repeat (options.repeat).
-// Errors are PhotoshopError with the messages shown to the user; a cancelled
-// run restores the whole picture from the unfiltered copy.
+// The filter reads the picture as it was when the run began and its results
+// are written into the picture, blended with the mask unless the filter
+// clears autoMask or says in its 'fici' property that it writes outside the
+// selection. Without a mask nothing is blended or even looked at. The host
+// copies aside only the pixels it overwrites while the run can still be
+// cancelled (the last output block is written once the filter has
+// finished), and keeps its buffers from run to run while the picture keeps
+// its size. Everything the filter asks of the outside world goes to the
+// FilterRunClient. The host keeps the parameter block of the last run for a
+// repeat (options.repeat). Errors are PhotoshopError with the messages shown
+// to the user, and leave the blocks written before them; a cancelled run
+// restores the picture exactly.
 class PSFilterHost {
 public:
     PSFilterHost();
@@ -43,7 +48,7 @@ public:
     PSFilterHost& operator=(const PSFilterHost&) = delete;
 
     void setClient(FilterRunClient* client) { client_ = client; }
-    void setPicture(const PixelsView& picture, const PixelsView& unfiltered);
+    void setPicture(const PixelsView& picture);
     void setMask(const MaskView* mask);
     // The parent window handed to filters for their dialogs; 0 means there is
     // no display, and filters take their defaults.
@@ -97,9 +102,9 @@ public:
 private:
     void setupFilterRecord();
     void checkSelector(std::int16_t selector);
-    void writeBackPending();
+    abi::OSErr writeBackPending(bool keepOriginals);
+    void writeBackIfDue();
     void releaseBuffers();
-    void restorePicture();
     void disposeRecordParameters();
     void offerParameters();
     void keepSettings();
@@ -107,7 +112,7 @@ private:
 
     FilterRunClient* client_ = nullptr;
     PixelsView picture_;
-    PixelsView unfiltered_;
+    OriginalPixels original_;
     std::optional<MaskView> mask_;
     PIPLManager* manager_ = nullptr;
     ModuleLibrary module_;
@@ -119,7 +124,10 @@ private:
     std::array<unsigned char, 256> errorString_{};
     PlaneBuffer input_;
     PlaneBuffer output_;
-    bool outputPending_ = false;
+    bool outputPending_ = false;  // the output block holds results not yet in the picture
+    // The filter has handed the output block back (asked for it again or
+    // stopped asking): an error now keeps it, as it keeps earlier blocks.
+    bool outputDue_ = false;
     bool maskBlends_ = false;  // some of the mask is below 255
     std::vector<std::uint8_t> maskBytes_;
     abi::Handle keptParameters_ = nullptr;

@@ -41,10 +41,9 @@ std::vector<std::uint8_t>& fullMask(int w, int h) {
 
 bool runInProcess(PIPLManager& entry, TestPicture& picture, FilterRunClient* client, bool repeat) {
     static PSFilterHost host;
-    std::vector<std::uint32_t> unfiltered = picture.pixels;
     const MaskView mask{fullMask(picture.width, picture.height).data(), picture.width, picture.height, picture.width};
     host.setClient(client);
-    host.setPicture(picture.view(), {unfiltered.data(), picture.width, picture.height, picture.width});
+    host.setPicture(picture.view());
     host.setMask(&mask);
     host.openModule(entry);
     host.options.repeat = repeat;

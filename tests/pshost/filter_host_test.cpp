@@ -141,6 +141,105 @@ TEST_F(FilterHostTest, OneUnselectedPixelAnywhereInTheRowIsBlended) {
     }
 }
 
+// The scripted filter in bands of rows (acting at one band's continue).
+std::intptr_t bands(int rows, int actingBand = 0) {
+    return std::intptr_t(rows) << 26 | std::intptr_t(actingBand) << 32;
+}
+
+// What the banded filter makes of a picture when it reads it unchanged:
+// each row the inverse of the row rows + 1 above (row 0 above the top).
+Picture bandedResult(const Picture& p, int rows) {
+    Picture out = p;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) out.at(x, y) = p.at(x, std::max(0, y - rows - 1)) ^ 0x00FFFFFFu;
+    return out;
+}
+
+enum class Outcome { Finished, Cancelled, Failed };
+
+Outcome runOutcome(PSFilterHost& host, PIPLManager& entry, Picture& picture, Mask* mask = nullptr) {
+    try {
+        return runFilter(host, entry, picture, false, mask) ? Outcome::Finished : Outcome::Cancelled;
+    } catch (const PhotoshopError&) {
+        return Outcome::Failed;
+    }
+}
+
+// Bands of 3 rows over 11: the host copies aside what each band overwrites,
+// so a cancel after some were written restores every pixel, an error keeps
+// the bands written before it, and every band reads rows written before it
+// as they were.
+TEST_F(FilterHostTest, BandedRunsKeepWhatTheirOutcomeSays) {
+    struct Case {
+        const char* name;
+        int rows;
+        std::intptr_t action;
+        int actingBand;
+        Outcome outcome;
+        int filteredRows;  // from the top; the rest as it was
+    };
+    const Case cases[] = {
+        {"finished", 3, 0, 0, Outcome::Finished, 11},
+        {"one-row bands", 1, 0, 0, Outcome::Finished, 11},
+        {"cancel at band 3", 3, script(4, 7), 3, Outcome::Cancelled, 0},
+        {"-128 at the last band", 3, script(4, -128), 4, Outcome::Cancelled, 0},
+        {"cancel at finish", 3, script(5, 1), 0, Outcome::Cancelled, 0},
+        {"error at band 1", 3, script(4, -50), 1, Outcome::Failed, 0},
+        {"error at band 3", 3, script(4, -50), 3, Outcome::Failed, 6},
+        {"error at finish", 3, script(5, -50), 0, Outcome::Failed, 11},
+    };
+    const Picture before = patternPicture(37, 11);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Picture p = before;
+        scripted().pluginData = c.action | bands(c.rows, c.actingBand);
+        EXPECT_EQ(runOutcome(host, scripted(), p), c.outcome);
+        const Picture filtered = bandedResult(before, c.rows);
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.width; ++x)
+                ASSERT_EQ(p.at(x, y), y < c.filteredRows ? filtered.at(x, y) : before.at(x, y)) << x << "," << y;
+    }
+}
+
+TEST_F(FilterHostTest, BandsAreBlendedWithThePictureAsItWas) {
+    Picture p = patternPicture(37, 11);
+    const Picture before = p;
+    Mask mask(37, 11, 0);
+    const std::uint8_t levels[] = {0, 128, 255};
+    for (int i = 0; i < 37 * 11; ++i) mask.values[std::size_t(i)] = levels[i % 3];
+    scripted().pluginData = bands(2);
+    ASSERT_TRUE(runFilter(host, scripted(), p, false, &mask));
+    const Picture filtered = bandedResult(before, 2);
+    for (int y = 0; y < 11; ++y)
+        for (int x = 0; x < 37; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int f = filtered.channel(x, y, c), u = before.channel(x, y, c);
+                const int weight = 255 - mask.values[std::size_t(y) * 37 + std::size_t(x)];
+                ASSERT_EQ(p.channel(x, y, c), (f * 255 + (u - f) * weight + 127) / 255) << x << "," << y << "," << c;
+            }
+}
+
+// The host keeps its buffers from run to run and must not mistake one
+// picture's for another's when the size changes.
+TEST_F(FilterHostTest, OneHostRunsPicturesOfChangingSizes) {
+    struct Case {
+        int width, height, rows;
+        std::intptr_t action;
+    };
+    const Case cases[] = {{37, 11, 3, 0},         {5, 40, 7, script(4, 7) | bands(0, 3)},
+                          {64, 3, 1, 0},          {37, 11, 3, 0},
+                          {37, 11, 4, script(4, 7) | bands(0, 2)}, {36, 11, 2, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        Picture p = patternPicture(c.width, c.height);
+        const Picture before = p;
+        scripted().pluginData = bands(c.rows) | c.action;
+        const bool finished = runFilter(host, scripted(), p);
+        EXPECT_EQ(finished, c.action == 0);
+        EXPECT_EQ(p.pixels, finished ? bandedResult(before, c.rows).pixels : before.pixels);
+    }
+}
+
 TEST_F(FilterHostTest, ModulesThatCannotRunNameTheirFile) {
     PSPluginList more;
     more.addModule(testModule("missing_entry.8bf"));

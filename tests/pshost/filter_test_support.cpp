@@ -22,8 +22,7 @@ Picture patternPicture(int width, int height) {
 }
 
 bool runFilter(PSFilterHost& host, PIPLManager& entry, Picture& picture, bool repeat, Mask* mask) {
-    Picture unfiltered = picture;
-    host.setPicture(picture.view(), unfiltered.view());
+    host.setPicture(picture.view());
     MaskView maskView;
     if (mask) maskView = mask->view();
     host.setMask(mask ? &maskView : nullptr);

@@ -30,8 +30,8 @@ struct Mask {
     MaskView view() { return {values.data(), width, height, width}; }
 };
 
-// Runs a filter over picture the way the window does: the unfiltered copy is
-// taken first, the module opened, run and closed. Returns execute()'s result.
+// Runs a filter over picture the way the window does: the module opened, run
+// and closed. Returns execute()'s result.
 bool runFilter(PSFilterHost& host, PIPLManager& entry, Picture& picture, bool repeat = false, Mask* mask = nullptr);
 
 // The one entry named so in the list (fails the test when missing).
