@@ -70,33 +70,45 @@ MUGWARP_AVX2 inline __m256i mixChannels16(__m256i a, __m256i b, __m256i w) {
     return _mm256_srli_epi16(_mm256_mulhi_epu16(n, _mm256_set1_epi16(static_cast<short>(0x8081))), 7);
 }
 
+// Where the eight pixels of a step read: the offset of each upper left
+// source pixel, and the byte offsets of its weights in the tables.
+struct alignas(32) GatherLanes {
+    std::uint32_t offset[8];
+    std::uint32_t fxBytes[8];  // into WeightTables::eight
+    std::uint32_t fy[8];       // index into WeightTables::four
+};
+
 // The four pixels around source offset i as bytes: upper left, lower left,
 // upper right, lower right.
-MUGWARP_AVX2 inline __m128i quadAt(const Argb* bits, std::int32_t i, std::int32_t width) {
-    return _mm_unpacklo_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bits + i)),
-                              _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bits + i + width)));
+MUGWARP_AVX2 inline __m128i quadAt(const Argb* upper, const Argb* lower, std::uint32_t i) {
+    return _mm_unpacklo_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(upper + i)),
+                              _mm_loadl_epi64(reinterpret_cast<const __m128i*>(lower + i)));
+}
+
+MUGWARP_AVX2 inline __m128i eightWeights(const WeightTables& w, std::uint32_t bytes) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(reinterpret_cast<const char*>(w.eight.data()) + bytes));
 }
 
 // Pixels a and c mixed along their rows: the upper then the lower result of
 // a | the same for c, as 16-bit channels.
-MUGWARP_AVX2 inline __m256i mixRows(const Argb* bits, std::int32_t width, const std::int32_t* offset,
-                                    const std::int32_t* fx, const WeightTables& w, int a, int c) {
+MUGWARP_AVX2 inline __m256i mixRows(const Argb* upper, const Argb* lower, const GatherLanes& g, const WeightTables& w,
+                                    int a, int c) {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i quads = _mm256_inserti128_si256(_mm256_castsi128_si256(quadAt(bits, offset[a], width)),
-                                                  quadAt(bits, offset[c], width), 1);
-    const __m256i weights = _mm256_inserti128_si256(
-        _mm256_castsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(w.eight[fx[a]].data()))),
-        _mm_load_si128(reinterpret_cast<const __m128i*>(w.eight[fx[c]].data())), 1);
+    const __m256i quads = _mm256_inserti128_si256(_mm256_castsi128_si256(quadAt(upper, lower, g.offset[a])),
+                                                  quadAt(upper, lower, g.offset[c]), 1);
+    const __m256i weights =
+        _mm256_inserti128_si256(_mm256_castsi128_si256(eightWeights(w, g.fxBytes[a])), eightWeights(w, g.fxBytes[c]), 1);
     return mixChannels16(_mm256_unpacklo_epi8(quads, zero), _mm256_unpackhi_epi8(quads, zero), weights);
 }
 
 // Four interior pixels k..k+3 as 16-bit channels, in the order k, k+1 | k+2, k+3.
-MUGWARP_AVX2 inline __m256i mixFour(const Argb* bits, std::int32_t width, const std::int32_t* offset,
-                                    const std::int32_t* fx, const std::int32_t* fy, const WeightTables& w) {
-    const __m256i rowsAC = mixRows(bits, width, offset, fx, w, 0, 2);
-    const __m256i rowsBD = mixRows(bits, width, offset, fx, w, 1, 3);
-    const __m256i weights = _mm256_setr_epi64x(static_cast<long long>(w.four[fy[0]]), static_cast<long long>(w.four[fy[1]]),
-                                               static_cast<long long>(w.four[fy[2]]), static_cast<long long>(w.four[fy[3]]));
+MUGWARP_AVX2 inline __m256i mixFour(const Argb* upper, const Argb* lower, const GatherLanes& g, const WeightTables& w,
+                                    int k) {
+    const __m256i rowsAC = mixRows(upper, lower, g, w, k, k + 2);
+    const __m256i rowsBD = mixRows(upper, lower, g, w, k + 1, k + 3);
+    const __m256i weights = _mm256_setr_epi64x(
+        static_cast<long long>(w.four[g.fy[k]]), static_cast<long long>(w.four[g.fy[k + 1]]),
+        static_cast<long long>(w.four[g.fy[k + 2]]), static_cast<long long>(w.four[g.fy[k + 3]]));
     return mixChannels16(_mm256_unpacklo_epi64(rowsAC, rowsBD), _mm256_unpackhi_epi64(rowsAC, rowsBD), weights);
 }
 
@@ -137,6 +149,7 @@ MUGWARP_AVX2 void composeCellsAvx2(const ComposeRow& r, int first, int last, Fix
         const __m256i step = _mm256_setr_epi32(toFixed(4), 0, toFixed(4), 0, toFixed(4), 0, toFixed(4), 0);
         const __m256i rowLength = _mm256_set1_epi32(width);
         const __m256i fractionMask = _mm256_set1_epi32(0xFFFF);
+        const __m256i consecutive = _mm256_setr_epi32(0, 0, 1, 0, 2, 0, 3, 0);
         const bool scaled = r.scaled;
         __m256i position = fixedPositions(r.left + s, r.y);
         for (; s + 3 <= last; s += 4, position = _mm256_add_epi32(position, step)) {
@@ -149,20 +162,41 @@ MUGWARP_AVX2 void composeCellsAvx2(const ComposeRow& r, int first, int last, Fix
                 continue;
             }
             // Row times width plus column, in the x lanes.
-            alignas(32) std::int32_t index[8];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(index),
-                               _mm256_add_epi32(_mm256_mullo_epi32(_mm256_shuffle_epi32(cell, 0xF5), rowLength), cell));
-            const __m256i up02 = loadPair(cells + index[0], cells + index[4]);
-            const __m256i up13 = loadPair(cells + index[2], cells + index[6]);
-            const __m256i down02 = loadPair(cells + index[0] + width, cells + index[4] + width);
-            const __m256i down13 = loadPair(cells + index[2] + width, cells + index[6] + width);
+            const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_shuffle_epi32(cell, 0xF5), rowLength), cell);
             const __m256i fraction = _mm256_and_si256(p, fractionMask);
             // x fractions in the low halves already; y fractions moved there.
             const __m256i fx = fraction;
             const __m256i fy = _mm256_srli_epi64(fraction, 32);
-            const __m256i top = lerpPairs(_mm256_unpackhi_epi64(up02, up13), _mm256_unpacklo_epi64(up02, up13), fx);
-            const __m256i bottom =
-                lerpPairs(_mm256_unpackhi_epi64(down02, down13), _mm256_unpacklo_epi64(down02, down13), fx);
+            __m256i topLeft, topRight, bottomLeft, bottomRight;
+            if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(
+                    cell, _mm256_add_epi32(_mm256_permute4x64_epi64(cell, 0), consecutive))) == -1) {
+                // The four cells read from one row, each one column right of
+                // the last, as a gentle brush over a smooth map mostly does:
+                // their neighbourhoods are four overlapping runs of cells.
+                const FixedVector* upper = cells + _mm256_cvtsi256_si32(index);
+                const FixedVector* lower = upper + width;
+                topLeft = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(upper));
+                topRight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(upper + 1));
+                bottomLeft = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lower));
+                bottomRight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lower + 1));
+            } else {
+                alignas(32) std::int32_t at[8];
+                _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
+                // Read back from memory: one load a lane, where extracting
+                // lanes from the register costs several instructions.
+                asm("" : "+m"(at));
+                const FixedVector* lower = cells + width;
+                const __m256i up02 = loadPair(cells + at[0], cells + at[4]);
+                const __m256i up13 = loadPair(cells + at[2], cells + at[6]);
+                const __m256i down02 = loadPair(lower + at[0], lower + at[4]);
+                const __m256i down13 = loadPair(lower + at[2], lower + at[6]);
+                topLeft = _mm256_unpacklo_epi64(up02, up13);
+                topRight = _mm256_unpackhi_epi64(up02, up13);
+                bottomLeft = _mm256_unpacklo_epi64(down02, down13);
+                bottomRight = _mm256_unpackhi_epi64(down02, down13);
+            }
+            const __m256i top = lerpPairs(topRight, topLeft, fx);
+            const __m256i bottom = lerpPairs(bottomRight, bottomLeft, fx);
             const __m256i v = lerpPairs(bottom, top, fy);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + s), _mm256_add_epi32(v, b));
         }
@@ -176,6 +210,7 @@ MUGWARP_AVX2 void renderPixelsAvx2(const RenderRow& r, int first, int last, cons
     const int width = r.sourceWidth;
     const int height = r.sourceHeight;
     const Argb* bits = r.sourceBits;
+    const Argb* below = bits + width;
     int s = first;
     // Beyond 2^22 pixels the 1/256 positions leave 32-bit lanes.
     if (width >= 2 && height >= 2 && width < (1 << 22) && height < (1 << 22) && last - first >= 7) {
@@ -202,16 +237,18 @@ MUGWARP_AVX2 void renderPixelsAvx2(const RenderRow& r, int first, int last, cons
             const __m256i split1 = _mm256_permutevar8x32_epi32(p1, xsThenYs);
             const __m256i x = _mm256_permute2x128_si256(split0, split1, 0x20);
             const __m256i y = _mm256_permute2x128_si256(split0, split1, 0x31);
-            alignas(32) std::int32_t offset[8];
-            alignas(32) std::int32_t fx[8];
-            alignas(32) std::int32_t fy[8];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(offset),
+            GatherLanes lanes;
+            _mm256_store_si256(reinterpret_cast<__m256i*>(lanes.offset),
                                _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(y, 8), rowLength),
                                                 _mm256_srai_epi32(x, 8)));
-            _mm256_store_si256(reinterpret_cast<__m256i*>(fx), _mm256_and_si256(x, fractionMask));
-            _mm256_store_si256(reinterpret_cast<__m256i*>(fy), _mm256_and_si256(y, fractionMask));
-            const __m256i low = mixFour(bits, width, offset, fx, fy, weights);               // 0 1 | 2 3
-            const __m256i high = mixFour(bits, width, offset + 4, fx + 4, fy + 4, weights);  // 4 5 | 6 7
+            _mm256_store_si256(reinterpret_cast<__m256i*>(lanes.fxBytes),
+                               _mm256_slli_epi32(_mm256_and_si256(x, fractionMask), 4));
+            _mm256_store_si256(reinterpret_cast<__m256i*>(lanes.fy), _mm256_and_si256(y, fractionMask));
+            // Read back one lane at a time from memory: one load each, where
+            // extracting lanes from the registers costs several instructions.
+            asm("" : "+m"(lanes));
+            const __m256i low = mixFour(bits, below, lanes, weights, 0);   // 0 1 | 2 3
+            const __m256i high = mixFour(bits, below, lanes, weights, 4);  // 4 5 | 6 7
             const __m256i pixels = _mm256_permute4x64_epi64(_mm256_packus_epi16(low, high), 0xD8);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + r.left + s), pixels);
         }

@@ -59,7 +59,14 @@ TEST(RowKernels, WideComposeMatchesCellByCell) {
     DisplacementMap mesh(size, 1);
     for (int round = 0; round < 400; ++round) {
         deform(map, rng);
-        for (int s = 0; s < size; ++s) mesh.setVector(s, 0, {randomFixed(rng, 9 << 16), randomFixed(rng, 9 << 16)});
+        // Every third mesh row is smooth, as real brushes are: runs of cells
+        // whose displaced points fall in one map row, a column apart.
+        const bool smooth = round % 3 == 2;
+        const FixedVector base{randomFixed(rng, 9 << 16), randomFixed(rng, 9 << 16)};
+        for (int s = 0; s < size; ++s)
+            mesh.setVector(s, 0,
+                           smooth ? FixedVector{base.x + s * 97, base.y - s * 53}
+                                  : FixedVector{randomFixed(rng, 9 << 16), randomFixed(rng, 9 << 16)});
         const bool scaled = round % 2 == 1;
         const Fixed mx = scaled ? randomFixed(rng, 40 << 16) : kFixedOne;
         const Fixed my = scaled ? randomFixed(rng, 40 << 16) : kFixedOne;
