@@ -26,53 +26,23 @@ bool inside(const abi::Rect16& inner, const abi::Rect16& outer) {
            inner.right <= outer.right;
 }
 
+// Blocks this large do not stay in the cache: their bytes are written
+// around it (see rgb_rows.h).
+constexpr std::size_t kStreamBytes = std::size_t(16) << 20;
+
 // Copies pixels of the picture into interleaved plane bytes.
-void copyPlanes(const std::uint32_t* pixels, std::uint8_t* out, int count, int lo, int n) {
-    if (lo == 0 && n == 3) {
-        int x = packRgbRows(pixels, out, count);
-        out += std::size_t(x) * 3;
-        // Four pixels make three words: byte-swapped, a pixel reads R G B A.
-        for (; x + 4 <= count; x += 4, out += 12) {
-            const std::uint32_t a = __builtin_bswap32(pixels[x]) >> 8, b = __builtin_bswap32(pixels[x + 1]) >> 8;
-            const std::uint32_t c = __builtin_bswap32(pixels[x + 2]) >> 8, d = __builtin_bswap32(pixels[x + 3]) >> 8;
-            const std::uint32_t words[3] = {a | b << 24, b >> 8 | c << 16, c >> 16 | d << 8};
-            std::memcpy(out, words, 12);
-        }
-        for (; x < count; ++x, out += 3) {
-            const std::uint32_t c = pixels[x];
-            out[0] = std::uint8_t(c >> 16);
-            out[1] = std::uint8_t(c >> 8);
-            out[2] = std::uint8_t(c);
-        }
-        return;
-    }
+void copyPlanes(const std::uint32_t* pixels, std::uint8_t* out, int count, int lo, int n, AlphaSeen& seen,
+                bool stream) {
+    if (lo == 0 && n == 3) return packRgbRow(pixels, out, count, seen, stream);
     for (int x = 0; x < count; ++x) {
         for (int p = 0; p < n; ++p) *out++ = std::uint8_t(pixels[x] >> shiftOf(lo + p));
     }
 }
 
-
 // Writes interleaved plane bytes into pixels; keep holds the bits of each
 // pixel that the planes do not.
 void putPlanes(const std::uint8_t* in, std::uint32_t* pixels, int count, int lo, int n, std::uint32_t keep) {
-    if (lo == 0 && n == 3) {
-        int x = unpackRgbRows(in, pixels, count);
-        in += std::size_t(x) * 3;
-        // Three words hold four pixels: R G B R | G B R G | B R G B.
-        for (; x + 4 <= count; x += 4, in += 12) {
-            std::uint32_t w[3];
-            std::memcpy(w, in, 12);
-            const std::uint32_t p0 = w[0], p1 = w[0] >> 24 | w[1] << 8, p2 = w[1] >> 16 | w[2] << 16, p3 = w[2] >> 8;
-            pixels[x] = (pixels[x] & keep) | (__builtin_bswap32(p0 << 8));
-            pixels[x + 1] = (pixels[x + 1] & keep) | (__builtin_bswap32(p1 << 8));
-            pixels[x + 2] = (pixels[x + 2] & keep) | (__builtin_bswap32(p2 << 8));
-            pixels[x + 3] = (pixels[x + 3] & keep) | (__builtin_bswap32(p3 << 8));
-        }
-        for (; x < count; ++x, in += 3) {
-            pixels[x] = (pixels[x] & keep) | (std::uint32_t(in[0]) << 16) | (std::uint32_t(in[1]) << 8) | in[2];
-        }
-        return;
-    }
+    if (lo == 0 && n == 3) return unpackRgbRow(in, pixels, count);
     for (int x = 0; x < count; ++x) {
         std::uint32_t c = pixels[x] & keep;
         for (int p = 0; p < n; ++p) c |= std::uint32_t(*in++) << shiftOf(lo + p);
@@ -150,6 +120,8 @@ PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const O
         return {.error = abi::kMemFullErr};
     }
     buffer.request = request;
+    buffer.alpha = {};
+    const bool stream = size >= kStreamBytes;
 
     // What lies outside the picture reads as 0.
     const int r = stepOf(request.rate);
@@ -170,7 +142,7 @@ PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const O
                 source.forEachRun(int(sy), request.rect.left + x0, request.rect.left + x1,
                                   [&](const std::uint32_t* pixels, int x, int count) {
                                       copyPlanes(pixels, out + std::size_t(x - request.rect.left) * n, count,
-                                                 request.loPlane, n);
+                                                 request.loPlane, n, buffer.alpha, stream);
                                   });
             }
             std::memset(out + x1 * n, 0, std::size_t(width - x1) * n);
@@ -182,10 +154,11 @@ PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const O
                 std::memset(out + x * n, 0, n);
             } else {
                 const std::uint32_t pixel = source.pixel(int(sx), int(sy));
-                copyPlanes(&pixel, out + x * n, 1, request.loPlane, n);
+                copyPlanes(&pixel, out + x * n, 1, request.loPlane, n, buffer.alpha, false);
             }
         }
     }
+    if (stream) endStreaming();
     return {buffer.bytes.data(), static_cast<std::int32_t>(rowBytes), n, 1};
 }
 
@@ -204,6 +177,9 @@ void writeBack(const PlaneBuffer& buffer, const OriginalPixels& picture, const M
     // Where nothing was copied aside the picture is its own original, so a
     // blended row keeps its originals here before being written.
     std::vector<std::uint32_t> original(blend ? std::size_t(right - left) : 0);
+    // All three planes over pixels of one alpha replace the pixels whole.
+    const bool whole = !blend && r.loPlane == 0 && n == 3 && buffer.alpha.uniform();
+    const bool stream = whole && buffer.bytes.size() >= kStreamBytes;
 
     for (int y = top; y < bottom; ++y) {
         const std::uint8_t* in =
@@ -215,11 +191,16 @@ void writeBack(const PlaneBuffer& buffer, const OriginalPixels& picture, const M
                 std::memcpy(original.data() + (x - left), pixels, std::size_t(count) * sizeof(std::uint32_t));
             });
         }
-        putPlanes(in, out, right - left, r.loPlane, n, keep);
+        if (whole) {
+            storeRgbRow(in, out, right - left, buffer.alpha.alpha(), stream);
+        } else {
+            putPlanes(in, out, right - left, r.loPlane, n, keep);
+        }
         if (blendRowHere) {
             blendRow(out, original.data(), blendMask->row(y) + left, std::min(right, blendMask->width) - left, keep);
         }
     }
+    if (stream) endStreaming();
 }
 
 bool fillMaskBuffer(const abi::Rect16& rect, abi::Fixed rate, const MaskView& mask, std::vector<std::uint8_t>& out,

@@ -6,6 +6,7 @@
 #include "pshost/filter_abi.h"
 #include "pshost/image_views.h"
 #include "pshost/original_pixels.h"
+#include "pshost/rgb_rows.h"
 
 namespace mugwarp {
 
@@ -52,15 +53,20 @@ private:
 struct PlaneBuffer {
     PlaneRequest request;  // the rectangle, planes and rate the block holds
     ByteBlock bytes;
+    // The alpha of the pixels the block was filled from: when all alike, the
+    // write-back need not read the picture to keep it.
+    AlphaSeen alpha;
 
     void release() {
         request = {};
+        alpha = {};
         bytes.release();
     }
     // Empty for the next run, keeping the storage: a fresh block of this size
     // would cost a page fault every 4 KiB on the first write.
     void forget() {
         request = {};
+        alpha = {};
         bytes.resize(0);
     }
 };

@@ -67,28 +67,39 @@ TEST(PlaneBuffer, SamplesEveryRatePixelsAndZeroesWhatLiesOutside) {
 
 // The usual request, all three planes, goes many pixels at a time: rows
 // shorter than, equal to and past a whole number of those steps, at odd
-// columns, come out and go back exactly, alpha untouched.
+// columns, come out and go back exactly, alpha untouched: alpha varying,
+// alike (written without reading the picture), alike but in the last pixel.
 TEST(PlaneBuffer, AllPlanesRoundTripAtEveryRowLength) {
-    for (const int width : {1, 15, 16, 17, 31, 32, 33, 50, 67}) {
-        for (const int left : {0, 3}) {
-            SCOPED_TRACE(std::to_string(width) + " from " + std::to_string(left));
-            Picture p = patternPicture(left + width + 2, 3);
-            for (int y = 0; y < 3; ++y)
-                for (int x = 0; x < left + width + 2; ++x) p.at(x, y) = (p.at(x, y) & 0x00FFFFFFu) | std::uint32_t((x * 41 + y) & 0xFF) << 24;
-            Picture original = p;
-            PlaneBuffer buffer;
-            const PlaneAnswer a = fillBuffer(request(0, left, 3, left + width, 0, 2), buffer, OriginalPixels(p.view()), kNoLimit);
-            auto* bytes = static_cast<std::uint8_t*>(a.data);
-            for (int y = 0; y < 3; ++y)
-                for (int x = 0; x < width; ++x)
-                    for (int k = 0; k < 3; ++k) ASSERT_EQ(bytes[(y * width + x) * 3 + k], p.channel(left + x, y, k));
-            for (std::uint8_t& b : buffer.bytes) b = std::uint8_t(255 - b);
-            writeBack(buffer, OriginalPixels(p.view()), nullptr);
-            for (int y = 0; y < 3; ++y)
-                for (int x = 0; x < left + width + 2; ++x) {
-                    const bool inside = x >= left && x < left + width;
-                    ASSERT_EQ(p.at(x, y), inside ? original.at(x, y) ^ 0x00FFFFFFu : original.at(x, y)) << x << "," << y;
-                }
+    enum class Alpha { Varying, Alike, OneOdd };
+    for (const Alpha mode : {Alpha::Varying, Alpha::Alike, Alpha::OneOdd}) {
+        for (const int width : {1, 15, 16, 17, 31, 32, 33, 50, 67}) {
+            for (const int left : {0, 3}) {
+                SCOPED_TRACE(std::to_string(width) + " from " + std::to_string(left) + ", alpha " +
+                             std::to_string(int(mode)));
+                Picture p = patternPicture(left + width + 2, 3);
+                for (int y = 0; y < 3; ++y)
+                    for (int x = 0; x < left + width + 2; ++x) {
+                        const std::uint32_t alpha = mode == Alpha::Varying ? std::uint32_t((x * 41 + y) & 0xFF) : 0x80u;
+                        p.at(x, y) = (p.at(x, y) & 0x00FFFFFFu) | alpha << 24;
+                    }
+                if (mode == Alpha::OneOdd) p.at(left + width - 1, 2) &= 0x10FFFFFFu;
+                Picture original = p;
+                PlaneBuffer buffer;
+                const PlaneAnswer a =
+                    fillBuffer(request(0, left, 3, left + width, 0, 2), buffer, OriginalPixels(p.view()), kNoLimit);
+                auto* bytes = static_cast<std::uint8_t*>(a.data);
+                for (int y = 0; y < 3; ++y)
+                    for (int x = 0; x < width; ++x)
+                        for (int k = 0; k < 3; ++k) ASSERT_EQ(bytes[(y * width + x) * 3 + k], p.channel(left + x, y, k));
+                for (std::uint8_t& b : buffer.bytes) b = std::uint8_t(255 - b);
+                writeBack(buffer, OriginalPixels(p.view()), nullptr);
+                for (int y = 0; y < 3; ++y)
+                    for (int x = 0; x < left + width + 2; ++x) {
+                        const bool inside = x >= left && x < left + width;
+                        ASSERT_EQ(p.at(x, y), inside ? original.at(x, y) ^ 0x00FFFFFFu : original.at(x, y))
+                            << x << "," << y;
+                    }
+            }
         }
     }
 }
