@@ -105,7 +105,7 @@ BENCHMARK(BM_ApplyBrushWarpLeft)
 void BM_ApplyBrushWarpLeftPortable(benchmark::State& state) {
     warp_detail::setRowKernels(warp_detail::RowKernels::Portable);
     applyBrushWarpLeft(state);
-    warp_detail::setRowKernels(warp_detail::RowKernels::Avx2);
+    warp_detail::setRowKernels(warp_detail::widestRowKernels());
 }
 BENCHMARK(BM_ApplyBrushWarpLeftPortable)
     ->ArgNames({"size", "deformed"})

@@ -41,7 +41,7 @@ void copyRowBack(const BrushApplication& a, int t, const FixedVector* cells) {
 template <class RowDone>
 void compose(const BrushApplication& a, bool writeBack, RowDone rowDone) {
     const MapCells map(a.map);
-    const bool wide = warp_detail::rowKernels() == warp_detail::RowKernels::Avx2;
+    const warp_detail::RowKernels kernels = warp_detail::rowKernels();
     const int rows = a.lastRow - a.firstRow + 1;
     const std::int64_t reach = (a.reachY >> 16) + 2;
     const int ring = writeBack && reach + 1 < rows ? static_cast<int>(reach) + 1 : rows;
@@ -57,10 +57,16 @@ void compose(const BrushApplication& a, bool writeBack, RowDone rowDone) {
             copyCells(own, out, a.firstColumn, changed.first - 1);
             copyCells(own, out, changed.last + 1, a.lastColumn);
             const warp_detail::ComposeRow row = composeRowOf(a, map, t);
-            if (wide) {
-                warp_detail::composeCellsAvx2(row, changed.first, changed.last, out);
-            } else {
-                warp_detail::composeCells(row, changed.first, changed.last, out);
+            switch (kernels) {
+                case warp_detail::RowKernels::Avx512:
+                    warp_detail::composeCellsAvx512(row, changed.first, changed.last, out);
+                    break;
+                case warp_detail::RowKernels::Avx2:
+                    warp_detail::composeCellsAvx2(row, changed.first, changed.last, out);
+                    break;
+                case warp_detail::RowKernels::Portable:
+                    warp_detail::composeCells(row, changed.first, changed.last, out);
+                    break;
             }
         }
         rowDone(t, out);
@@ -96,7 +102,7 @@ void composeAndRender(const BrushApplication& a, const PixelSurface& source, Pix
     const BilinearSource sample(source, gammaTable());
     Argb* const pixels = display.bits();
     const std::ptrdiff_t width = display.width();
-    const bool wide = warp_detail::rowKernels() == warp_detail::RowKernels::Avx2;
+    const warp_detail::RowKernels kernels = warp_detail::rowKernels();
     // The display pixel at (x, y) shows the source at (x, y) plus its new
     // vector; over the cleared square the source's merge writes the sample
     // unchanged, so it is stored directly. Rendering a row right after
@@ -105,10 +111,16 @@ void composeAndRender(const BrushApplication& a, const PixelSurface& source, Pix
         const int y = a.at.y + t;
         const warp_detail::RenderRow row{&sample, source.bits(), source.width(), source.height(), a.at.x, y};
         Argb* const out = pixels + y * width;
-        if (wide) {
-            warp_detail::renderPixelsAvx2(row, a.firstColumn, a.lastColumn, vectors, out);
-        } else {
-            warp_detail::renderPixels(row, a.firstColumn, a.lastColumn, vectors, out);
+        switch (kernels) {
+            case warp_detail::RowKernels::Avx512:
+                warp_detail::renderPixelsAvx512(row, a.firstColumn, a.lastColumn, vectors, out);
+                break;
+            case warp_detail::RowKernels::Avx2:
+                warp_detail::renderPixelsAvx2(row, a.firstColumn, a.lastColumn, vectors, out);
+                break;
+            case warp_detail::RowKernels::Portable:
+                warp_detail::renderPixels(row, a.firstColumn, a.lastColumn, vectors, out);
+                break;
         }
     });
 }

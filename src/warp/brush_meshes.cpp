@@ -201,7 +201,7 @@ void fillPolar(WarpTool tool, const WarpBrush& brush, DisplacementMap& left, Dis
     const PolarMove moves[2] = {{tool, 1.0, k, std::cos(k), std::sin(k), halfSpan},
                                 {tool, -1.0, k, std::cos(k), std::sin(k), halfSpan}};
     const PolarJob job{coordinates, weights, moves, left, right};
-    if (warp_detail::rowKernels() == warp_detail::RowKernels::Avx2) {
+    if (warp_detail::rowKernels() != warp_detail::RowKernels::Portable) {
         fillPolarRowsAvx2(job);
     } else {
         fillPolarRowsPortable(job);

@@ -6,10 +6,8 @@ namespace mugwarp::warp_detail {
 
 namespace {
 
-RowKernels widest() { return avx2Available() ? RowKernels::Avx2 : RowKernels::Portable; }
-
 std::atomic<RowKernels>& chosen() {
-    static std::atomic<RowKernels> kernels{widest()};
+    static std::atomic<RowKernels> kernels{widestRowKernels()};
     return kernels;
 }
 
@@ -29,10 +27,30 @@ bool avx2Available() {
 #endif
 }
 
+bool avx512Available() {
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool available = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+               __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
+    }();
+    return available;
+#else
+    return false;
+#endif
+}
+
+RowKernels widestRowKernels() {
+    if (avx512Available()) return RowKernels::Avx512;
+    return avx2Available() ? RowKernels::Avx2 : RowKernels::Portable;
+}
+
 RowKernels rowKernels() { return chosen().load(std::memory_order_relaxed); }
 
 void setRowKernels(RowKernels kernels) {
-    chosen().store(kernels == RowKernels::Avx2 ? widest() : RowKernels::Portable, std::memory_order_relaxed);
+    const bool runs = kernels == RowKernels::Portable || (kernels == RowKernels::Avx2 && avx2Available()) ||
+                      (kernels == RowKernels::Avx512 && avx512Available());
+    chosen().store(runs ? kernels : widestRowKernels(), std::memory_order_relaxed);
 }
 
 }  // namespace mugwarp::warp_detail

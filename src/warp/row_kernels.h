@@ -40,4 +40,9 @@ void renderPixels(const RenderRow& r, int first, int last, const FixedVector* ve
 void composeCellsAvx2(const ComposeRow& r, int first, int last, FixedVector* out);
 void renderPixelsAvx2(const RenderRow& r, int first, int last, const FixedVector* vectors, Argb* row);
 
+// The same, eight cells and sixteen pixels at a time; only callable where
+// the processor has AVX-512 with byte permutes (avx512Available).
+void composeCellsAvx512(const ComposeRow& r, int first, int last, FixedVector* out);
+void renderPixelsAvx512(const RenderRow& r, int first, int last, const FixedVector* vectors, Argb* row);
+
 }  // namespace mugwarp::warp_detail

@@ -86,7 +86,7 @@ TEST(BrushMeshesReference, EveryCellWithinOneUnitOfTheDirectConstruction) {
                 std::array<DisplacementMap, 2> portable{DisplacementMap(size, size), DisplacementMap(size, size)};
                 warp_detail::setRowKernels(warp_detail::RowKernels::Portable);
                 buildBrushMeshes(tool, brush, portable);
-                warp_detail::setRowKernels(warp_detail::RowKernels::Avx2);
+                warp_detail::setRowKernels(warp_detail::widestRowKernels());
                 buildBrushMeshes(tool, brush, fast);
                 if (tool == WarpTool::Putty) {
                     directPutty(brush, direct[0]);

@@ -61,12 +61,11 @@ TEST(BrushPixels, StrokesArePinnedWithEitherKernels) {
         {"putty 61", WarpTool::Putty, 61, 70, 0, 16582324845783125646ull},
         {"twirl 61 right", WarpTool::Twirl, 61, 0, 1, 3777418920559005415ull},
     };
-    for (const RowKernels kernels : {RowKernels::Portable, RowKernels::Avx2}) {
-        if (kernels == RowKernels::Avx2 && !warp_detail::avx2Available()) continue;
+    for (const RowKernels kernels : testing::runnableKernels()) {
         const KernelChoice choice(kernels);
         for (const Case& c : cases)
             EXPECT_EQ(strokeDigest(c.tool, c.size, c.effect, c.button), c.digest)
-                << c.name << (kernels == RowKernels::Avx2 ? " (AVX2)" : " (portable)");
+                << c.name << " (" << testing::kernelName(kernels) << ")";
     }
 }
 

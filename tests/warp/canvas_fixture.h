@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "raster/pixel_surface.h"
 #include "raster/remap_transform.h"
@@ -51,7 +52,24 @@ using test::samePixels;
 // Runs a test on the chosen row kernels and restores the default when it ends.
 struct KernelChoice {
     explicit KernelChoice(warp_detail::RowKernels kernels) { warp_detail::setRowKernels(kernels); }
-    ~KernelChoice() { warp_detail::setRowKernels(warp_detail::RowKernels::Avx2); }
+    ~KernelChoice() { warp_detail::setRowKernels(warp_detail::widestRowKernels()); }
 };
+
+// Every set of row kernels this processor runs, the portable ones first.
+inline std::vector<warp_detail::RowKernels> runnableKernels() {
+    std::vector<warp_detail::RowKernels> kernels{warp_detail::RowKernels::Portable};
+    if (warp_detail::avx2Available()) kernels.push_back(warp_detail::RowKernels::Avx2);
+    if (warp_detail::avx512Available()) kernels.push_back(warp_detail::RowKernels::Avx512);
+    return kernels;
+}
+
+inline const char* kernelName(warp_detail::RowKernels kernels) {
+    switch (kernels) {
+        case warp_detail::RowKernels::Avx512: return "AVX-512";
+        case warp_detail::RowKernels::Avx2: return "AVX2";
+        case warp_detail::RowKernels::Portable: break;
+    }
+    return "portable";
+}
 
 }  // namespace mugwarp::testing

@@ -52,7 +52,13 @@ void deform(DisplacementMap& map, std::mt19937& rng) {
 }
 
 TEST(RowKernels, WideComposeMatchesCellByCell) {
-    if (!warp_detail::avx2Available()) GTEST_SKIP() << "no AVX2 on this processor";
+    using ComposeFunction = void (*)(const warp_detail::ComposeRow&, int, int, FixedVector*);
+    const struct {
+        const char* name;
+        bool runs;
+        ComposeFunction compose;
+    } wideKernels[] = {{"AVX2", warp_detail::avx2Available(), warp_detail::composeCellsAvx2},
+                       {"AVX-512", warp_detail::avx512Available(), warp_detail::composeCellsAvx512}};
     std::mt19937 rng(11);
     DisplacementMap map(67, 41);
     const int size = 53;
@@ -75,24 +81,43 @@ TEST(RowKernels, WideComposeMatchesCellByCell) {
         const warp_detail::ComposeRow row{mesh.row(0), MapCells(map), mx, my, scaled, left, toFixed(y)};
         const int first = std::uniform_int_distribution<int>(0, size - 1)(rng);
         const int last = std::uniform_int_distribution<int>(first, size - 1)(rng);
-        std::vector<FixedVector> wide(size), plain(size);
-        warp_detail::composeCellsAvx2(row, first, last, wide.data());
+        std::vector<FixedVector> plain(size);
         warp_detail::composeCells(row, first, last, plain.data());
-        ASSERT_TRUE(sameCells(wide, plain)) << "round " << round;
+        for (const auto& kernel : wideKernels) {
+            if (!kernel.runs) continue;
+            std::vector<FixedVector> wide(size);
+            kernel.compose(row, first, last, wide.data());
+            ASSERT_TRUE(sameCells(wide, plain)) << kernel.name << ", round " << round;
+        }
     }
 }
 
 TEST(RowKernels, WideRenderMatchesPixelByPixel) {
-    if (!warp_detail::avx2Available()) GTEST_SKIP() << "no AVX2 on this processor";
+    using RenderFunction = void (*)(const warp_detail::RenderRow&, int, int, const FixedVector*, Argb*);
+    const struct {
+        const char* name;
+        bool runs;
+        RenderFunction render;
+    } wideKernels[] = {{"AVX2", warp_detail::avx2Available(), warp_detail::renderPixelsAvx2},
+                       {"AVX-512", warp_detail::avx512Available(), warp_detail::renderPixelsAvx512}};
     std::mt19937 rng(12);
     CanvasFixture f(71, 37);
     const BilinearSource sample(f.source, gammaTable());
     const int width = f.source.width(), height = f.source.height();
     std::vector<FixedVector> vectors(width);
     std::uniform_int_distribution<int> kind(0, 9);
-    for (int round = 0; round < 2000; ++round) {
+    // The first rounds are whole rows that weigh every 1/256 fraction along
+    // and down the row; the rest are random.
+    constexpr int kSweeps = 256;
+    for (int round = 0; round < 2000 + kSweeps; ++round) {
         const int y = std::uniform_int_distribution<int>(0, height - 1)(rng);
         for (int s = 0; s < width; ++s) {
+            if (round < kSweeps) {
+                // (v + 127) >> 8 lands on fraction f of a 256th.
+                const auto onto = [](int f) { return static_cast<Fixed>(f * 256 - 127); };
+                vectors[s] = {onto((round + s) & 255), onto((round * 3 + s * 5) & 255)};
+                continue;
+            }
             const int k = kind(rng);
             FixedVector v{randomFixed(rng, 4 << 16), randomFixed(rng, 4 << 16)};
             if (k == 0) v = {randomFixed(rng, 100 << 16), randomFixed(rng, 100 << 16)};
@@ -104,13 +129,33 @@ TEST(RowKernels, WideRenderMatchesPixelByPixel) {
             vectors[s] = v;
         }
         const warp_detail::RenderRow row{&sample, f.source.bits(), width, height, 0, y};
-        const int first = std::uniform_int_distribution<int>(0, width - 1)(rng);
-        const int last = std::uniform_int_distribution<int>(first, width - 1)(rng);
-        std::vector<Argb> wide(width, 0x12345678), plain(width, 0x12345678);
-        warp_detail::renderPixelsAvx2(row, first, last, vectors.data(), wide.data());
+        const int first = round < kSweeps ? 0 : std::uniform_int_distribution<int>(0, width - 1)(rng);
+        const int last = round < kSweeps ? width - 1 : std::uniform_int_distribution<int>(first, width - 1)(rng);
+        std::vector<Argb> plain(width, 0x12345678);
         warp_detail::renderPixels(row, first, last, vectors.data(), plain.data());
-        ASSERT_EQ(wide, plain) << "round " << round;
+        for (const auto& kernel : wideKernels) {
+            if (!kernel.runs) continue;
+            std::vector<Argb> wide(width, 0x12345678);
+            kernel.render(row, first, last, vectors.data(), wide.data());
+            ASSERT_EQ(wide, plain) << kernel.name << ", round " << round;
+        }
     }
+}
+
+TEST(RowKernels, ARequestTheProcessorCannotRunGivesTheWidestItCan) {
+    const struct {
+        RowKernels kernels;
+        bool runs;
+    } requests[] = {{RowKernels::Portable, true},
+                    {RowKernels::Avx2, warp_detail::avx2Available()},
+                    {RowKernels::Avx512, warp_detail::avx512Available()}};
+    for (const auto& request : requests) {
+        const KernelChoice choice(request.kernels);
+        EXPECT_EQ(warp_detail::rowKernels(), request.runs ? request.kernels : warp_detail::widestRowKernels())
+            << testing::kernelName(request.kernels);
+    }
+    // Wider kernels use every extension the narrower ones do.
+    EXPECT_TRUE(!warp_detail::avx512Available() || warp_detail::avx2Available());
 }
 
 struct Outcome {
@@ -151,7 +196,7 @@ TEST(RowKernels, StrokesAtEveryEdgeAgreeWithThePortableKernelsAndAFullRender) {
             for (int y : ys) {
                 const unsigned seed = static_cast<unsigned>(size * 10007 + (x + 100) * 101 + y + 100);
                 const Outcome portable = strokesAt({x, y}, size, RowKernels::Portable, seed);
-                const Outcome wide = strokesAt({x, y}, size, RowKernels::Avx2, seed);
+                const Outcome wide = strokesAt({x, y}, size, warp_detail::widestRowKernels(), seed);
                 for (int j = 0; j < height; ++j)
                     for (int i = 0; i < width; ++i) {
                         ASSERT_EQ(wide.map.vector(i, j), portable.map.vector(i, j))
