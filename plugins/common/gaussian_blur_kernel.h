@@ -44,30 +44,61 @@ struct Band {
 };
 
 // The input rows blurred across into tmp (8.8 fixed point, inRows x width x 3
-// values), then down into the output rows.
-inline void blurBand(const Band& b, const std::vector<std::int32_t>& w, int radius, std::uint16_t* tmp) {
-    for (int y = 0; y < b.inRows; ++y) {
-        const std::uint8_t* row = b.in + std::ptrdiff_t(y) * b.inRowBytes;
-        std::uint16_t* out = tmp + std::size_t(y) * b.width * 3;
-        for (int x = 0; x < b.width; ++x) {
+// values), then down into the output rows. Radius is R, or radius when R is
+// 0: the common small radii get loops of a known length, which the compiler
+// unrolls and vectorises; the sums are integers, so every version gives
+// the same bytes. The band and the weights are copied in first: stores
+// through the byte pointers could otherwise change them, as far as the
+// compiler knows, and every step would read them again.
+template <int R>
+void blurBandWithRadius(const Band band, const std::int32_t* weights, int radius, std::uint16_t* tmp) {
+    const int r = R > 0 ? R : radius;
+    std::int32_t fixedWeights[2 * R + 1];
+    const std::int32_t* w = weights;
+    if constexpr (R > 0) {
+        std::copy(weights, weights + 2 * R + 1, fixedWeights);
+        w = fixedWeights;
+    }
+    const std::uint8_t* const in = band.in;
+    std::uint8_t* const outRows = band.out;
+    const std::ptrdiff_t inRowBytes = band.inRowBytes, outRowBytes = band.outRowBytes;
+    const int width = band.width, height = band.height, inTop = band.inTop;
+    for (int y = 0; y < band.inRows; ++y) {
+        const std::uint8_t* row = in + std::ptrdiff_t(y) * inRowBytes;
+        std::uint16_t* out = tmp + std::size_t(y) * width * 3;
+        for (int x = 0; x < width; ++x) {
             std::int32_t sum[3] = {0, 0, 0};
-            for (int k = -radius; k <= radius; ++k) {
-                const int sx = std::clamp(x + k, 0, b.width - 1);
-                for (int c = 0; c < 3; ++c) sum[c] += w[k + radius] * row[sx * 3 + c];
+            for (int k = -r; k <= r; ++k) {
+                const int sx = std::clamp(x + k, 0, width - 1);
+                for (int c = 0; c < 3; ++c) sum[c] += w[k + r] * row[sx * 3 + c];
             }
             for (int c = 0; c < 3; ++c) out[x * 3 + c] = std::uint16_t((sum[c] + 8) >> 4);
         }
     }
-    for (int y = b.outTop; y < b.outBottom; ++y) {
-        std::uint8_t* dst = b.out + std::ptrdiff_t(y - b.outTop) * b.outRowBytes;
-        for (int x = 0; x < b.width * 3; ++x) {
+    for (int y = band.outTop; y < band.outBottom; ++y) {
+        std::uint8_t* dst = outRows + std::ptrdiff_t(y - band.outTop) * outRowBytes;
+        for (int x = 0; x < width * 3; ++x) {
             std::int32_t sum = 0;
-            for (int k = -radius; k <= radius; ++k) {
-                const int sy = std::clamp(y + k, 0, b.height - 1) - b.inTop;
-                sum += w[k + radius] * tmp[std::size_t(sy) * b.width * 3 + x];
+            for (int k = -r; k <= r; ++k) {
+                const int sy = std::clamp(y + k, 0, height - 1) - inTop;
+                sum += w[k + r] * tmp[std::size_t(sy) * width * 3 + x];
             }
             dst[x] = std::uint8_t(std::min(255, (sum + (1 << 19)) >> 20));
         }
+    }
+}
+
+inline void blurBand(const Band& b, const std::vector<std::int32_t>& w, int radius, std::uint16_t* tmp) {
+    switch (radius) {
+        case 1: return blurBandWithRadius<1>(b, w.data(), radius, tmp);
+        case 2: return blurBandWithRadius<2>(b, w.data(), radius, tmp);
+        case 3: return blurBandWithRadius<3>(b, w.data(), radius, tmp);
+        case 4: return blurBandWithRadius<4>(b, w.data(), radius, tmp);
+        case 5: return blurBandWithRadius<5>(b, w.data(), radius, tmp);
+        case 6: return blurBandWithRadius<6>(b, w.data(), radius, tmp);
+        case 7: return blurBandWithRadius<7>(b, w.data(), radius, tmp);
+        case 8: return blurBandWithRadius<8>(b, w.data(), radius, tmp);
+        default: return blurBandWithRadius<0>(b, w.data(), radius, tmp);
     }
 }
 

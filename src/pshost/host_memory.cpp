@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -12,6 +13,13 @@
 
 namespace mugwarp {
 
+namespace {
+
+constexpr std::size_t kSmallestSpare = std::size_t(1) << 20;
+constexpr std::size_t kLargestSpare = std::size_t(64) << 20;
+
+}  // namespace
+
 HostMemory::Block::~Block() { std::free(data); }
 
 HostMemory& HostMemory::instance() {
@@ -19,11 +27,20 @@ HostMemory& HostMemory::instance() {
     return memory;
 }
 
+HostMemory::~HostMemory() { std::free(spare_); }
+
 HostMemory::Handle HostMemory::allocate(std::size_t size) {
     auto block = std::make_unique<Block>();
-    // One byte at least, so even an empty block has an address of its own.
-    block->data = static_cast<char*>(std::calloc(size == 0 ? 1 : size, 1));
-    if (!block->data) return nullptr;
+    if (spare_ && size <= spareCapacity_ && size >= spareCapacity_ / 2) {
+        block->data = std::exchange(spare_, nullptr);
+        block->capacity = spareCapacity_;
+        std::memset(block->data, 0, size);
+    } else {
+        // One byte at least, so even an empty block has an address of its own.
+        block->data = static_cast<char*>(std::calloc(size == 0 ? 1 : size, 1));
+        if (!block->data) return nullptr;
+        block->capacity = size;
+    }
     block->size = size;
     Handle handle = &block->data;
     try {
@@ -39,7 +56,18 @@ HostMemory::Block* HostMemory::find(Handle handle) const {
     return it == blocks_.end() ? nullptr : it->second.get();
 }
 
-bool HostMemory::dispose(Handle handle) { return blocks_.erase(handle) > 0; }
+bool HostMemory::dispose(Handle handle) {
+    const auto it = blocks_.find(handle);
+    if (it == blocks_.end()) return false;
+    Block& b = *it->second;
+    if (b.capacity >= kSmallestSpare && b.capacity <= kLargestSpare) {
+        std::free(spare_);
+        spare_ = std::exchange(b.data, nullptr);
+        spareCapacity_ = b.capacity;
+    }
+    blocks_.erase(it);
+    return true;
+}
 
 bool HostMemory::isHandle(Handle handle) const { return find(handle) != nullptr; }
 
@@ -56,6 +84,7 @@ bool HostMemory::resize(Handle handle, std::size_t newSize) {
     if (newSize > b->size) std::memset(data + b->size, 0, newSize - b->size);
     b->data = data;
     b->size = newSize;
+    b->capacity = newSize == 0 ? 1 : newSize;
     return true;
 }
 

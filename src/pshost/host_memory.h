@@ -16,6 +16,7 @@ public:
     using Handle = char**;
 
     static HostMemory& instance();
+    ~HostMemory();
 
     // Nothing when the memory cannot be had.
     Handle allocate(std::size_t size);
@@ -37,12 +38,18 @@ private:
     struct Block {
         char* data = nullptr;  // first, so the handle is the block's address
         std::size_t size = 0;
+        std::size_t capacity = 0;
         int locks = 0;
         ~Block();
     };
     Block* find(Handle handle) const;
 
     std::unordered_map<Handle, std::unique_ptr<Block>> blocks_;
+    // The storage of the last large block disposed of, for the next
+    // allocation of about its size: filters allocate the same buffer run
+    // after run, and memory already mapped is cheaper to clear than to map.
+    char* spare_ = nullptr;
+    std::size_t spareCapacity_ = 0;
 };
 
 // The machine's physical memory in bytes.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "filter_test_support.h"
 #include "pshost/host_callbacks.h"
 #include "pshost/host_memory.h"
@@ -312,6 +314,29 @@ TEST_F(FilterHostTest, CallbackSuitesAnswerAsTheProtocolSays) {
     const abi::VRect rect{0, 1, 2, 2};
     EXPECT_EQ(cb.displayPixels(&map, &rect, 0, 0, nullptr), abi::kNoErr);
     EXPECT_EQ(client.shown, (std::vector<std::uint32_t>{0xFF040506u, 0xFF0A0B0Cu}));
+}
+
+// Large blocks a filter frees are kept for its next allocation: whatever
+// the last one held, every new block reads zero, at its own size.
+TEST(HostMemoryReuse, BlocksAfterLargeOnesComeBackZeroed) {
+    HostMemory& memory = HostMemory::instance();
+    const std::size_t before = memory.liveBlocks();
+    constexpr std::size_t kMiB = std::size_t(1) << 20;
+    for (const std::size_t size : {2 * kMiB, 2 * kMiB, 2 * kMiB - 3, kMiB + 1, 3 * kMiB, std::size_t(100), 64 * kMiB, kMiB}) {
+        SCOPED_TRACE(size);
+        abi::Handle h = memory.allocate(size);
+        ASSERT_NE(h, nullptr);
+        EXPECT_EQ(memory.size(h), size);
+        const char* data = *h;
+        for (std::size_t i = 0; i < size; i += 4093) ASSERT_EQ(data[i], 0) << i;
+        EXPECT_EQ(data[size - 1], 0);
+        std::memset(*h, 0xAB, size);
+        ASSERT_TRUE(memory.resize(h, size + 10));
+        EXPECT_EQ((*h)[size + 9], 0);
+        std::memset(*h, 0xCD, size + 10);
+        memory.dispose(h);
+    }
+    EXPECT_EQ(memory.liveBlocks(), before);
 }
 
 }  // namespace
