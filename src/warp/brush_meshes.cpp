@@ -133,7 +133,10 @@ struct PolarMove {
         const double rowPosition = static_cast<double>(p);
         if (tool == WarpTool::Warp) {
             // r moves by (1 - (1 - r) k) / 10: inwards on the left button,
-            // which enlarges, outwards on the right, which shrinks.
+            // which enlarges, outwards on the right, which shrinks. The moved
+            // point stays a double: Warp meshes have always been made so
+            // (strokes are pinned to their pixels), while Twirl's is rounded
+            // to a float.
             for (int q = 0; q < size; ++q) {
                 const double r0 = polar.radius[q];
                 const double pull = (1.0 - (1.0 - r0) * k) * 0.1;
@@ -148,16 +151,16 @@ struct PolarMove {
                 const double r = polar.radius[q];
                 const double c = polar.cosine[q];
                 const double s = polar.sine[q];
-                store(r * (c * cosK - s * signedSinK), r * (s * cosK + c * signedSinK), q, rowPosition, w[q], cells[q]);
+                const double x2 = static_cast<float>(r * (c * cosK - s * signedSinK));
+                const double y2 = static_cast<float>(r * (s * cosK + c * signedSinK));
+                store(x2, y2, q, rowPosition, w[q], cells[q]);
             }
         }
     }
 
     MUGWARP_MESH_INLINE void store(double x2, double y2, int q, double rowPosition, float w, FixedVector& cell) const {
-        const double xf = static_cast<float>(x2);
-        const double yf = static_cast<float>(y2);
-        const auto dx = static_cast<float>((xf + 1.0) * halfSpan - static_cast<double>(q));
-        const auto dy = static_cast<float>((yf + 1.0) * halfSpan - rowPosition);
+        const auto dx = static_cast<float>((x2 + 1.0) * halfSpan - static_cast<double>(q));
+        const auto dy = static_cast<float>((y2 + 1.0) * halfSpan - rowPosition);
         cell = {meshFixed(dx * w), meshFixed(dy * w)};
     }
 };
