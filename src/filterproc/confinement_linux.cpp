@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "filterproc/confinement.h"
+#include "filterproc/light_child_posix.h"
 
 namespace mugwarp::filterproc {
 
@@ -51,7 +52,7 @@ std::uint64_t writeRights(int abi) {
     return kFsWriteRightsV1 | (abi >= 2 ? kFsRefer : 0) | (abi >= 3 ? kFsTruncate : 0);
 }
 
-// Decimal digits of v into out (no allocation: runs in a forked child).
+// Decimal digits of v into out (no allocation: runs in a child sharing our memory).
 char* putNumber(char* out, unsigned v) {
     char digits[12];
     int n = 0;
@@ -97,8 +98,7 @@ bool enterOwnNamespaces() {
 
 bool namespacesAllowed() {
     static const bool allowed = [] {
-        const pid_t child = ::fork();
-        if (child == 0) ::_exit(enterOwnNamespaces() ? 0 : 1);
+        const pid_t child = startChildSharingMemory([](void*) -> int { ::_exit(enterOwnNamespaces() ? 0 : 1); }, nullptr);
         if (child < 0) return false;
         int status = 0;
         while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -211,12 +211,18 @@ unsigned confinementOnThisMachine() {
         const PreparedConfinement confinement(ConfinementPolicy{});
         int report[2];
         if (::pipe2(report, O_CLOEXEC) != 0) return 0u;
-        const pid_t child = ::fork();
-        if (child == 0) {
-            const unsigned got = confinement.apply();
-            (void)::write(report[1], &got, sizeof got);
-            ::_exit(0);
-        }
+        struct Probe {
+            const PreparedConfinement& confinement;
+            int report;
+        } probe{confinement, report[1]};
+        const pid_t child = startChildSharingMemory(
+            [](void* p) -> int {
+                const Probe& probe = *static_cast<const Probe*>(p);
+                const unsigned got = probe.confinement.apply();
+                (void)::write(probe.report, &got, sizeof got);
+                ::_exit(0);
+            },
+            &probe);
         ::close(report[1]);
         unsigned got = 0;
         if (child < 0 || ::read(report[0], &got, sizeof got) != sizeof got) got = 0;

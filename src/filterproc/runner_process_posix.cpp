@@ -14,14 +14,16 @@
 #include <thread>
 #include <vector>
 
+#include "filterproc/light_child_posix.h"
+
 extern char** environ;
 
 namespace mugwarp::filterproc {
 
 namespace {
 
-// Everything the child needs is prepared before fork: after it only
-// async-signal-safe calls are made.
+// Everything the child needs is prepared before it starts: it only makes
+// async-signal-safe calls.
 std::vector<std::string> mergedEnvironment(const RunnerCommand& command) {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
@@ -40,6 +42,31 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
     for (std::string& s : strings) p.push_back(s.data());
     p.push_back(nullptr);
     return p;
+}
+
+struct ChildSetup {
+    int toRunner, fromRunner, report, devNull;
+    const PreparedConfinement* confinement;
+    bool limitMemory, capAddressSpace;
+    rlimit cap;
+    char** argv;
+    char** envp;
+};
+
+int runnerChild(void* setupPointer) {
+    const ChildSetup& c = *static_cast<const ChildSetup*>(setupPointer);
+    ::setpgid(0, 0);  // Ctrl+C in our terminal is ours to handle, not the runner's
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // and a runner stuck in a module dies with us
+    ::dup2(c.toRunner, 0);
+    ::dup2(c.fromRunner, 1);
+    if (c.devNull >= 0) ::dup2(c.devNull, 2);
+    const unsigned confined = c.confinement ? c.confinement->apply() : 0;
+    (void)::write(c.report, &confined, sizeof confined);
+    ::close_range(3, ~0U, 0);  // none of our other files (the X connection...) leak in
+    if (c.limitMemory) ::setrlimit(c.capAddressSpace ? RLIMIT_AS : RLIMIT_DATA, &c.cap);
+    ::signal(SIGPIPE, SIG_DFL);
+    ::execve(c.argv[0], c.argv, c.envp);
+    ::_exit(127);
 }
 
 }  // namespace
@@ -72,21 +99,9 @@ RunnerProcess::RunnerProcess(const RunnerCommand& command, const PreparedConfine
     const bool capAddressSpace = command.memoryCap == RunnerCommand::MemoryCap::AddressSpace;
     const rlimit cap{command.memoryLimit, command.memoryLimit};
 
-    pid_ = ::fork();
-    if (pid_ == 0) {
-        ::setpgid(0, 0);  // Ctrl+C in our terminal is ours to handle, not the runner's
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // and a runner stuck in a module dies with us
-        ::dup2(toRunner[0], 0);
-        ::dup2(fromRunner[1], 1);
-        if (devNull >= 0) ::dup2(devNull, 2);
-        const unsigned confined = confinement ? confinement->apply() : 0;
-        (void)::write(report[1], &confined, sizeof confined);
-        ::close_range(3, ~0U, 0);  // none of our other files (the X connection...) leak in
-        if (command.memoryLimit) ::setrlimit(capAddressSpace ? RLIMIT_AS : RLIMIT_DATA, &cap);
-        ::signal(SIGPIPE, SIG_DFL);
-        ::execve(argv[0], argv.data(), envp.data());
-        ::_exit(127);
-    }
+    ChildSetup setup{toRunner[0], fromRunner[1], report[1], devNull, confinement, command.memoryLimit != 0,
+                     capAddressSpace, cap, argv.data(), envp.data()};
+    pid_ = startChildSharingMemory(runnerChild, &setup);
     const int forkError = errno;
     ::close(toRunner[0]);
     ::close(fromRunner[1]);
