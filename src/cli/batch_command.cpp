@@ -43,6 +43,7 @@ struct BatchScript {
     int filterTimeoutMs = 0;
     std::vector<std::string> inputs;
     std::vector<Action> steps;
+    std::size_t historyNeeded = 0;  // steps up to the last undo or redo
 };
 
 const std::vector<std::string> kFormats = {"jpg", "bmp", "gif", "pdf"};
@@ -83,6 +84,7 @@ BatchScript parseBatch(const std::vector<std::string>& args) {
             ++i;
         } else {
             script.steps.push_back(parseAction(args[i]));
+            if (walksHistory(args[i])) script.historyNeeded = script.steps.size();
         }
     }
     if (script.outDir.empty()) throw UsageError{"--out DIR is required"};
@@ -152,8 +154,7 @@ void runJob(const BatchScript& script, const std::vector<BatchItem>& items, std:
         try {
             std::ostringstream printed;  // a picked colour means nothing here
             EditSession session(printed, filters);
-            session.document.loadPicture(item.input);
-            for (const Action& step : script.steps) step(session);
+            replay(session, item.input, script.steps, script.historyNeeded);
             session.document.selectArrowTool();
             savePicture(flattenedPicture(session.document, session.overlays), item.output,
                         session.document.keyColor());

@@ -38,6 +38,21 @@ Action parseAction(const std::string& word) {
     }
 }
 
+bool walksHistory(const std::string& word) {
+    const std::string_view name = std::string_view(word).substr(0, word.find(':'));
+    return name == "undo" || name == "redo";
+}
+
+void replay(EditSession& session, const std::string& input, const std::vector<Action>& steps,
+            std::size_t historyNeeded) {
+    if (historyNeeded == 0) session.document.stopKeepingHistory();
+    session.document.loadPicture(input);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        steps[i](session);
+        if (i + 1 == historyNeeded) session.document.stopKeepingHistory();
+    }
+}
+
 bool isBrushOption(const std::string& option) { return option == "--size" || option == "--effect"; }
 
 std::optional<Action> parseBrushOption(const std::string& option, const std::string& value) {

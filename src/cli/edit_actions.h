@@ -70,6 +70,14 @@ void addFilterActions(ActionTable& table);  // filter, filter-repeat
 
 // Parses one ACTION word ("NAME" or "NAME:ARGUMENTS").
 Action parseAction(const std::string& word);
+// Whether the ACTION word goes back or forth in the history (undo, redo).
+bool walksHistory(const std::string& word);
+// Loads input into the session and runs steps over it. The history is kept
+// only for the first historyNeeded steps (up to the last undo or redo): the
+// changes after them are never undone, so nothing is copied or packed for
+// them.
+void replay(EditSession& session, const std::string& input, const std::vector<Action>& steps,
+            std::size_t historyNeeded);
 // "--size S" or "--effect E", which hold from their place in the script on;
 // nothing for any other option.
 std::optional<Action> parseBrushOption(const std::string& option, const std::string& value);

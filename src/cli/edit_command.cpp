@@ -41,6 +41,7 @@ struct Script {
     std::string input;
     std::string output;
     std::vector<Action> steps;
+    std::size_t historyNeeded = 0;  // steps up to the last undo or redo
     std::string pluginFolder;
     int filterTimeoutMs = 0;
 };
@@ -65,6 +66,7 @@ Script parseScript(const std::vector<std::string>& args) {
             files.push_back(arg);
         } else {
             script.steps.push_back(parseAction(arg));
+            if (walksHistory(arg)) script.historyNeeded = script.steps.size();
             anyAction = true;
         }
     }
@@ -89,8 +91,7 @@ int runEdit(const std::vector<std::string>& args, const std::string& command) {
     try {
         EditSession session(std::cout, script.pluginFolder.empty() ? defaultPluginFolder() : script.pluginFolder);
         session.filters.setRunTimeout(script.filterTimeoutMs);
-        session.document.loadPicture(script.input);
-        for (const Action& step : script.steps) step(session);
+        replay(session, script.input, script.steps, script.historyNeeded);
         // Saving ends a flat-image tool as choosing the arrow tool does.
         session.document.selectArrowTool();
         savePicture(flattenedPicture(session.document, session.overlays), script.output,

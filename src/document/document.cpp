@@ -69,7 +69,7 @@ void Document::loadPicture(const std::string& path) {
     // before the first field changes, so a failure leaves the document as it
     // was.
     DecodedPicture decoded = decodePicture(path);
-    PixelSurface undo = decoded.pixels;
+    PixelSurface undo = keepingHistory_ ? decoded.pixels : PixelSurface();
     installPicture(decoded.pixels, decoded.key, decoded.outer, path);
     undo_ = std::make_shared<PixelSurface>(std::move(undo));
     pendingRect_ = {};
@@ -79,7 +79,7 @@ void Document::loadPicture(const std::string& path) {
 }
 
 void Document::loadRecovered(PixelSurface picture, PlatformColor key, Argb outer, const std::string& pictureFileName) {
-    PixelSurface undo = picture;
+    PixelSurface undo = keepingHistory_ ? picture : PixelSurface();
     installPicture(picture, key, outer, pictureFileName);
     undo_ = std::make_shared<PixelSurface>(std::move(undo));
     pendingRect_ = {};
@@ -111,6 +111,7 @@ void Document::installPicture(PixelSurface& picture, PlatformColor key, Argb out
     flat_ = std::move(flat);
     flatStale_ = false;
     remap_.displacementMap() = std::move(identity);
+    deformationCleared_ = true;
     pictureFileName_ = std::move(fileName);
     keyColor_ = key;
     pictureWidth_ = source_.width();
@@ -136,9 +137,10 @@ void Document::rebasePicture(const PixelSurface& picture, bool clearBorder) {
         applyDisplaySettings(display, display_.outerColor());
         display_ = std::move(display);
         remap_.displacementMap() = std::move(identity);
+        deformationCleared_ = true;
     }
     if (&picture != &source_) copyPixels(source_, picture);
-    copyPixels(display_, source_);
+    if (&picture != &display_) copyPixels(display_, source_);
     // The display keeps the picture's own border; only the source, which the
     // remap samples, fades out at its edge. The flat tools work on source and
     // display alike, so while one is active both lose the border now, and
@@ -162,10 +164,11 @@ void Document::rebaseFromDisplay(bool clearBorder) { rebasePicture(display_, cle
 void Document::resetDeformation() {
     DisplacementMap& map = remap_.displacementMap();
     if (map.width() == source_.width() && map.height() == source_.height()) {
-        map.clear();
+        if (!deformationCleared_) map.clear();
     } else {
         map.setSize(source_.width(), source_.height());  // a new size starts all zero
     }
+    deformationCleared_ = true;
     remap_.setSrcRect({0.0f, 0.0f, static_cast<float>(source_.width()), static_cast<float>(source_.height())});
     remap_.setMappingRect({0.0f, 0.0f, static_cast<float>(display_.width()), static_cast<float>(display_.height())});
 }
@@ -223,6 +226,12 @@ void Document::commitChange() { commitChange(traits()); }
 // block undo_ held (after a change of size), never the one it holds now.
 void Document::commitChange(const PictureTraits& before) {
     if (!pictureLoaded_ || !changePending()) return;
+    if (!keepingHistory_) {
+        history_.clear();  // a state of its own, though no step to come back to
+        pendingRect_ = {};
+        historyChanged();
+        return;
+    }
     const Rect changed = pendingRect_;
     // After a change of size the step keeps the old picture whole, so the
     // picture shown is taken into a block of its own.
@@ -259,7 +268,19 @@ void Document::commitChange(const PictureTraits& before) {
 
 void Document::recordObjectStep(std::unique_ptr<ObjectStep> step) {
     commitChange();
-    history_.record(std::move(step));
+    if (keepingHistory_) {
+        history_.record(std::move(step));
+    } else {
+        history_.clear();
+    }
+    historyChanged();
+}
+
+void Document::stopKeepingHistory() {
+    commitChange();
+    keepingHistory_ = false;
+    history_.clear();
+    undo_ = std::make_shared<PixelSurface>();
     historyChanged();
 }
 

@@ -144,6 +144,13 @@ public:
     // recovery copy up to date); the same after coming back by Undo or Redo.
     std::uint64_t stateId() const { return history_.stateId(); }
 
+    // For a session that can no longer undo (a script with no Undo or Redo
+    // left to run): the steps kept so far are dropped, and from now on no
+    // change is kept as a step nor the picture copied before a change. Undo
+    // and Redo then find nothing to do. It cannot be turned back on.
+    void stopKeepingHistory();
+    bool keepingHistory() const { return keepingHistory_; }
+
     // Large steps are packed in the background; this waits for that.
     void waitForHistoryPacking() const { history_.waitUntilPacked(); }
     // Called whenever what canUndo(), canRedo() or historyUsage() answer may
@@ -218,7 +225,10 @@ public:
     void setEraseSize(int size) { eraseSize_ = size; }
 
     // --- StrokeTarget ----------------------------------------------------
-    WarpCanvas warpCanvas() override { return {source_, display_, remap_}; }
+    WarpCanvas warpCanvas() override {
+        deformationCleared_ = false;  // the brush writes into the map
+        return {source_, display_, remap_};
+    }
     void beginUndoableChange() override;
     void endUndoableChange() override { commitChange(); }
     void enterWarpTool(int toolCode) override;
@@ -246,6 +256,10 @@ private:
     std::function<void()> onHistoryChange_;
 
     std::uint64_t savedState_ = 0;
+    bool keepingHistory_ = true;
+    // The map is known to be all zeros (nothing has written to it since it
+    // was last cleared), so clearing it again is skipped: 8 bytes a pixel.
+    bool deformationCleared_ = false;
     bool pictureLoaded_ = false;
     int pictureWidth_ = 0;
     int pictureHeight_ = 0;
