@@ -97,6 +97,9 @@ TEST_F(EditCommand, UndoWalksBackAndRedoForward) {
         {{"rotate:cw", "paint:FF0000:2:0,0", "undo", "undo", "undo", "redo"}, 20, gridAt(0, 19)},
         {{"rotate:cw", "paint:FF0000:2:0,0", "undo", "undo", "redo", "redo", "redo"}, 20, 0xFF0000u},
         {{"rotate:cw", "undo", "resize:60:40", "redo"}, 60, gridAt(0, 0)},  // a new change drops the redo step
+        // Changes after the last undo are kept as well as any.
+        {{"paint:FF0000:2:0,0", "undo", "rotate:cw"}, 20, gridAt(0, 19)},
+        {{"rotate:cw", "undo", "rotate:ccw", "paint:FF0000:2:0,0", "rotate:180"}, 20, gridAt(0, 19)},
     };
     for (const Case& c : cases) {
         const PlatformBitmap out = edit(in, c.actions);

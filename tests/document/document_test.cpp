@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "formats/picture_io.h"
@@ -199,6 +200,46 @@ TEST(Document, RebaseBakesTheDeformationAndClearsTheSourceBorderOnRequest) {
     EXPECT_EQ(f.doc.source().pixel(0, 0), 0xFF336699u);
     EXPECT_EQ(f.doc.source().samplerKind(), SamplerKind::Bilinear);
     EXPECT_EQ(f.doc.outerColor(), 0x00FDFEFFu);
+}
+
+// The map is cleared only when something may have written to it since it
+// was last cleared: every way back to an undeformed picture after a stroke
+// must find it all zero.
+TEST(Document, EveryRebaseAfterAStrokeClearsTheDeformation) {
+    struct Case {
+        const char* name;
+        std::function<void(LoadedDocument&, StrokeController&)> run;
+    };
+    const std::vector<Case> cases = {
+        {"stroke, rebase", [](LoadedDocument& f, StrokeController& s) { f.twirl(s); f.doc.rebaseFromDisplay(true); }},
+        {"rebase, stroke, rebase",
+         [](LoadedDocument& f, StrokeController& s) {
+             f.doc.rebaseFromDisplay(true);
+             f.twirl(s);
+             f.doc.rebaseFromDisplay(true);
+         }},
+        {"stroke, undo", [](LoadedDocument& f, StrokeController& s) { f.twirl(s); f.doc.undo(); }},
+        {"stroke, restore", [](LoadedDocument& f, StrokeController& s) { f.twirl(s); f.doc.restore(); }},
+        {"stroke, reload", [](LoadedDocument& f, StrokeController& s) { f.twirl(s); f.doc.reloadPicture(); }},
+        {"stroke, same-size picture",
+         [](LoadedDocument& f, StrokeController& s) {
+             f.twirl(s);
+             f.doc.rebasePicture(PixelSurface(40, 30), false);
+         }},
+        {"stroke, without history, rebase",
+         [](LoadedDocument& f, StrokeController& s) {
+             f.doc.stopKeepingHistory();
+             f.twirl(s);
+             f.doc.rebaseFromDisplay(true);
+         }},
+    };
+    for (const Case& c : cases) {
+        LoadedDocument f;
+        StrokeController strokes(f.doc);
+        c.run(f, strokes);
+        EXPECT_TRUE(deformationIsIdentity(f.doc)) << c.name;
+        checkInvariants(f.doc);
+    }
 }
 
 TEST(Document, ThinPicturesBecomeFullyTransparentWhenTheBorderIsCleared) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -92,6 +93,55 @@ TEST(UndoHistory, TwentyMixedStepsWalkBackAndForthExactly) {
         EXPECT_EQ(e.doc.deformation().width(), shown[i].width());
     }
     EXPECT_FALSE(e.doc.canRedo());
+}
+
+// A session that will never undo again keeps no steps, and every change
+// still leaves exactly the pixels a document keeping its history shows.
+TEST(UndoHistory, WithoutHistoryEveryChangeShowsTheSamePixels) {
+    Editing kept, unkept;
+    unkept.doc.stopKeepingHistory();
+    EXPECT_FALSE(unkept.doc.keepingHistory());
+    unkept.doc.loadPicture(unkept.path);  // a load after stopping keeps no copy either
+    const std::vector<std::function<void(Editing&)>> changes = {
+        [](Editing& e) { e.stroke(WarpTool::Twirl, 20, 20); },
+        [](Editing& e) { e.square(ToolCode::Paint, 20, 30); },
+        [](Editing& e) { rotatePicture(e.doc, Rotation::Clockwise); },
+        [](Editing& e) { e.stroke(WarpTool::Warp, 15, 15); },
+        [](Editing& e) { e.doc.display().changed(); e.doc.rebaseFromDisplay(true); },  // as a filter run ends
+        [](Editing& e) { resizePicture(e.doc, 50, 61); },
+        [](Editing& e) { e.crop(2, 3, 40, 45); },
+        [](Editing& e) { e.stroke(WarpTool::Putty, 10, 10); e.doc.restore(); },
+        [](Editing& e) { e.doc.reloadPicture(); },
+    };
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        changes[i](kept);
+        changes[i](unkept);
+        unkept.doc.commitChange();
+        ASSERT_TRUE(samePixels(unkept.doc.display(), kept.doc.display())) << "change " << i;
+        EXPECT_TRUE(samePixels(unkept.doc.source(), kept.doc.source())) << "change " << i;
+        EXPECT_TRUE(unkept.doc.isModified()) << "change " << i;
+        EXPECT_FALSE(unkept.doc.canUndo()) << "change " << i;
+        EXPECT_EQ(unkept.doc.historyUsage().bytes, 0u) << "change " << i;
+    }
+    const PixelSurface shown = unkept.doc.display();
+    EXPECT_FALSE(unkept.doc.undo().applied);
+    EXPECT_FALSE(unkept.doc.redo().applied);
+    EXPECT_TRUE(samePixels(unkept.doc.display(), shown));
+}
+
+// Stopping drops the steps kept so far and the change under way becomes
+// the picture for good.
+TEST(UndoHistory, StoppingTheHistoryDropsItsStepsAndEndsTheChangeUnderWay) {
+    Editing e;
+    e.stroke(WarpTool::Twirl, 20, 20);
+    e.strokes.press({30, 30}, {true, false, false});
+    e.strokes.tick();
+    ASSERT_TRUE(e.doc.canUndo());
+    e.doc.stopKeepingHistory();
+    e.strokes.release();
+    EXPECT_FALSE(e.doc.canUndo());
+    EXPECT_EQ(e.doc.historyUsage().undoSteps, 0);
+    EXPECT_TRUE(e.doc.isModified());
 }
 
 TEST(UndoHistory, ANewChangeAfterUndoDropsTheStepsAhead) {
