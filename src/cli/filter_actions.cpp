@@ -45,7 +45,7 @@ FilterChoice parseFilterChoice(const std::string& arguments) {
 }
 
 FilterSettings FilterActions::settingsFor(const PIPLManager& entry, const std::string& source) const {
-    const std::string filter = "'" + entry.getName() + "'";
+    const std::string filter = '\'' + entry.getName() + '\'';
     if (source == kLast) {
         std::string why;
         auto saved = store_.load(entry, &why);
@@ -72,18 +72,13 @@ bool FilterActions::isFilterAction(const std::string& action) {
 }
 
 PIPLManager& FilterActions::find(const std::string& categoryAndName) {
-    if (!plugins_) {
-        plugins_ = std::make_unique<PSPluginList>();
-        plugins_->scanDirectory(folder_, true);
-    }
+    if (!plugins_) plugins_ = std::make_unique<PSPluginList>();
     // Categories may hold a '/', names rarely do: the last one divides them.
     const std::size_t slash = categoryAndName.rfind('/');
     if (slash != std::string::npos) {
         const std::string category = categoryAndName.substr(0, slash), name = categoryAndName.substr(slash + 1);
-        for (int i = 0; i < plugins_->count(); ++i) {
-            PIPLManager& e = plugins_->item(i);
-            if (e.getCategory() == category && e.getName() == name) return e;
-        }
+        // Only the modules up to the one holding it are read, not the whole folder.
+        if (PIPLManager* entry = plugins_->findFilter(folder_, true, category, name)) return *entry;
     }
     throw Error("no filter " + categoryAndName + " in " + folder_ + " (mugwarp-cli filters lists them)");
 }

@@ -17,8 +17,9 @@ namespace mugwarp::cli {
 // (with its defaults: there is no display for its dialog), followed by
 // ":settings=FILE" with the settings in that file and by ":last" with the ones
 // the editor saved, both without its dialog; "filter-repeat" runs the last one
-// again with the parameters it kept. The plug-in folder is
-// scanned, with its sub-directories, at the first filter step. Filters run in
+// again with the parameters it kept. The plug-in folder and its
+// sub-directories are scanned at each filter step until the module holding
+// the filter (the first of that name in menu order). Filters run in
 // the runner for their module kind (native, or Windows under Wine).
 class FilterActions {
 public:

@@ -26,17 +26,19 @@ bool isApiSet(const std::string& lower) { return lower.starts_with("api-ms-") ||
 
 }  // namespace
 
-WindowsLibraries::WindowsLibraries(const std::vector<std::string>& builtinFolders, const std::string& prefixFolder) {
-    for (const std::string& folder : builtinFolders) {
+void WindowsLibraries::listFolders() const {
+    listed_ = true;
+    for (const std::string& folder : builtinFolders_) {
         std::error_code error;
         if (!fs::is_directory(folder, error)) continue;
         judged_ = true;
         addFolder(installed_, folder);
     }
-    if (judged_ && !prefixFolder.empty()) addFolder(installed_, prefixFolder);
+    if (judged_ && !prefixFolder_.empty()) addFolder(installed_, prefixFolder_);
 }
 
 std::string WindowsLibraries::missingFor(const PIPLManager& entry) const {
+    if (!listed_) listFolders();
     if (!judged_ || entry.importedLibraries.empty()) return {};
     std::set<std::string> beside;
     addFolder(beside, fs::path(entry.fileName).parent_path());

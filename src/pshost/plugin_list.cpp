@@ -41,14 +41,35 @@ PSPluginList::~PSPluginList() {
 
 void PSPluginList::scanDirectory(const std::string& directory, bool includeSubdirectories) {
     std::set<fs::path> visited;
-    scanFolder(directory, includeSubdirectories, visited);
+    scanFolder(directory, includeSubdirectories, visited, nullptr);
 }
 
-void PSPluginList::scanFolder(const std::string& directory, bool includeSubdirectories, std::set<fs::path>& visited) {
+// Of equal category and name, the sorted list keeps the one added first
+// (the sort is stable), which is the one a scan meets first.
+PIPLManager* PSPluginList::findFilter(const std::string& directory, bool includeSubdirectories,
+                                      const std::string& category, const std::string& name) {
+    const Wanted wanted{category, name};
+    if (PIPLManager* listed = listedFilter(wanted, 0)) return listed;
+    std::set<fs::path> visited;
+    PIPLManager* found = scanFolder(directory, includeSubdirectories, visited, &wanted);
+    sort();
+    return found;
+}
+
+PIPLManager* PSPluginList::listedFilter(const Wanted& wanted, std::size_t from) const {
+    for (std::size_t i = from; i < entries_.size(); ++i) {
+        PIPLManager& entry = *entries_[i];
+        if (entry.getCategory() == wanted.category && entry.getName() == wanted.name) return &entry;
+    }
+    return nullptr;
+}
+
+PIPLManager* PSPluginList::scanFolder(const std::string& directory, bool includeSubdirectories,
+                                      std::set<fs::path>& visited, const Wanted* wanted) {
     std::error_code error;
     // A link back up the tree must not send the scan round in circles.
     const fs::path canonical = fs::canonical(directory, error);
-    if (error || !visited.insert(canonical).second) return;
+    if (error || !visited.insert(canonical).second) return nullptr;
     std::vector<fs::path> modules;
     std::vector<fs::path> folders;
     for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
@@ -62,9 +83,16 @@ void PSPluginList::scanFolder(const std::string& directory, bool includeSubdirec
     // Directory order is whatever the file system gives; by name is repeatable.
     std::sort(modules.begin(), modules.end());
     std::sort(folders.begin(), folders.end());
-    for (const auto& path : modules) addModule(path.string());
-    for (const auto& folder : folders) scanFolder(folder.string(), true, visited);
-    sort();
+    for (const auto& path : modules) {
+        const std::size_t before = entries_.size();
+        addModule(path.string());
+        if (wanted)
+            if (PIPLManager* found = listedFilter(*wanted, before)) return found;
+    }
+    for (const auto& folder : folders)
+        if (PIPLManager* found = scanFolder(folder.string(), true, visited, wanted)) return found;
+    if (!wanted) sort();
+    return nullptr;
 }
 
 void PSPluginList::addModule(const std::string& path) {

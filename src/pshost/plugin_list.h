@@ -24,6 +24,13 @@ public:
     // ".8bf" in any case; with includeSubdirectories also in every folder whose
     // name does not begin with a dot), then sorts. A missing folder adds nothing.
     void scanDirectory(const std::string& directory, bool includeSubdirectories);
+    // The filter with this category and name that a scan of directory would
+    // list first, found without reading the modules beyond it: the scan stops
+    // at the first module holding it (a filter already listed is answered at
+    // once). The modules read on the way stay listed, sorted. nullptr when no
+    // module below directory holds such a filter.
+    PIPLManager* findFilter(const std::string& directory, bool includeSubdirectories, const std::string& category,
+                            const std::string& name);
     // Adds the filters of one module file without sorting. Files that are not
     // modules, or carry no plug-in resources, add nothing, and neither does a
     // module already listed (loading a folder twice must not double its items).
@@ -38,7 +45,14 @@ public:
     void sort();
 
 private:
-    void scanFolder(const std::string& directory, bool includeSubdirectories, std::set<std::filesystem::path>& visited);
+    struct Wanted {
+        const std::string& category;
+        const std::string& name;
+    };
+    // Returns the wanted filter once a module adds it (and stops there).
+    PIPLManager* scanFolder(const std::string& directory, bool includeSubdirectories,
+                            std::set<std::filesystem::path>& visited, const Wanted* wanted);
+    PIPLManager* listedFilter(const Wanted& wanted, std::size_t from) const;
     void addLegacyEntries(const struct ModuleResources& resources);
 
     std::vector<std::unique_ptr<PIPLManager>> entries_;

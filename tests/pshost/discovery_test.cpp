@@ -48,6 +48,48 @@ TEST(Discovery, SortsByCategoryThenNameAndWalksSubdirectoriesButNotDotFolders) {
     EXPECT_EQ(deep.count(), 3);
 }
 
+// Finding one filter reads modules only up to the one holding it and picks
+// what the whole list would show first under that name, also where
+// several modules (ours natively and for Windows) carry the same name.
+TEST(Discovery, FindingOneFilterPicksTheModuleTheFullListShowsFirst) {
+    TempDir dir;
+    copyModule(testModule("blur_pair.8bf"), dir.dir() / "a" / "blur_pair.8bf");
+    copyModule(testModule("artistic.8bf"), dir.dir() / "a" / "deeper" / "artistic.8bf");
+    copyModule(testModule("blur_pair.8bf"), dir.dir() / "b" / "blur_again.8bf");
+    copyModule(testModule("scripted.8bf"), dir.dir() / "z.8bf");
+    std::vector<std::string> folders = {dir.dir().string()};
+    if (fs::is_directory(MUGWARP_SAMPLE_FILTERS)) folders.push_back(MUGWARP_SAMPLE_FILTERS);
+    for (const std::string& folder : folders) {
+        PSPluginList full;
+        full.scanDirectory(folder, true);
+        ASSERT_GT(full.count(), 0) << folder;
+        for (int i = 0; i < full.count(); ++i) {
+            const PIPLManager& wanted = full.item(i);
+            if (i > 0 && comparePlugins(full.item(i - 1), wanted) == comparePlugins(wanted, full.item(i - 1)))
+                continue;  // the same name again: the first one is the one found
+            PSPluginList one;
+            const PIPLManager* found = one.findFilter(folder, true, wanted.getCategory(), wanted.getName());
+            ASSERT_NE(found, nullptr) << wanted.getName();
+            EXPECT_EQ(found->fileName, wanted.fileName) << wanted.getName();
+            EXPECT_LE(one.count(), full.count());
+        }
+    }
+    PSPluginList list;
+    EXPECT_EQ(list.findFilter(dir.dir().string(), true, "Blur", "blur")->fileName, (dir.dir() / "a" / "blur_pair.8bf").string());
+    EXPECT_EQ(list.count(), 4);  // z.8bf before the folders, then a/blur_pair.8bf: no further
+    // Another filter goes on from there without listing anything twice; one
+    // that no module holds reads them all.
+    EXPECT_EQ(list.findFilter(dir.dir().string(), true, "Test", "Second")->getEntryPoint(), "SecondMain");
+    EXPECT_EQ(list.findFilter(dir.dir().string(), true, "Artistic", "Sketch")->fileName,
+              (dir.dir() / "a" / "deeper" / "artistic.8bf").string());
+    EXPECT_EQ(list.count(), 5);
+    EXPECT_EQ(list.findFilter(dir.dir().string(), true, "Blur", "Nothing"), nullptr);
+    EXPECT_EQ(listed(list), (std::vector<std::string>{"Artistic/Sketch", "Blur/Zoom", "Blur/Zoom", "Blur/blur",
+                                                      "Blur/blur", "Test/Scripted", "Test/Second"}));
+    EXPECT_EQ(list.findFilter(dir.dir().string(), false, "Artistic", "Sketch")->fileName,
+              (dir.dir() / "a" / "deeper" / "artistic.8bf").string());  // already listed
+}
+
 TEST(Discovery, ReadsEveryPiplOfAModuleAndIgnoresItsLegacyResources) {
     PSPluginList list;
     list.addModule(testModule("scripted.8bf"));
