@@ -22,6 +22,7 @@ void OriginalPixels::beginRun() {
 }
 
 void OriginalPixels::release() {
+    beginRun();
     store_.reset();
 }
 

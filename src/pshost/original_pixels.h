@@ -26,8 +26,12 @@ public:
     void attach(const PixelsView& picture);
     // Nothing copied aside: the picture as it is now is the original.
     void beginRun();
-    // Gives the storage back (the next copy allocates it again).
+    // Gives the storage back (the next copy allocates it again); nothing
+    // stays copied aside.
     void release();
+    std::size_t storageBytes() const {
+        return store_ ? std::size_t(picture_.width) * std::size_t(picture_.height) * sizeof(std::uint32_t) : 0;
+    }
 
     const PixelsView& picture() const { return picture_; }
     int width() const { return picture_.width; }

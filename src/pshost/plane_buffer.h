@@ -39,6 +39,7 @@ public:
     std::uint8_t* data() { return data_.get(); }
     const std::uint8_t* data() const { return data_.get(); }
     std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
     bool empty() const { return size_ == 0; }
     std::uint8_t* begin() { return data(); }
     std::uint8_t* end() { return data() + size_; }

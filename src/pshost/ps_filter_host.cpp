@@ -21,6 +21,9 @@ constexpr int kLargestSide = std::numeric_limits<std::int16_t>::max();
 // A block can be a few times the picture, never unbounded: a faulty filter
 // asking for the whole coordinate range gets "out of memory", not the machine's.
 constexpr std::size_t kSpareBufferBytes = std::size_t(64) << 20;
+// Buffers are kept from run to run (a fresh one costs a page fault every
+// 4 KiB of its first use), up to this much; beyond it each run gives them back.
+constexpr std::size_t kKeptBufferBytes = std::size_t(256) << 20;
 
 bool anyRequest(const abi::FilterRecord& r) {
     return !isEmpty(r.inRect) || !isEmpty(r.outRect) || !isEmpty(r.maskRect);
@@ -208,6 +211,16 @@ void PSFilterHost::releaseBuffers() {
     maskBytes_.clear();
 }
 
+void PSFilterHost::trimBuffers() {
+    const std::size_t kept = input_.bytes.capacity() + output_.bytes.capacity() + original_.storageBytes() +
+                             maskBytes_.capacity();
+    if (kept <= kKeptBufferBytes) return;
+    input_.release();
+    output_.release();
+    original_.release();
+    maskBytes_ = {};
+}
+
 void PSFilterHost::disposeRecordParameters() {
     if (record_.parameters) HostMemory::instance().dispose(record_.parameters);
     if (keptParameters_ == record_.parameters) keptParameters_ = nullptr;
@@ -254,6 +267,7 @@ bool PSFilterHost::execute() {
         finishQuietly();
         outputPending_ = outputDue_ = false;
         original_.restore();
+        trimBuffers();
         disposeRecordParameters();
         keptParameters_ = nullptr;
         descriptorParameters_.release();
@@ -264,9 +278,11 @@ bool PSFilterHost::execute() {
         } catch (...) {
         }
         writeBackIfDue();
+        trimBuffers();
         descriptorParameters_.release();
         throw;
     }
+    trimBuffers();
     keptParameters_ = record_.parameters;
     keepSettings();
     return true;

@@ -105,6 +105,7 @@ private:
     abi::OSErr writeBackPending(bool keepOriginals);
     void writeBackIfDue();
     void releaseBuffers();
+    void trimBuffers();
     void disposeRecordParameters();
     void offerParameters();
     void keepSettings();
