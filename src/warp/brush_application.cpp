@@ -23,6 +23,15 @@ ColumnSpan changedColumns(const BrushApplication& a, int t) {
     return {std::max(span.first, a.firstColumn), std::min(span.last, a.lastColumn)};
 }
 
+// Asks for the cache lines of cells first..last of a row ahead of their use:
+// each row of the square starts a new stream, which the processor's own
+// prefetching only catches up with after its first lines.
+template <class Cell>
+void prefetchCells(const Cell* row, int first, int last) {
+    constexpr int kPerLine = 64 / static_cast<int>(sizeof(Cell));
+    for (int s = first; s <= last; s += kPerLine) __builtin_prefetch(row + s);
+}
+
 void copyCells(const FixedVector* from, FixedVector* to, int first, int last) {
     if (first <= last) std::memcpy(to + first, from + first, static_cast<std::size_t>(last - first + 1) * sizeof(FixedVector));
 }
@@ -49,6 +58,12 @@ void compose(const BrushApplication& a, bool writeBack, RowDone rowDone) {
     for (int t = a.firstRow; t <= a.lastRow; ++t) {
         FixedVector* out = slot(t);
         const ColumnSpan changed = changedColumns(a, t);
+        if (t < a.lastRow) {
+            // The next row's brush vectors, and the map row below the ones
+            // it reads around its own.
+            prefetchCells(a.mesh.row(t + 1), a.firstColumn, a.lastColumn);
+            prefetchCells(a.map.row(std::min(a.at.y + t + 2, a.map.height() - 1)) + a.at.x, a.firstColumn, a.lastColumn);
+        }
         // Cells under a zero brush vector keep theirs.
         const FixedVector* own = a.map.row(a.at.y + t) + a.at.x;
         if (changed.first > changed.last) {
@@ -109,6 +124,8 @@ void composeAndRender(const BrushApplication& a, const PixelSurface& source, Pix
     // composing it reads the new vectors while they are still in cache.
     compose(a, true, [&](int t, const FixedVector* vectors) {
         const int y = a.at.y + t;
+        // The source row below the two this row reads around its own.
+        if (y + 2 < source.height()) prefetchCells(source.row(y + 2) + a.at.x, a.firstColumn, a.lastColumn);
         const warp_detail::RenderRow row{&sample, source.bits(), source.width(), source.height(), a.at.x, y};
         Argb* const out = pixels + y * width;
         switch (kernels) {

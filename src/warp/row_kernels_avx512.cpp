@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -113,18 +114,22 @@ MUGWARP_AVX512 inline __m512i mixRows(const Argb* upper, const Argb* lower, cons
 
 // Byte indices that spread weight bytes over 16-bit lanes (spreadWeights
 // zeroes the high bytes). Rows: the weight along the row of pixel k + 4 L
-// over lane L, from bytes 0..15. Columns: the weight down the column of
-// pixel 2 k + 4 L over the low half of lane L and of pixel 2 k + 1 + 4 L over
-// its high half, from bytes 16..31.
+// over lane L, from bytes 0..15. Row pairs and columns: the weight along the
+// row (from bytes 0..15) or down the column (from bytes 16..31) of pixel
+// 2 k + 4 L over the low half of lane L and of pixel 2 k + 1 + 4 L over its
+// high half.
 struct alignas(64) SpreadIndices {
     std::uint8_t rows[4][64];
+    std::uint8_t rowPairs[2][64];
     std::uint8_t columns[2][64];
     SpreadIndices() {
         for (int j = 0; j < 64; ++j) {
             const int lane = j / 16;
             for (int k = 0; k < 4; ++k) rows[k][j] = static_cast<std::uint8_t>(4 * lane + k);
-            for (int k = 0; k < 2; ++k)
-                columns[k][j] = static_cast<std::uint8_t>(16 + 4 * lane + 2 * k + (j % 16 >= 8 ? 1 : 0));
+            for (int k = 0; k < 2; ++k) {
+                rowPairs[k][j] = static_cast<std::uint8_t>(4 * lane + 2 * k + (j % 16 >= 8 ? 1 : 0));
+                columns[k][j] = static_cast<std::uint8_t>(16 + rowPairs[k][j]);
+            }
         }
     }
 };
@@ -136,6 +141,49 @@ const SpreadIndices& spreadIndices() {
 
 MUGWARP_AVX512 inline __m512i spreadWeights(__m512i indices, __m512i weights) {
     return _mm512_maskz_permutexvar_epi8(0x5555555555555555ull, indices, weights);
+}
+
+// Where the sixteen pixels of a step read when their source rows are at
+// most two apart, the case of every gentle deformation: 32 columns of three
+// source rows from the top left window pixel, the lower two rows for the
+// pixels in `lower`, and each pixel's column within the window.
+struct Windows {
+    const Argb* topLeft;
+    std::ptrdiff_t rowLength;
+    __mmask16 lower;
+    __m512i column;
+};
+
+// The sixteen pixels in order, mixed as the pixel-by-pixel kernel does,
+// from their weights spread over lanes as `SpreadIndices::rowPairs` and
+// `columns` do (along the rows, then down the columns).
+MUGWARP_AVX512 inline __m512i mixFromWindows(const Windows& at, const __m512i (&along)[2], const __m512i (&down)[2]) {
+    const Argb* rows[3] = {at.topLeft, at.topLeft + at.rowLength, at.topLeft + 2 * at.rowLength};
+    const __m512i right = _mm512_add_epi32(at.column, _mm512_set1_epi32(1));
+    __m512i left[3], rightOf[3];
+    for (int i = 0; i < 3; ++i) {
+        const __m512i first = _mm512_loadu_si512(rows[i]);
+        const __m512i second = _mm512_loadu_si512(rows[i] + 16);
+        left[i] = _mm512_permutex2var_epi32(first, at.column, second);
+        rightOf[i] = _mm512_permutex2var_epi32(first, right, second);
+    }
+    const __m512i upperLeft = _mm512_mask_blend_epi32(at.lower, left[0], left[1]);
+    const __m512i upperRight = _mm512_mask_blend_epi32(at.lower, rightOf[0], rightOf[1]);
+    const __m512i lowerLeft = _mm512_mask_blend_epi32(at.lower, left[1], left[2]);
+    const __m512i lowerRight = _mm512_mask_blend_epi32(at.lower, rightOf[1], rightOf[2]);
+    // Lane L: pixels 4 L and 4 L + 1 in the first halves, 4 L + 2 and
+    // 4 L + 3 in the second, as 16-bit channels.
+    const __m512i zero = _mm512_setzero_si512();
+    __m512i mixed[2];
+    for (int half = 0; half < 2; ++half) {
+        const auto channels = [&](__m512i v) MUGWARP_AVX512 {
+            return half == 0 ? _mm512_unpacklo_epi8(v, zero) : _mm512_unpackhi_epi8(v, zero);
+        };
+        const __m512i top = mixChannels(channels(upperLeft), channels(upperRight), along[half]);
+        const __m512i bottom = mixChannels(channels(lowerLeft), channels(lowerRight), along[half]);
+        mixed[half] = mixChannels(top, bottom, down[half]);
+    }
+    return _mm512_packus_epi16(mixed[0], mixed[1]);
 }
 
 // floor((v + 127) / 256) without the overflow of v + 127.
@@ -252,6 +300,7 @@ MUGWARP_AVX512 void renderPixelsAvx512(const RenderRow& r, int first, int last, 
         const __m512i spreadRows[4] = {_mm512_load_si512(spread.rows[0]), _mm512_load_si512(spread.rows[1]),
                                        _mm512_load_si512(spread.rows[2]), _mm512_load_si512(spread.rows[3])};
         const __m512i spreadColumns[2] = {_mm512_load_si512(spread.columns[0]), _mm512_load_si512(spread.columns[1])};
+        const __m512i spreadRowPairs[2] = {_mm512_load_si512(spread.rowPairs[0]), _mm512_load_si512(spread.rowPairs[1])};
         const std::int32_t lastX = (width - 1) * 256;
         const std::int32_t lastY = (height - 1) * 256;
         // Unsigned, so that negative positions compare as outside too.
@@ -279,17 +328,36 @@ MUGWARP_AVX512 void renderPixelsAvx512(const RenderRow& r, int first, int last, 
             }
             const __m512i x = _mm512_permutex2var_epi32(p0, xs, p1);
             const __m512i y = _mm512_permutex2var_epi32(p0, ys, p1);
-            alignas(64) std::uint32_t offset[16];
-            _mm512_store_si512(offset, _mm512_add_epi32(_mm512_mullo_epi32(shiftRightArithmetic(y, 8), rowLength),
-                                                        shiftRightArithmetic(x, 8)));
-            // Read back one lane at a time from memory: one load each, where
-            // extracting lanes from the register costs several instructions.
-            asm("" : "+m"(offset));
             // Row fractions in bytes 0..15, column fractions in 16..31.
             const __m512i fractions = _mm512_castsi256_si512(
                 _mm256_inserti128_si256(_mm256_castsi128_si256(lowBytes(_mm512_and_si512(x, fractionMask))),
                                         lowBytes(_mm512_and_si512(y, fractionMask)), 1));
             const __m512i w = lookUpWeights(fractions, table);
+            const __m512i column = shiftRightArithmetic(x, 8);
+            const __m512i sourceRow = shiftRightArithmetic(y, 8);
+            // The first and the last pixel's row and column place the
+            // windows; a pixel outside them sends the step the general way.
+            const int firstRow = _mm_cvtsi128_si32(_mm512_maskz_extracti32x4_epi32(0xF, sourceRow, 0));
+            const int lastRow = _mm_extract_epi32(_mm512_maskz_extracti32x4_epi32(0xF, sourceRow, 3), 3);
+            const int top = std::min(firstRow, lastRow);
+            const int windowLeft = _mm_cvtsi128_si32(_mm512_maskz_extracti32x4_epi32(0xF, column, 0)) - 8;
+            const __m512i inWindow = _mm512_sub_epi32(column, _mm512_set1_epi32(windowLeft));
+            if (windowLeft >= 0 && windowLeft + 32 <= width && top + 2 < height &&
+                _mm512_cmple_epu32_mask(_mm512_sub_epi32(sourceRow, _mm512_set1_epi32(top)), _mm512_set1_epi32(1)) ==
+                    0xFFFF &&
+                _mm512_cmple_epu32_mask(inWindow, _mm512_set1_epi32(30)) == 0xFFFF) {
+                const Windows windows{bits + static_cast<std::ptrdiff_t>(top) * width + windowLeft, width,
+                                      _mm512_cmpneq_epi32_mask(sourceRow, _mm512_set1_epi32(top)), inWindow};
+                const __m512i along[2] = {spreadWeights(spreadRowPairs[0], w), spreadWeights(spreadRowPairs[1], w)};
+                const __m512i down[2] = {spreadWeights(spreadColumns[0], w), spreadWeights(spreadColumns[1], w)};
+                _mm512_storeu_si512(row + r.left + s, mixFromWindows(windows, along, down));
+                continue;
+            }
+            alignas(64) std::uint32_t offset[16];
+            _mm512_store_si512(offset, _mm512_add_epi32(_mm512_mullo_epi32(sourceRow, rowLength), column));
+            // Read back one lane at a time from memory: one load each, where
+            // extracting lanes from the register costs several instructions.
+            asm("" : "+m"(offset));
             // Lane L of rows k holds pixel k + 4 L.
             const __m512i rowsA = mixRows(bits, below, offset, spreadWeights(spreadRows[0], w), 0);
             const __m512i rowsB = mixRows(bits, below, offset, spreadWeights(spreadRows[1], w), 1);

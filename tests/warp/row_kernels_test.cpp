@@ -107,7 +107,8 @@ TEST(RowKernels, WideRenderMatchesPixelByPixel) {
     std::vector<FixedVector> vectors(width);
     std::uniform_int_distribution<int> kind(0, 9);
     // The first rounds are whole rows that weigh every 1/256 fraction along
-    // and down the row; the rest are random.
+    // and down the row, every other one with runs of pixels a row lower and
+    // a column either way, as gentle deformations read; the rest are random.
     constexpr int kSweeps = 256;
     for (int round = 0; round < 2000 + kSweeps; ++round) {
         const int y = std::uniform_int_distribution<int>(0, height - 1)(rng);
@@ -116,6 +117,7 @@ TEST(RowKernels, WideRenderMatchesPixelByPixel) {
                 // (v + 127) >> 8 lands on fraction f of a 256th.
                 const auto onto = [](int f) { return static_cast<Fixed>(f * 256 - 127); };
                 vectors[s] = {onto((round + s) & 255), onto((round * 3 + s * 5) & 255)};
+                if (round % 2 == 1) vectors[s] = {vectors[s].x + toFixed((s / 7) % 3 - 1), vectors[s].y + toFixed((s / 5) % 2)};
                 continue;
             }
             const int k = kind(rng);
