@@ -1,7 +1,6 @@
 #include "pshost/original_pixels.h"
 
 #include <cstring>
-#include <new>
 
 namespace mugwarp {
 
@@ -37,13 +36,9 @@ bool OriginalPixels::save(int top, int left, int bottom, int right) {
     bottom = std::min(bottom, picture_.height), right = std::min(right, picture_.width);
     if (bottom <= top || right <= left) return true;
     if (!store_) {
-        try {
-            // Not zeroed: pages a run never copies into are never touched.
-            store_ = std::make_unique_for_overwrite<std::uint32_t[]>(std::size_t(picture_.width) *
-                                                                     std::size_t(picture_.height));
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
+        // Not zeroed: pages a run never copies into are never touched.
+        store_ = allocateLargeArray<std::uint32_t>(std::size_t(picture_.width) * std::size_t(picture_.height));
+        if (!store_) return false;
     }
     if (savedTop_ == savedBottom_) {
         savedTop_ = top, savedBottom_ = bottom;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "pshost/image_views.h"
+#include "pshost/large_allocation.h"
 
 namespace mugwarp {
 
@@ -72,7 +73,7 @@ private:
     void copyAside(int y, int left, int right);
 
     PixelsView picture_;
-    std::unique_ptr<std::uint32_t[]> store_;  // width x height when allocated, rows width apart
+    LargeArray<std::uint32_t> store_;  // width x height when allocated, rows width apart
     std::vector<Span> saved_;                 // one per row
     int savedTop_ = 0, savedBottom_ = 0;      // the rows that may have a span
 };

@@ -75,11 +75,8 @@ bool ByteBlock::resize(std::size_t size) {
     if (size > capacity_) {
         data_.reset();
         capacity_ = size_ = 0;
-        try {
-            data_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
+        data_ = allocateLargeArray<std::uint8_t>(size);
+        if (!data_) return false;
         capacity_ = size;
     }
     size_ = size;

@@ -5,6 +5,7 @@
 
 #include "pshost/filter_abi.h"
 #include "pshost/image_views.h"
+#include "pshost/large_allocation.h"
 #include "pshost/original_pixels.h"
 #include "pshost/rgb_rows.h"
 
@@ -45,7 +46,7 @@ public:
     std::uint8_t* end() { return data() + size_; }
 
 private:
-    std::unique_ptr<std::uint8_t[]> data_;
+    LargeArray<std::uint8_t> data_;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
 };

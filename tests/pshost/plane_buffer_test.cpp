@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "filter_test_support.h"
 #include "pshost/plane_buffer.h"
 
@@ -206,6 +208,21 @@ TEST(OriginalPixels, KeepWhatEachWriteOverwritesAndPutItBack) {
         original.beginRun();
         EXPECT_EQ(original.pixel(4, 2), 7u);
     }
+}
+
+// Blocks of every size class, huge-page ones included, hold all their bytes
+// and keep their storage when they shrink.
+TEST(PlaneBuffer, BlocksHoldTheirWholeSize) {
+    ByteBlock block;
+    for (const std::size_t size : {std::size_t(1), std::size_t(4093), (std::size_t(5) << 20) + 1, std::size_t(100),
+                                   std::size_t(9) << 20}) {
+        SCOPED_TRACE(size);
+        ASSERT_TRUE(block.resize(size));
+        std::memset(block.data(), 0x5C, size);
+        EXPECT_EQ(block.data()[size - 1], 0x5C);
+        EXPECT_GE(block.capacity(), size);
+    }
+    EXPECT_EQ(block.capacity(), std::size_t(9) << 20);
 }
 
 TEST(PlaneBuffer, MaskRequestsKeepTheirGeometryOutsideTheMask) {
