@@ -3,6 +3,7 @@
 // and with the brush square across every edge of the picture.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <random>
 #include <vector>
@@ -92,14 +93,21 @@ TEST(RowKernels, WideComposeMatchesCellByCell) {
     }
 }
 
+struct WideRender {
+    const char* name;
+    void (*render)(const warp_detail::RenderRow&, int, int, const FixedVector*, Argb*);
+};
+
+// The wide render kernels this processor runs.
+std::vector<WideRender> wideRenders() {
+    std::vector<WideRender> kernels;
+    if (warp_detail::avx2Available()) kernels.push_back({"AVX2", warp_detail::renderPixelsAvx2});
+    if (warp_detail::avx512Available()) kernels.push_back({"AVX-512", warp_detail::renderPixelsAvx512});
+    return kernels;
+}
+
 TEST(RowKernels, WideRenderMatchesPixelByPixel) {
-    using RenderFunction = void (*)(const warp_detail::RenderRow&, int, int, const FixedVector*, Argb*);
-    const struct {
-        const char* name;
-        bool runs;
-        RenderFunction render;
-    } wideKernels[] = {{"AVX2", warp_detail::avx2Available(), warp_detail::renderPixelsAvx2},
-                       {"AVX-512", warp_detail::avx512Available(), warp_detail::renderPixelsAvx512}};
+    const std::vector<WideRender> wideKernels = wideRenders();
     std::mt19937 rng(12);
     CanvasFixture f(71, 37);
     const BilinearSource sample(f.source, gammaTable());
@@ -135,11 +143,37 @@ TEST(RowKernels, WideRenderMatchesPixelByPixel) {
         const int last = round < kSweeps ? width - 1 : std::uniform_int_distribution<int>(first, width - 1)(rng);
         std::vector<Argb> plain(width, 0x12345678);
         warp_detail::renderPixels(row, first, last, vectors.data(), plain.data());
-        for (const auto& kernel : wideKernels) {
-            if (!kernel.runs) continue;
+        for (const WideRender& kernel : wideKernels) {
             std::vector<Argb> wide(width, 0x12345678);
             kernel.render(row, first, last, vectors.data(), wide.data());
             ASSERT_EQ(wide, plain) << kernel.name << ", round " << round;
+        }
+    }
+}
+
+// A gentle deformation read through every row of pictures about as narrow
+// as the source windows the wide kernels mix from, so that the windows meet
+// the picture's right and bottom edges.
+TEST(RowKernels, WideRenderMatchesPixelByPixelOnNarrowPictures) {
+    const std::vector<WideRender> wideKernels = wideRenders();
+    for (const int width : {16, 17, 31, 32, 33, 39, 40, 41, 47, 48}) {
+        for (const int height : {3, 4, 9}) {
+            CanvasFixture f(width, height);
+            const BilinearSource sample(f.source, gammaTable());
+            std::vector<FixedVector> vectors(width);
+            for (int y = 0; y < height; ++y) {
+                for (int s = 0; s < width; ++s)
+                    vectors[s] = {toFixed(static_cast<float>(0.7 * std::sin(s * 0.4 + y))),
+                                  toFixed(static_cast<float>(0.6 * std::cos(s * 0.3 - y)))};
+                const warp_detail::RenderRow row{&sample, f.source.bits(), width, height, 0, y};
+                std::vector<Argb> plain(width, 0x12345678);
+                warp_detail::renderPixels(row, 0, width - 1, vectors.data(), plain.data());
+                for (const WideRender& kernel : wideKernels) {
+                    std::vector<Argb> wide(width, 0x12345678);
+                    kernel.render(row, 0, width - 1, vectors.data(), wide.data());
+                    ASSERT_EQ(wide, plain) << kernel.name << ", " << width << " x " << height << ", row " << y;
+                }
+            }
         }
     }
 }
