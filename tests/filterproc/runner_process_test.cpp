@@ -1,5 +1,5 @@
 // Starting a runner process and collecting it, with stand-in programs: what
-// reaches the child (arguments, environment, its end of the pipes), and how
+// reaches the child (arguments, environment, the end of its input), and how
 // its end is told, including one that has to be stopped.
 #include <gtest/gtest.h>
 
@@ -43,17 +43,6 @@ TEST(RunnerProcess, TellsHowTheProgramEnded) {
     }
     RunnerProcess stuck(shell("sleep 20"));
     EXPECT_EQ(stuck.reap(100), "it did not end and was stopped");
-}
-
-TEST(RunnerProcess, SpeaksThroughItsStandardInputAndOutput) {
-    RunnerProcess process(shell("read line; echo \"got $line\"; exit 0"));
-    process.channel().writeAll("hello\n", 6);
-    char answer[10] = {};
-    ASSERT_TRUE(process.channel().waitReadable(5000));
-    process.channel().readExact(answer, 9);
-    EXPECT_EQ(std::string(answer), "got hello");
-    process.stop(1000);
-    EXPECT_EQ(process.reap(0), "exit code 0");
 }
 
 TEST(RunnerProcess, AProgramThatCannotStartEndsWithCode127) {
