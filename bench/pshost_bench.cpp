@@ -76,9 +76,10 @@ void HostGaussianBlur(benchmark::State& state) {
 
 // The filter's own code (gaussian_blur_kernel.h, compiled into both) over a
 // plain interleaved RGB buffer, band by band as the filter asks for them:
-// what is left between the two is the host's share. The radius is a value
-// the compiler cannot see, as it is for the filter, which reads it from its
-// parameter block: a constant would let this loop be specialised for it.
+// what is left between the two is the host's share. The radius and the
+// picture's size are values the compiler cannot see, as they are for the
+// filter, which reads them from its record and parameter block: constants
+// would let this loop be specialised for them.
 void PlainGaussianBlur(benchmark::State& state) {
     const std::vector<std::uint32_t> picture = pattern();
     std::vector<std::uint8_t> in(std::size_t(kWidth) * kHeight * 3), out(in.size());
@@ -87,17 +88,19 @@ void PlainGaussianBlur(benchmark::State& state) {
         in[3 * i + 1] = std::uint8_t(picture[i] >> 8);
         in[3 * i + 2] = std::uint8_t(picture[i]);
     }
-    int radius = kRadius;
+    int radius = kRadius, width = kWidth, height = kHeight;
     benchmark::DoNotOptimize(radius);
+    benchmark::DoNotOptimize(width);
+    benchmark::DoNotOptimize(height);
     const auto w = filters::gaussian::weights(radius);
-    std::vector<std::uint16_t> tmp(std::size_t(filters::gaussian::kBandRows + 2 * radius) * kWidth * 3);
-    const std::ptrdiff_t rowBytes = std::ptrdiff_t(kWidth) * 3;
+    std::vector<std::uint16_t> tmp(std::size_t(filters::gaussian::kBandRows + 2 * radius) * width * 3);
+    const std::ptrdiff_t rowBytes = std::ptrdiff_t(width) * 3;
     for (auto _ : state) {
-        for (int top = 0; top < kHeight; top += filters::gaussian::kBandRows) {
-            const int bottom = std::min(kHeight, top + filters::gaussian::kBandRows);
-            const int inTop = std::max(0, top - radius), inBottom = std::min(kHeight, bottom + radius);
+        for (int top = 0; top < height; top += filters::gaussian::kBandRows) {
+            const int bottom = std::min(height, top + filters::gaussian::kBandRows);
+            const int inTop = std::max(0, top - radius), inBottom = std::min(height, bottom + radius);
             filters::gaussian::blurBand({in.data() + inTop * rowBytes, rowBytes, inTop, inBottom - inTop,
-                                         out.data() + top * rowBytes, rowBytes, top, bottom, kWidth, kHeight},
+                                         out.data() + top * rowBytes, rowBytes, top, bottom, width, height},
                                         w, radius, tmp.data());
         }
         benchmark::DoNotOptimize(out.data());
