@@ -4,6 +4,19 @@
 
 namespace mugwarp {
 
+namespace {
+
+// The display as the change began: the runner that wrote into it where it
+// lives may have left it half-written, or its storage unreadable (a file made
+// shorter), so it moves to a block of its own that gets the picture back.
+void restoreDisplay(Document& document) {
+    PixelSurface& display = document.display();
+    display.leaveStorage();
+    display = document.undoPicture();
+}
+
+}  // namespace
+
 bool applyFilter(Document& document, filterproc::FilterRunnerHost& host, const PIPLManager& entry, bool repeat,
                  ByteMap& mask) {
     if (!document.pictureLoaded()) return false;
@@ -11,13 +24,27 @@ bool applyFilter(Document& document, filterproc::FilterRunnerHost& host, const P
     document.setSizeChanged(false);
     document.snapshotForUndo();
     PixelSurface& display = document.display();
-    mask.setSize(display.width(), display.height());
-    mask.fill(255);
+    const bool everythingSelected = mask.width() != display.width() || mask.height() != display.height();
+    // The display lives in the runner's shared picture from its first run on,
+    // so runs copy nothing in or out.
+    if (everythingSelected)
+        display.moveIntoStorage(host.pictureStorage(entry, display.width(), display.height(), display.storage()));
     const MaskView maskView{mask.row(0), mask.width(), mask.height(), mask.width()};
     host.setPicture({display.bits(), display.width(), display.height(), display.width()});
-    host.setMask(&maskView);
+    host.setMask(everythingSelected ? nullptr : &maskView);
     host.options.repeat = repeat;
-    const bool finished = host.execute(entry);
+    bool finished = false;
+    try {
+        finished = host.execute(entry);
+    } catch (const filterproc::RunnerFault&) {
+        restoreDisplay(document);
+        throw;
+    } catch (const PhotoshopError&) {
+        // The filter's own error: the display shows the rectangles it wrote
+        // until it is next rendered from the source, which stays as it was.
+        display.changed();
+        throw;
+    }
     display.changed();
     document.rebaseFromDisplay(true);
     return finished;

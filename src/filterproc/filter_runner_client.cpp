@@ -12,6 +12,7 @@
 #include "filterproc/run_conversation.h"
 #include "filterproc/runner_process_posix.h"
 #include "filterproc/shared_picture_file.h"
+#include "filterproc/shared_picture_storage.h"
 #include "raster/error.h"
 
 namespace mugwarp::filterproc {
@@ -56,23 +57,51 @@ std::string FilterRunnerClient::missingPart() const {
     return {};
 }
 
-SharedPictureViews FilterRunnerClient::preparePicture(std::int32_t width, std::int32_t height) {
-    const SharedPictureLayout layout(width, height);
-    // A runner may have shortened the file since: its pages are not ours to touch.
-    if (picture_ && picture_->sizeOnDisk() != picture_->size()) picture_.reset();
-    if (!picture_ || picture_->size() < layout.totalBytes()) {
-        picture_.reset();
-        picture_ = newPictureFile(layout.totalBytes());
-    }
+// A runner may have shortened the file since: its pages are not ours to touch.
+bool FilterRunnerClient::fileServes(const SharedPictureFile& file, const SharedPictureLayout& layout) const {
+    return file.sizeOnDisk() == file.size() && file.size() >= layout.totalBytes();
+}
+
+SharedPictureViews FilterRunnerClient::preparePicture(std::int32_t width, std::int32_t height, bool withMask) {
+    const SharedPictureLayout layout(width, height, withMask);
+    const std::shared_ptr<SharedPictureStorage> lent = lent_.lock();
+    if (picture_ && ((lent && lent->file() == picture_) || !fileServes(*picture_, layout))) picture_.reset();
+    if (!picture_) picture_ = newPictureFile(layout.totalBytes());
     width_ = width;
     height_ = height;
+    withMask_ = withMask;
+    return viewsOf(*picture_, layout);
+}
+
+std::shared_ptr<PixelStorage> FilterRunnerClient::pictureStorage(std::int32_t width, std::int32_t height,
+                                                                 const PixelStorage* current) {
+    const SharedPictureLayout layout(width, height, false);
+    std::shared_ptr<SharedPictureStorage> lent = lent_.lock();
+    if (lent && lent.get() == current && fileServes(*lent->file(), layout)) return lent;
+    // Where no surface lives, the file at hand will do.
+    if (picture_ && ((lent && lent->file() == picture_) || !fileServes(*picture_, layout))) picture_.reset();
+    if (!picture_) picture_ = newPictureFile(layout.totalBytes());
+    lent = std::make_shared<SharedPictureStorage>(picture_, layout.width * layout.height);
+    lent_ = lent;
+    return lent;
+}
+
+std::optional<SharedPictureViews> FilterRunnerClient::pictureInPlace(const std::uint32_t* pixels, std::int32_t width,
+                                                                     std::int32_t height) {
+    const SharedPictureLayout layout(width, height, false);
+    const std::shared_ptr<SharedPictureStorage> lent = lent_.lock();
+    if (!lent || lent->pixels() != pixels || !fileServes(*lent->file(), layout)) return std::nullopt;
+    picture_ = lent->file();
+    width_ = width;
+    height_ = height;
+    withMask_ = false;
     return viewsOf(*picture_, layout);
 }
 
 // In the picture folder the runner was started with, else in a new one in the
 // next place that has room; a running runner may not write there, so it is
 // stopped and starts afresh with the new folder.
-std::unique_ptr<SharedPictureFile> FilterRunnerClient::newPictureFile(std::size_t size) {
+std::shared_ptr<SharedPictureFile> FilterRunnerClient::newPictureFile(std::size_t size) {
     std::string why;
     if (pictureFolder_) {
         try {
@@ -96,14 +125,18 @@ std::unique_ptr<SharedPictureFile> FilterRunnerClient::newPictureFile(std::size_
     throw Error("Not enough memory to hand the picture to the filter: " + why);
 }
 
-RunOutcome FilterRunnerClient::lostRunner(const std::string& filterName, const std::string& how) {
+RunOutcome FilterRunnerClient::runnerFault(RunOutcome outcome) {
     process_.reset();
-    return {RunStatus::Failed, "The filter " + quoted(filterName) + " stopped unexpectedly (" + how + ")."};
+    outcome.runnerFault = true;
+    return outcome;
+}
+
+RunOutcome FilterRunnerClient::lostRunner(const std::string& filterName, const std::string& how) {
+    return runnerFault({RunStatus::Failed, "The filter " + quoted(filterName) + " stopped unexpectedly (" + how + ")."});
 }
 
 RunOutcome FilterRunnerClient::brokenRunner(const std::string& filterName, const std::string& what) {
-    process_.reset();
-    return {RunStatus::Failed, "The filter " + quoted(filterName) + " broke off its run (" + what + ")."};
+    return runnerFault({RunStatus::Failed, "The filter " + quoted(filterName) + " broke off its run (" + what + ")."});
 }
 
 RunOutcome FilterRunnerClient::start(FilterRunClient& client, const std::string& filterName) {
@@ -166,6 +199,7 @@ RunOutcome FilterRunnerClient::run(RunRequest request, FilterRunClient& client) 
     request.picturePath = picture_->path();
     request.width = width_;
     request.height = height_;
+    request.everythingSelected = !withMask_;
     if (!process_) {
         RunOutcome started = start(client, request.filterName);
         if (!process_) return started;
@@ -199,10 +233,9 @@ RunOutcome FilterRunnerClient::serveRun(FilterRunClient& client, const std::stri
                 if (client.testAbort()) conversation.requestAbort();
                 if (timings_.runTimeoutMs > 0 && msSince(runStart) > timings_.runTimeoutMs) conversation.requestAbort();
             }
-            if (conversation.abortRequested() && msSince(conversation.abortTime()) > timings_.abortGraceMs) {
-                process_.reset();
-                return {RunStatus::Failed, "The filter " + quoted(filterName) + " stopped responding and was ended."};
-            }
+            if (conversation.abortRequested() && msSince(conversation.abortTime()) > timings_.abortGraceMs)
+                return runnerFault(
+                    {RunStatus::Failed, "The filter " + quoted(filterName) + " stopped responding and was ended."});
         }
     } catch (const ChannelClosed&) {
         return lostRunner(filterName, process_->reap(1000));

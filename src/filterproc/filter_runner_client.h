@@ -1,16 +1,19 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "filterproc/protocol.h"
 #include "filterproc/runner_command.h"
 #include "filterproc/shared_picture.h"
+#include "raster/pixel_storage.h"
 
 namespace mugwarp::filterproc {
 
 class PrivateFolder;
 class RunnerProcess;
 class SharedPictureFile;
+class SharedPictureStorage;
 
 struct RunnerTimings {
     int abortGraceMs = 2000;     // after an abort request, how long the runner may take
@@ -29,16 +32,31 @@ public:
     FilterRunnerClient(const FilterRunnerClient&) = delete;
     FilterRunnerClient& operator=(const FilterRunnerClient&) = delete;
 
-    // The shared picture for the next run, sized for width x height; the
-    // caller fills picture, unfiltered copy and mask, runs, then reads the
-    // picture back. Throws mugwarp::Error when the memory cannot be had.
-    SharedPictureViews preparePicture(std::int32_t width, std::int32_t height);
+    // The shared picture for the next run, sized for width x height (with a
+    // mask part unless withMask is false); the caller fills picture,
+    // unfiltered copy and mask, runs, then reads the picture back. Never the
+    // storage a surface lives in. Throws mugwarp::Error when the memory
+    // cannot be had.
+    SharedPictureViews preparePicture(std::int32_t width, std::int32_t height, bool withMask = true);
+
+    // Storage for a surface of width x height that is to be filtered: the
+    // shared picture itself, so that runs over it copy nothing in or out.
+    // current (what the surface lives in now) is handed back when it still
+    // serves; otherwise fresh storage, never one another surface lives in.
+    // Throws mugwarp::Error when the memory cannot be had.
+    std::shared_ptr<PixelStorage> pictureStorage(std::int32_t width, std::int32_t height,
+                                                 const PixelStorage* current);
+    // When pixels are those of the storage last handed out, still intact,
+    // makes it the picture of the next run (everything selected) and returns
+    // its views: the picture is filtered where it lives.
+    std::optional<SharedPictureViews> pictureInPlace(const std::uint32_t* pixels, std::int32_t width,
+                                                     std::int32_t height);
 
     // Runs the request over the prepared picture. A runner that cannot start,
     // crashes, exits or stops answering gives a Failed outcome with a message
     // naming the filter; the runner is started afresh on the next run. The
     // client's abort test is also polled while the runner is busy, so a user
-    // can stop a filter that never asks.
+    // can stop a filter that never asks. Such failures are marked runnerFault.
     RunOutcome run(RunRequest request, FilterRunClient& client);
 
     bool isRunning() const { return process_ != nullptr; }
@@ -53,7 +71,10 @@ private:
     RunOutcome serveRun(FilterRunClient& client, const std::string& filterName);
     RunOutcome lostRunner(const std::string& filterName, const std::string& how);
     RunOutcome brokenRunner(const std::string& filterName, const std::string& what);
-    std::unique_ptr<SharedPictureFile> newPictureFile(std::size_t size);
+    RunOutcome runnerFault(RunOutcome outcome);
+    std::shared_ptr<SharedPictureFile> newPictureFile(std::size_t size);
+    // The shared picture file is still whole and holds layout.
+    bool fileServes(const SharedPictureFile& file, const SharedPictureLayout& layout) const;
     void stopRunner();
 
     RunnerCommand command_;
@@ -62,9 +83,13 @@ private:
     // The runner may write only here (its pictures) and to its temporary folder.
     std::unique_ptr<PrivateFolder> pictureFolder_;
     std::unique_ptr<PrivateFolder> temporaryFolder_;
-    std::unique_ptr<SharedPictureFile> picture_;
+    std::shared_ptr<SharedPictureFile> picture_;
+    // The storage a surface lives in, when one does: its file is never
+    // filled by preparePicture.
+    std::weak_ptr<SharedPictureStorage> lent_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
+    bool withMask_ = true;
 };
 
 }  // namespace mugwarp::filterproc

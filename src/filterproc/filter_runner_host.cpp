@@ -1,8 +1,7 @@
 #include "filterproc/filter_runner_host.h"
 
 #include <cstring>
-
-#include "pshost/photoshop_error.h"
+#include <optional>
 
 namespace mugwarp::filterproc {
 
@@ -17,6 +16,11 @@ std::string FilterRunnerHost::whyCannotRun(const PIPLManager& entry) const {
     return why;
 }
 
+std::shared_ptr<PixelStorage> FilterRunnerHost::pictureStorage(const PIPLManager& entry, int width, int height,
+                                                               const PixelStorage* current) {
+    return runners_.runnerFor(runnerKindFor(entry.moduleKind)).pictureStorage(width, height, current);
+}
+
 bool FilterRunnerHost::execute(const PIPLManager& entry) {
     const std::string name = entry.getName();
     if (const std::string problem = moduleProblem(entry, runners_.windowsLibraries(entry.moduleKind)); !problem.empty())
@@ -24,25 +28,31 @@ bool FilterRunnerHost::execute(const PIPLManager& entry) {
     FilterRunnerClient& runner = runners_.runnerFor(runnerKindFor(entry.moduleKind));
 
     const int w = picture_.width, h = picture_.height;
-    const SharedPictureViews shared = runner.preparePicture(w, h);
-    for (int y = 0; y < h; ++y) {
-        std::memcpy(shared.picture + std::size_t(y) * w, picture_.row(y), std::size_t(w) * 4);
-        if (mask_) std::memcpy(shared.mask + std::size_t(y) * w, mask_->row(y), std::size_t(w));
+    std::optional<SharedPictureViews> inPlace;
+    if (!mask_ && picture_.stride == w) inPlace = runner.pictureInPlace(picture_.pixels, w, h);
+    const SharedPictureViews shared = inPlace ? *inPlace : runner.preparePicture(w, h, mask_ != nullptr);
+    if (!inPlace) {
+        for (int y = 0; y < h; ++y) {
+            std::memcpy(shared.picture + std::size_t(y) * w, picture_.row(y), std::size_t(w) * 4);
+            if (mask_) std::memcpy(shared.mask + std::size_t(y) * w, mask_->row(y), std::size_t(w));
+        }
     }
     RunRequest request;
     request.modulePath = entry.fileName;
     request.category = entry.getCategory();
     request.filterName = name;
-    request.haveMask = mask_ != nullptr;
     request.unfilteredFromPicture = true;
     request.options = options;
     lastSettings_ = {};
 
     FilterRunClient quiet;
     const RunOutcome outcome = runner.run(request, client_ ? *client_ : quiet);
+    if (outcome.runnerFault) throw RunnerFault(outcome.errorText);
+    // The filter's own error keeps the rectangles it wrote, as in the process.
+    if (!inPlace)
+        for (int y = 0; y < h; ++y) std::memcpy(picture_.row(y), shared.picture + std::size_t(y) * w, std::size_t(w) * 4);
     if (outcome.status == RunStatus::Failed) throw PhotoshopError(outcome.errorText);
     lastSettings_ = outcome.settings;
-    for (int y = 0; y < h; ++y) std::memcpy(picture_.row(y), shared.picture + std::size_t(y) * w, std::size_t(w) * 4);
     return outcome.status == RunStatus::Finished;
 }
 

@@ -47,7 +47,7 @@ Message encode(const RunRequest& r) {
         .text(r.picturePath)
         .i32(r.width)
         .i32(r.height)
-        .u8(r.haveMask)
+        .u8(r.everythingSelected)
         .u8(r.unfilteredFromPicture)
         .u8(r.options.repeat)
         .u8(r.options.displayOutput)
@@ -69,7 +69,7 @@ RunRequest decodeRunRequest(const Message& m) {
     r.picturePath = p.text();
     r.width = p.i32();
     r.height = p.i32();
-    r.haveMask = p.u8() != 0;
+    r.everythingSelected = p.u8() != 0;
     r.unfilteredFromPicture = p.u8() != 0;
     r.options.repeat = p.u8() != 0;
     r.options.displayOutput = p.u8() != 0;

@@ -8,7 +8,7 @@
 namespace mugwarp::filterproc {
 
 // Bumped whenever a message changes shape; both sides compare it on start.
-constexpr std::uint32_t kProtocolVersion = 2;
+constexpr std::uint32_t kProtocolVersion = 3;
 
 enum class MessageType : std::uint32_t {
     // runner -> editor
@@ -25,7 +25,8 @@ enum class MessageType : std::uint32_t {
 };
 
 // One filter run as the editor asks for it. The picture, its unfiltered copy
-// and the mask are in the shared picture file named here.
+// and (unless everything is selected) the mask are in the shared picture file
+// named here.
 struct RunRequest {
     std::string modulePath;
     std::string category;          // with filterName, picks the module's filter
@@ -33,7 +34,8 @@ struct RunRequest {
     std::string picturePath;       // the shared picture file
     std::int32_t width = 0;
     std::int32_t height = 0;
-    bool haveMask = true;
+    // No mask travels: the filter runs as over a picture without a selection.
+    bool everythingSelected = false;
     // The editor filled only the picture: the runner makes the unfiltered
     // copy itself, which saves the editor a copy of the whole picture.
     bool unfilteredFromPicture = false;
@@ -47,6 +49,10 @@ struct RunOutcome {
     RunStatus status = RunStatus::Finished;
     std::string errorText;  // the message the user sees when Failed
     FilterSettings settings;  // what a finished run left, for keeping
+    // Failed because of the runner itself (it crashed, hung, was ended or
+    // broke the protocol), not the filter's own error: what it left in the
+    // shared picture cannot be trusted. Never sent.
+    bool runnerFault = false;
 };
 
 Message encode(const RunRequest& r);

@@ -27,7 +27,7 @@ void RunnerSession::handleRun(const Message& m) {
     const RunRequest request = decodeRunRequest(m);
     RunOutcome outcome;
     try {
-        const SharedPictureLayout layout(request.width, request.height);
+        const SharedPictureLayout layout(request.width, request.height, !request.everythingSelected);
         if (!picture_ || picture_->path() != request.picturePath || picture_->size() < layout.totalBytes()) {
             picture_.reset();
             picture_ = opener_(request.picturePath, layout.totalBytes());

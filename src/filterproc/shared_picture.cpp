@@ -6,7 +6,7 @@
 
 namespace mugwarp::filterproc {
 
-SharedPictureLayout::SharedPictureLayout(std::int32_t w, std::int32_t h) {
+SharedPictureLayout::SharedPictureLayout(std::int32_t w, std::int32_t h, bool mask) : withMask(mask) {
     // Sizes come from the other side too: bounded here, the sums below cannot wrap.
     if (w < 0 || h < 0 || std::int64_t(w) * h > kMaxPicturePixels)
         throw std::invalid_argument("a picture of " + std::to_string(w) + " x " + std::to_string(h) + " pixels");
@@ -18,7 +18,8 @@ SharedPictureViews viewsOf(MappedFile& file, const SharedPictureLayout& layout) 
     if (file.size() < layout.totalBytes()) throw std::runtime_error("shared picture file too small for the picture");
     std::uint8_t* base = file.data();
     return {reinterpret_cast<std::uint32_t*>(base + layout.pictureOffset()),
-            reinterpret_cast<std::uint32_t*>(base + layout.unfilteredOffset()), base + layout.maskOffset()};
+            reinterpret_cast<std::uint32_t*>(base + layout.unfilteredOffset()),
+            layout.withMask ? base + layout.maskOffset() : nullptr};
 }
 
 }  // namespace mugwarp::filterproc

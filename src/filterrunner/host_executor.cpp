@@ -30,7 +30,7 @@ public:
         const MaskView mask{v.mask, r.width, r.height, r.width};
         host_.setClient(&editor);
         host_.setPicture(picture);
-        host_.setMask(r.haveMask ? &mask : nullptr);
+        host_.setMask(r.everythingSelected ? nullptr : &mask);
         prepareDialogs(r.options.parentWindow);
         host_.setPlatformWindow(platformWindowFor(r.options.parentWindow));
         host_.options = r.options;

@@ -14,10 +14,10 @@ namespace {
 
 // A copy of a picture's pixels; running out of memory is an Error like any
 // other request for a picture.
-std::vector<Argb> copiedBits(const std::vector<Argb>& bits) {
+std::vector<Argb> copiedBits(const PixelSurface& surface) {
     if (allocationHookFails()) throw Error("Not enough memory for a copy of the picture");
     try {
-        return bits;
+        return std::vector<Argb>(surface.bits(), surface.bits() + surface.pixelCount());
     } catch (const std::bad_alloc&) {
         throw Error("Not enough memory for a copy of the picture");
     }
@@ -39,11 +39,17 @@ void PixelSurface::takeSettingsFrom(const PixelSurface& other) {
     sampler_ = other.sampler_;
 }
 
-PixelSurface::PixelSurface(const PixelSurface& other) : bits_(copiedBits(other.bits_)) { takeSettingsFrom(other); }
+PixelSurface::PixelSurface(const PixelSurface& other) : bits_(copiedBits(other)) { takeSettingsFrom(other); }
 
+// A picture of the same size is copied into the storage the pixels live in.
 PixelSurface& PixelSurface::operator=(const PixelSurface& other) {
     if (this == &other) return *this;
-    bits_ = copiedBits(other.bits_);
+    if (storage_ && other.width_ == width_ && other.height_ == height_) {
+        std::copy_n(other.bits(), other.pixelCount(), outside_);
+    } else {
+        bits_ = copiedBits(other);
+        dropStorage();
+    }
     takeSettingsFrom(other);
     changed();
     return *this;
@@ -51,18 +57,23 @@ PixelSurface& PixelSurface::operator=(const PixelSurface& other) {
 
 // Moves follow the copy rules: the change handler stays with the object it was
 // installed on, so a view keeps hearing about the surface it shows.
-PixelSurface::PixelSurface(PixelSurface&& other) noexcept : bits_(std::move(other.bits_)) {
+PixelSurface::PixelSurface(PixelSurface&& other) noexcept
+    : bits_(std::move(other.bits_)), storage_(std::move(other.storage_)), outside_(other.outside_) {
     takeSettingsFrom(other);
     other.width_ = other.height_ = 0;
     other.bits_.clear();
+    other.outside_ = nullptr;
 }
 
 PixelSurface& PixelSurface::operator=(PixelSurface&& other) noexcept {
     if (this == &other) return *this;
     bits_ = std::move(other.bits_);
+    storage_ = std::move(other.storage_);
+    outside_ = other.outside_;
     takeSettingsFrom(other);
     other.width_ = other.height_ = 0;
     other.bits_.clear();
+    other.outside_ = nullptr;
     changed();
     return *this;
 }
@@ -72,9 +83,9 @@ void PixelSurface::setSize(int width, int height) {
     height = std::max(height, 0);
     if (width == width_ && height == height_) return;
     if (width == 0 || height == 0) width = height = 0;
-    if (width != 0 && static_cast<std::size_t>(width) * static_cast<std::size_t>(height) == bits_.size()) {
+    if (width != 0 && static_cast<std::size_t>(width) * static_cast<std::size_t>(height) == pixelCount()) {
         // Same cell count (a quarter turn): reuse the block.
-        std::fill(bits_.begin(), bits_.end(), Argb{0});
+        std::fill_n(bits(), pixelCount(), Argb{0});
         width_ = width;
         height_ = height;
         return;
@@ -82,8 +93,30 @@ void PixelSurface::setSize(int width, int height) {
     auto bits = allocateCells<Argb>(
         width, height, "Out of memory for a " + std::to_string(width) + " x " + std::to_string(height) + " picture");
     bits_ = std::move(bits);
+    dropStorage();
     width_ = width;
     height_ = height;
+}
+
+void PixelSurface::moveIntoStorage(std::shared_ptr<PixelStorage> storage) {
+    if (!storage || storage.get() == storage_.get()) return;
+    if (storage->capacity() < pixelCount()) throw Error("The picture does not fit into the memory meant for it");
+    Argb* pixels = storage->pixels();
+    std::copy_n(bits(), pixelCount(), pixels);
+    storage_ = std::move(storage);
+    outside_ = pixels;
+    bits_ = {};
+}
+
+void PixelSurface::leaveStorage() {
+    if (!storage_) return;
+    bits_ = allocateCells<Argb>(width_, height_, "Not enough memory for a copy of the picture");
+    dropStorage();
+}
+
+void PixelSurface::dropStorage() {
+    storage_.reset();
+    outside_ = nullptr;
 }
 
 void PixelSurface::setMasterAlpha(int a) { masterAlpha_ = static_cast<std::uint8_t>(std::clamp(a, 0, 255)); }
@@ -108,9 +141,9 @@ void PixelSurface::assign(const PlatformBitmap& bitmap) {
     }
     if (bitmap.transparent()) {
         const Argb key = argbFromPlatform(bitmap.transparentColor(), 0);
-        for (Argb& p : bits_) {
+        std::for_each(bits(), bits() + pixelCount(), [key](Argb& p) {
             if ((p & 0x00FFFFFFu) == key) p &= 0x00FFFFFFu;
-        }
+        });
     }
     changed();
 }
@@ -166,7 +199,7 @@ void PixelSurface::setBorderTransparent(const Rect& r) {
 
 void PixelSurface::resetAlpha(std::uint8_t value) {
     const Argb alpha = Argb(value) << 24;
-    for (Argb& p : bits_) p = (p & 0x00FFFFFFu) | alpha;
+    std::for_each(bits(), bits() + pixelCount(), [alpha](Argb& p) { p = (p & 0x00FFFFFFu) | alpha; });
     changed();
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "raster/color.h"
 #include "raster/fixed.h"
 #include "raster/geometry.h"
+#include "raster/pixel_storage.h"
 
 namespace mugwarp {
 
@@ -39,10 +41,23 @@ public:
     // A new size leaves every pixel 0. Throws Error when memory cannot be had.
     void setSize(int width, int height);
 
-    Argb* bits() { return bits_.data(); }
-    const Argb* bits() const { return bits_.data(); }
-    Argb* row(int y) { return bits_.data() + static_cast<std::size_t>(y) * width_; }
-    const Argb* row(int y) const { return bits_.data() + static_cast<std::size_t>(y) * width_; }
+    Argb* bits() { return outside_ ? outside_ : bits_.data(); }
+    const Argb* bits() const { return outside_ ? outside_ : bits_.data(); }
+    Argb* row(int y) { return bits() + static_cast<std::size_t>(y) * width_; }
+    const Argb* row(int y) const { return bits() + static_cast<std::size_t>(y) * width_; }
+    std::size_t pixelCount() const { return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_); }
+
+    // Moves the pixels into storage and keeps them there (its own block is
+    // freed) until the size changes or another surface's pixels are moved
+    // or assigned in; copies of the surface get blocks of their own. Nothing
+    // is copied when the pixels already live there. Throws Error when the
+    // storage is too small.
+    void moveIntoStorage(std::shared_ptr<PixelStorage> storage);
+    // Back to a block of its own without reading the storage (which may no
+    // longer be readable): every pixel is then 0. Throws Error when memory
+    // cannot be had, leaving the surface in its storage.
+    void leaveStorage();
+    const PixelStorage* storage() const { return storage_.get(); }
     // No bounds check: callers keep x, y inside.
     Argb pixel(int x, int y) const { return row(y)[x]; }
     void setPixel(int x, int y, Argb c) { row(y)[x] = c; }
@@ -109,7 +124,11 @@ private:
 
     int width_ = 0;
     int height_ = 0;
-    std::vector<Argb> bits_;
+    void dropStorage();
+
+    std::vector<Argb> bits_;  // unused while the pixels live in storage_
+    std::shared_ptr<PixelStorage> storage_;
+    Argb* outside_ = nullptr;  // storage_'s pixels
     Argb outerColor_ = 0;
     DrawMode drawMode_ = DrawMode::Opaque;
     CombineMode combineMode_ = CombineMode::Blend;

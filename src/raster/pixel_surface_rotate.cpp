@@ -65,7 +65,7 @@ void PixelSurface::rotate180Into(PixelSurface& target) const {
 }
 
 void PixelSurface::rotate180() {
-    std::reverse(bits_.begin(), bits_.end());
+    std::reverse(bits(), bits() + pixelCount());
     changed();
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <memory>
+#include <vector>
 
 #include "raster/error.h"
 #include "raster/pixel_surface.h"
@@ -126,6 +129,69 @@ TEST(PixelSurfaceTest, CopyTakesTheSettingsButNotTheChangeHandler) {
     target = PixelSurface(3, 1);
     EXPECT_EQ(targetCalls, 2);  // a move keeps the view's handler too
     EXPECT_EQ(sourceCalls, 0);
+}
+
+
+// Storage as another process might share it: a block the test can inspect.
+struct TestStorage : PixelStorage {
+    std::vector<Argb> block;
+    explicit TestStorage(std::size_t n) : block(n, 0xDEADBEEFu) {}
+    Argb* pixels() override { return block.data(); }
+    std::size_t capacity() const override { return block.size(); }
+};
+
+PixelSurface numbered(int w, int h) {
+    PixelSurface s(w, h);
+    for (std::size_t i = 0; i < s.pixelCount(); ++i) s.bits()[i] = Argb(0xFF000000u + i);
+    return s;
+}
+
+// A surface moved into outside storage keeps its pixels there, and every way
+// of changing it afterwards either stays there or leaves it for a block of
+// its own, never writing the storage behind the surface's back.
+TEST(PixelSurfaceTest, PixelsMovedIntoStorageStayThereUntilTheSizeChanges) {
+    PixelSurface s = numbered(4, 3);
+    const PixelSurface before = s;
+    auto storage = std::make_shared<TestStorage>(12);
+    s.moveIntoStorage(storage);
+    EXPECT_EQ(s.storage(), storage.get());
+    EXPECT_EQ(s.bits(), storage->block.data());
+    EXPECT_TRUE(std::equal(before.bits(), before.bits() + 12, s.bits()));
+    s.moveIntoStorage(storage);  // already there: nothing moves
+    EXPECT_EQ(s.bits(), storage->block.data());
+
+    const PixelSurface copy = s;  // a copy has a block of its own
+    EXPECT_EQ(copy.storage(), nullptr);
+    EXPECT_TRUE(std::equal(copy.bits(), copy.bits() + 12, before.bits()));
+
+    const PixelSurface fresh = numbered(4, 3);
+    s = fresh;  // the same size is copied to where the pixels live
+    EXPECT_EQ(s.bits(), storage->block.data());
+    s.rotate180();
+    EXPECT_EQ(storage->block[0], 0xFF00000Bu);
+    s.resetAlpha(7);
+    EXPECT_EQ(storage->block[11], 0x07000000u);
+
+    PixelSurface moved = std::move(s);  // a move carries the storage along
+    EXPECT_EQ(moved.bits(), storage->block.data());
+    EXPECT_EQ(s.storage(), nullptr);
+
+    const auto kept = storage->block;
+    moved.setSize(5, 3);  // a new size leaves the storage untouched
+    EXPECT_EQ(moved.storage(), nullptr);
+    EXPECT_EQ(storage->block, kept);
+    EXPECT_EQ(moved.bits()[14], 0u);
+
+    PixelSurface other = numbered(4, 3);
+    other.moveIntoStorage(storage);
+    other.leaveStorage();  // without reading it: the pixels are 0
+    EXPECT_EQ(other.storage(), nullptr);
+    EXPECT_EQ(other.bits()[5], 0u);
+
+    PixelSurface big = numbered(5, 3);
+    EXPECT_THROW(big.moveIntoStorage(storage), Error);
+    EXPECT_EQ(big.storage(), nullptr);
+    EXPECT_EQ(big.bits()[14], 0xFF00000Eu);
 }
 
 }  // namespace
