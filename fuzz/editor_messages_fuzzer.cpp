@@ -31,8 +31,8 @@ public:
     RunOutcome run(const RunRequest& r, const SharedPictureViews& v, mugwarp::FilterRunClient& editor) override {
         const std::size_t pixels = std::size_t(r.width) * std::size_t(r.height);
         if (pixels) {
-            v.picture[pixels - 1] = v.unfiltered[pixels - 1];
-            v.mask[pixels - 1] = 255;
+            v.picture[pixels - 1] ^= 0x00FFFFFFu;
+            if (v.mask) v.mask[pixels - 1] = 255;
         }
         editor.progress(0, 1);
         if (editor.testAbort()) return {RunStatus::Cancelled, {}};

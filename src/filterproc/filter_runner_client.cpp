@@ -27,6 +27,12 @@ int msSince(Clock::time_point t) {
 
 std::string quoted(const std::string& name) { return "'" + name + "'"; }
 
+// The shared picture file is still whole and holds layout. A runner may have
+// shortened it since: its pages are not ours to touch then.
+bool fileServes(const SharedPictureFile& file, const SharedPictureLayout& layout) {
+    return file.sizeOnDisk() == file.size() && file.size() >= layout.totalBytes();
+}
+
 std::string temporaryDirectory() {
     const char* tmp = std::getenv("TMPDIR");
     return tmp && *tmp ? tmp : "/tmp";
@@ -55,11 +61,6 @@ std::string FilterRunnerClient::missingPart() const {
     for (const auto& [file, what] : command_.requiredFiles)
         if (::access(file.c_str(), R_OK) != 0) return what;
     return {};
-}
-
-// A runner may have shortened the file since: its pages are not ours to touch.
-bool FilterRunnerClient::fileServes(const SharedPictureFile& file, const SharedPictureLayout& layout) const {
-    return file.sizeOnDisk() == file.size() && file.size() >= layout.totalBytes();
 }
 
 SharedPictureViews FilterRunnerClient::preparePicture(std::int32_t width, std::int32_t height, bool withMask) {

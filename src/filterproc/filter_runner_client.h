@@ -33,8 +33,8 @@ public:
     FilterRunnerClient& operator=(const FilterRunnerClient&) = delete;
 
     // The shared picture for the next run, sized for width x height (with a
-    // mask part unless withMask is false); the caller fills picture,
-    // unfiltered copy and mask, runs, then reads the picture back. Never the
+    // mask part unless withMask is false); the caller fills picture and
+    // mask, runs, then reads the picture back. Never the
     // storage a surface lives in. Throws mugwarp::Error when the memory
     // cannot be had.
     SharedPictureViews preparePicture(std::int32_t width, std::int32_t height, bool withMask = true);
@@ -73,8 +73,6 @@ private:
     RunOutcome brokenRunner(const std::string& filterName, const std::string& what);
     RunOutcome runnerFault(RunOutcome outcome);
     std::shared_ptr<SharedPictureFile> newPictureFile(std::size_t size);
-    // The shared picture file is still whole and holds layout.
-    bool fileServes(const SharedPictureFile& file, const SharedPictureLayout& layout) const;
     void stopRunner();
 
     RunnerCommand command_;

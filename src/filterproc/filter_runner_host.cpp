@@ -41,7 +41,6 @@ bool FilterRunnerHost::execute(const PIPLManager& entry) {
     request.modulePath = entry.fileName;
     request.category = entry.getCategory();
     request.filterName = name;
-    request.unfilteredFromPicture = true;
     request.options = options;
     lastSettings_ = {};
 

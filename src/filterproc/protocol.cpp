@@ -48,7 +48,6 @@ Message encode(const RunRequest& r) {
         .i32(r.width)
         .i32(r.height)
         .u8(r.everythingSelected)
-        .u8(r.unfilteredFromPicture)
         .u8(r.options.repeat)
         .u8(r.options.displayOutput)
         .u64(r.options.parentWindow)
@@ -70,7 +69,6 @@ RunRequest decodeRunRequest(const Message& m) {
     r.width = p.i32();
     r.height = p.i32();
     r.everythingSelected = p.u8() != 0;
-    r.unfilteredFromPicture = p.u8() != 0;
     r.options.repeat = p.u8() != 0;
     r.options.displayOutput = p.u8() != 0;
     r.options.parentWindow = p.u64();

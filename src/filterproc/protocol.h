@@ -24,9 +24,9 @@ enum class MessageType : std::uint32_t {
     Quit = 103,
 };
 
-// One filter run as the editor asks for it. The picture, its unfiltered copy
-// and (unless everything is selected) the mask are in the shared picture file
-// named here.
+// One filter run as the editor asks for it. The picture and (unless
+// everything is selected) the mask are in the shared picture file named here;
+// the runner filters the picture in place.
 struct RunRequest {
     std::string modulePath;
     std::string category;          // with filterName, picks the module's filter
@@ -36,9 +36,6 @@ struct RunRequest {
     std::int32_t height = 0;
     // No mask travels: the filter runs as over a picture without a selection.
     bool everythingSelected = false;
-    // The editor filled only the picture: the runner makes the unfiltered
-    // copy itself, which saves the editor a copy of the whole picture.
-    bool unfilteredFromPicture = false;
     FilterRunOptions options;
 };
 

@@ -1,6 +1,5 @@
 #include "filterproc/runner_session.h"
 
-#include <cstring>
 #include <exception>
 
 namespace mugwarp::filterproc {
@@ -33,7 +32,6 @@ void RunnerSession::handleRun(const Message& m) {
             picture_ = opener_(request.picturePath, layout.totalBytes());
         }
         const SharedPictureViews views = viewsOf(*picture_, layout);
-        if (request.unfilteredFromPicture) std::memcpy(views.unfiltered, views.picture, layout.pixelBytes());
         outcome = executor_.run(request, views, *this);
     } catch (const ChannelClosed&) {
         throw;

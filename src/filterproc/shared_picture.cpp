@@ -18,7 +18,6 @@ SharedPictureViews viewsOf(MappedFile& file, const SharedPictureLayout& layout) 
     if (file.size() < layout.totalBytes()) throw std::runtime_error("shared picture file too small for the picture");
     std::uint8_t* base = file.data();
     return {reinterpret_cast<std::uint32_t*>(base + layout.pictureOffset()),
-            reinterpret_cast<std::uint32_t*>(base + layout.unfilteredOffset()),
             layout.withMask ? base + layout.maskOffset() : nullptr};
 }
 

@@ -6,10 +6,10 @@
 
 namespace mugwarp::filterproc {
 
-// Where the picture, its unfiltered copy and the mask sit in the file both
-// sides map: a page of room first, then the picture and the unfiltered copy
-// (32-bit ARGB rows, no padding), then the mask (one byte per pixel), which
-// a run with everything selected does without.
+// Where the picture and the mask sit in the file both sides map: a page of
+// room first, then the picture (32-bit ARGB rows, no padding), filtered in
+// place, then the mask (one byte per pixel), which a run with everything
+// selected does without.
 struct SharedPictureLayout {
     static constexpr std::size_t kPictureOffset = 4096;
 
@@ -20,8 +20,7 @@ struct SharedPictureLayout {
     SharedPictureLayout(std::int32_t w, std::int32_t h, bool mask = true);
     std::size_t pixelBytes() const { return width * height * 4; }
     std::size_t pictureOffset() const { return kPictureOffset; }
-    std::size_t unfilteredOffset() const { return kPictureOffset + pixelBytes(); }
-    std::size_t maskOffset() const { return unfilteredOffset() + pixelBytes(); }
+    std::size_t maskOffset() const { return kPictureOffset + pixelBytes(); }
     std::size_t totalBytes() const { return maskOffset() + (withMask ? width * height : 0); }
 };
 
@@ -42,7 +41,6 @@ std::unique_ptr<MappedFile> openMappedFile(const std::string& path, std::size_t 
 // Views into a mapped shared picture file; mask is null without one.
 struct SharedPictureViews {
     std::uint32_t* picture = nullptr;
-    std::uint32_t* unfiltered = nullptr;
     std::uint8_t* mask = nullptr;
 };
 

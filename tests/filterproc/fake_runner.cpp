@@ -42,6 +42,7 @@ public:
         const std::size_t n = std::size_t(r.width) * std::size_t(r.height);
         std::string f = r.filterName;
         ++runs_;
+        const std::vector<std::uint32_t> before(v.picture, v.picture + n);  // what a cancel restores
         // Half the picture written first, as a filter caught midway leaves it.
         const std::string scribble = "Scribble, then ";
         if (f.rfind(scribble, 0) == 0) {
@@ -51,7 +52,7 @@ public:
         if (f == "Invert") {
             cb.progress(0, 1);
             for (std::size_t i = 0; i < n; ++i)
-                v.picture[i] = !v.mask || v.mask[i] ? (v.unfiltered[i] ^ 0x00FFFFFFu) : v.unfiltered[i];
+                if (!v.mask || v.mask[i]) v.picture[i] ^= 0x00FFFFFFu;
             cb.progress(1, 1);
         } else if (f == "Ask") {
             for (int i = 0; i < 100; ++i)
@@ -84,7 +85,7 @@ public:
         } else if (f == "Error") {
             return {RunStatus::Failed, "The filter gave up."};
         } else if (f == "Cancel") {
-            std::copy(v.unfiltered, v.unfiltered + n, v.picture);
+            std::copy(before.begin(), before.end(), v.picture);
             return {RunStatus::Cancelled, {}};
         } else if (f == "Allocate") {
             std::vector<void*> blocks;

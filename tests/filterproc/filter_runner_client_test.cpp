@@ -47,7 +47,7 @@ FilterRunnerClient& sharedClient() {
 RunOutcome runFilter(FilterRunnerClient& client, const std::string& name, mugwarp::FilterRunClient& events, int w = 4, int h = 3) {
     SharedPictureViews v = client.preparePicture(w, h);
     for (int i = 0; i < w * h; ++i) {
-        v.picture[i] = v.unfiltered[i] = 0xFF000000u | std::uint32_t(i * 0x010203);
+        v.picture[i] = 0xFF000000u | std::uint32_t(i * 0x010203);
         v.mask[i] = i % 2 ? 255 : 0;
     }
     RunRequest r;
@@ -64,7 +64,7 @@ TEST(FilterRunnerClient, RunsOverTheSharedPictureAndReportsProgressInOrder) {
     auto& client = sharedClient();
     ASSERT_EQ(runFilter(client, "Invert", events, 300, 200).status, RunStatus::Finished);
     const SharedPictureViews v = client.preparePicture(300, 200);
-    EXPECT_EQ(v.picture[0], 0xFF000000u);  // mask 0: unfiltered kept
+    EXPECT_EQ(v.picture[0], 0xFF000000u);  // mask 0: kept as it was
     EXPECT_EQ(v.picture[1], (0xFF010203u ^ 0x00FFFFFFu));
     EXPECT_EQ(events.progressSeen, (std::vector<std::pair<int, int>>{{0, 1}, {1, 1}}));
 }
