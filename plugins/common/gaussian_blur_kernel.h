@@ -43,6 +43,32 @@ struct Band {
     int height;
 };
 
+// The loops over whole rows, with their pointers declared apart, and kept
+// out of line: the compiler then vectorises each of them without checking
+// for overlap, where inlined it may fuse them and lose that knowledge.
+template <int R>
+[[gnu::noinline]] void blurAcross(const std::uint8_t* __restrict row, std::uint16_t* __restrict out, const std::int32_t* __restrict w,
+                int r, int from, int to) {
+    if constexpr (R > 0) r = R;
+    for (int i = from; i < to; ++i) {
+        std::int32_t sum = 0;
+        for (int k = -r; k <= r; ++k) sum += w[k + r] * row[i + 3 * k];
+        out[i] = std::uint16_t((sum + 8) >> 4);
+    }
+}
+
+[[gnu::noinline]] inline void startSums(std::int32_t* __restrict sum, const std::uint16_t* __restrict tap, std::int32_t weight, int n) {
+    for (int x = 0; x < n; ++x) sum[x] = weight * tap[x];
+}
+
+[[gnu::noinline]] inline void addToSums(std::int32_t* __restrict sum, const std::uint16_t* __restrict tap, std::int32_t weight, int n) {
+    for (int x = 0; x < n; ++x) sum[x] += weight * tap[x];
+}
+
+[[gnu::noinline]] inline void storeSums(const std::int32_t* __restrict sum, std::uint8_t* __restrict dst, int n) {
+    for (int x = 0; x < n; ++x) dst[x] = std::uint8_t(std::min(255, (sum[x] + (1 << 19)) >> 20));
+}
+
 // The input rows blurred across into tmp (8.8 fixed point, inRows x width x 3
 // values), then down into the output rows. Radius is R, or radius when R is
 // 0: the common small radii get loops of a known length, which the compiler
@@ -63,28 +89,35 @@ void blurBandWithRadius(const Band band, const std::int32_t* weights, int radius
     std::uint8_t* const outRows = band.out;
     const std::ptrdiff_t inRowBytes = band.inRowBytes, outRowBytes = band.outRowBytes;
     const int width = band.width, height = band.height, inTop = band.inTop;
+    // Across: the columns whose taps all lie inside the row run as one
+    // loop over bytes (channel c of pixel x is byte 3 x + c, its taps 3
+    // bytes apart); the columns within r of either end repeat the edge.
+    const auto clampedColumn = [&](const std::uint8_t* row, std::uint16_t* out, int x) {
+        std::int32_t sum[3] = {0, 0, 0};
+        for (int k = -r; k <= r; ++k) {
+            const int sx = std::clamp(x + k, 0, width - 1);
+            for (int c = 0; c < 3; ++c) sum[c] += w[k + r] * row[sx * 3 + c];
+        }
+        for (int c = 0; c < 3; ++c) out[x * 3 + c] = std::uint16_t((sum[c] + 8) >> 4);
+    };
     for (int y = 0; y < band.inRows; ++y) {
         const std::uint8_t* row = in + std::ptrdiff_t(y) * inRowBytes;
         std::uint16_t* out = tmp + std::size_t(y) * width * 3;
-        for (int x = 0; x < width; ++x) {
-            std::int32_t sum[3] = {0, 0, 0};
-            for (int k = -r; k <= r; ++k) {
-                const int sx = std::clamp(x + k, 0, width - 1);
-                for (int c = 0; c < 3; ++c) sum[c] += w[k + r] * row[sx * 3 + c];
-            }
-            for (int c = 0; c < 3; ++c) out[x * 3 + c] = std::uint16_t((sum[c] + 8) >> 4);
-        }
+        for (int x = 0; x < std::min(r, width); ++x) clampedColumn(row, out, x);
+        blurAcross<R>(row, out, w, r, 3 * r, 3 * (width - r));
+        for (int x = std::max(r, width - r); x < width; ++x) clampedColumn(row, out, x);
     }
+    // Down: each output row sums the rows its taps reach (edges repeated)
+    // one after the other into whole-row accumulators.
+    const int rowValues = width * 3;
+    std::vector<std::int32_t> sums(static_cast<std::size_t>(rowValues));
+    const auto tapRow = [&](int y, int k) {
+        return tmp + std::size_t(std::clamp(y + k, 0, height - 1) - inTop) * std::size_t(rowValues);
+    };
     for (int y = band.outTop; y < band.outBottom; ++y) {
-        std::uint8_t* dst = outRows + std::ptrdiff_t(y - band.outTop) * outRowBytes;
-        for (int x = 0; x < width * 3; ++x) {
-            std::int32_t sum = 0;
-            for (int k = -r; k <= r; ++k) {
-                const int sy = std::clamp(y + k, 0, height - 1) - inTop;
-                sum += w[k + r] * tmp[std::size_t(sy) * width * 3 + x];
-            }
-            dst[x] = std::uint8_t(std::min(255, (sum + (1 << 19)) >> 20));
-        }
+        startSums(sums.data(), tapRow(y, -r), w[0], rowValues);
+        for (int k = -r + 1; k <= r; ++k) addToSums(sums.data(), tapRow(y, k), w[k + r], rowValues);
+        storeSums(sums.data(), outRows + std::ptrdiff_t(y - band.outTop) * outRowBytes, rowValues);
     }
 }
 
