@@ -12,7 +12,14 @@ namespace {
 void restoreDisplay(Document& document) {
     PixelSurface& display = document.display();
     display.leaveStorage();
-    display = document.undoPicture();
+    if (document.keepingHistory()) {
+        display = document.undoPicture();
+    } else {
+        // Nothing kept the picture as shown (a script that never undoes
+        // keeps no copies, and ends at the fault): the picture shown becomes
+        // the source itself, the deformation dropped.
+        document.rebuildFromSource();
+    }
 }
 
 }  // namespace

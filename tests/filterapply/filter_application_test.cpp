@@ -125,4 +125,22 @@ TEST(FilterApplication, NoFaultOfTheRunnerLeavesAHalfWrittenPicture) {
     }
 }
 
+// A document that keeps no history has no copy of the picture as shown: a
+// fault leaves the source on show, whole and the size it was.
+TEST(FilterApplication, WithoutHistoryAFaultLeavesTheSourceShown) {
+    FilterSession run;
+    run.document.stopKeepingHistory();
+    ASSERT_TRUE(run.filter("Invert"));
+    const std::vector<Argb> shown = pixelsOf(run.document.display());
+    EXPECT_THROW(run.filter("Scribble, then Crash"), filterproc::RunnerFault);
+    const PixelSurface& display = run.document.display();
+    ASSERT_EQ(display.width(), kWidth);
+    ASSERT_EQ(display.height(), kHeight);
+    EXPECT_EQ(pixelsOf(display), pixelsOf(run.document.source()));
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        ASSERT_EQ(display.bits()[i] & 0x00FFFFFFu, shown[i] & 0x00FFFFFFu) << i;  // only the border's alpha differs
+    ASSERT_TRUE(run.filter("Invert"));
+    EXPECT_EQ(run.document.display().pixel(5, 7), shown[7 * kWidth + 5] ^ 0x00FFFFFFu);
+}
+
 }  // namespace mugwarp
