@@ -92,6 +92,7 @@ int runEdit(const std::vector<std::string>& args, const std::string& command) {
         EditSession session(std::cout, script.pluginFolder.empty() ? defaultPluginFolder() : script.pluginFolder);
         session.filters.setRunTimeout(script.filterTimeoutMs);
         replay(session, script.input, script.steps, script.historyNeeded);
+        session.filters.letRunnersGo();
         // Saving ends a flat-image tool as choosing the arrow tool does.
         session.document.selectArrowTool();
         savePicture(flattenedPicture(session.document, session.overlays), script.output,

@@ -37,6 +37,11 @@ public:
     // A run longer than this is stopped as if Escape had been pressed (the
     // filter is ended 2 s later if it does not come back); 0: no limit.
     void setRunTimeout(int milliseconds) { timings_.runTimeoutMs = milliseconds; }
+    // No filter runs after this (the script has ended): the runners leave
+    // while the result is saved, instead of being waited for at the end.
+    void letRunnersGo() {
+        if (runners_) runners_->letRunnersGo();
+    }
 
 private:
     PIPLManager& find(const std::string& categoryAndName);

@@ -45,12 +45,25 @@ FilterRunnerClient::FilterRunnerClient(RunnerCommand command, RunnerTimings timi
 
 FilterRunnerClient::~FilterRunnerClient() { stopRunner(); }
 
-void FilterRunnerClient::stopRunner() {
-    if (!process_) return;
+void FilterRunnerClient::letRunnerGo() {
+    if (!process_ || letGo_) return;
     try {
         writeMessage(process_->channel(), encodeEmpty(MessageType::Quit));
     } catch (const std::exception&) {
     }
+    process_->closeInput();
+    letGo_ = true;
+}
+
+void FilterRunnerClient::stopRunner() {
+    if (!process_) return;
+    if (!letGo_) {
+        try {
+            writeMessage(process_->channel(), encodeEmpty(MessageType::Quit));
+        } catch (const std::exception&) {
+        }
+    }
+    letGo_ = false;
     process_->stop(500);
     process_.reset();
 }
@@ -201,6 +214,7 @@ RunOutcome FilterRunnerClient::run(RunRequest request, FilterRunClient& client) 
     request.width = width_;
     request.height = height_;
     request.everythingSelected = !withMask_;
+    if (letGo_) stopRunner();
     if (!process_) {
         RunOutcome started = start(client, request.filterName);
         if (!process_) return started;

@@ -59,7 +59,13 @@ public:
     // can stop a filter that never asks. Such failures are marked runnerFault.
     RunOutcome run(RunRequest request, FilterRunClient& client);
 
-    bool isRunning() const { return process_ != nullptr; }
+    // Tells a running runner to leave and goes on without waiting for it: its
+    // exit overlaps with whatever comes next (a script saving its result),
+    // and it is collected on the next run, which starts a fresh one, or when
+    // the client goes.
+    void letRunnerGo();
+
+    bool isRunning() const { return process_ != nullptr && !letGo_; }
     // The ConfinementFlag set of the running runner (0 when none runs).
     unsigned confinement() const;
     const RunnerCommand& command() const { return command_; }
@@ -78,6 +84,7 @@ private:
     RunnerCommand command_;
     RunnerTimings timings_;
     std::unique_ptr<RunnerProcess> process_;
+    bool letGo_ = false;  // process_ was told to leave and is yet to be collected
     // The runner may write only here (its pictures) and to its temporary folder.
     std::unique_ptr<PrivateFolder> pictureFolder_;
     std::unique_ptr<PrivateFolder> temporaryFolder_;

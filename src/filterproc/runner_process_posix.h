@@ -32,6 +32,9 @@ public:
     std::string reap(int timeoutMs);
     // Asks politely (the channel is closed) and waits up to timeoutMs before killing.
     void stop(int timeoutMs);
+    // Closes the channel (the runner leaves at the end of its input) without
+    // waiting; stop() or reap() collects the process later.
+    void closeInput() { channel_.reset(); }
 
 private:
     pid_t pid_ = -1;

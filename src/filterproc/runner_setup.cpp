@@ -124,6 +124,11 @@ const WindowsLibraries& FilterRunners::windowsLibraries(ModuleKind kind) {
     return *slot;
 }
 
+void FilterRunners::letRunnersGo() {
+    for (const auto& client : clients_)
+        if (client) client->letRunnerGo();
+}
+
 FilterRunnerClient& FilterRunners::runnerFor(RunnerKind kind) {
     auto& slot = clients_[static_cast<std::size_t>(kind)];
     if (!slot) {

@@ -48,6 +48,9 @@ class FilterRunners {
 public:
     explicit FilterRunners(RunnerLocations where, RunnerTimings timings = {});
     FilterRunnerClient& runnerFor(RunnerKind kind);
+    // Every running runner is told to leave, without waiting (no filter is
+    // to run for a while); the next run starts its runner afresh.
+    void letRunnersGo();
     const RunnerLocations& locations() const { return where_; }
     // The DLLs modules of that kind find (listed on first use).
     const WindowsLibraries& windowsLibraries(ModuleKind kind);

@@ -144,6 +144,22 @@ TEST(FilterRunnerClient, KeepsItsRunnerBetweenRunsAndRestartsItAfterEachFault) {
     }
 }
 
+// A runner let go is not waited for; the next run starts a fresh one, and the
+// client collects the last one as it goes.
+TEST(FilterRunnerClient, ARunnerLetGoIsReplacedByAFreshOneAtTheNextRun) {
+    RecordingClient events;
+    FilterRunnerClient client(scriptedRunner(), quickTimings());
+    client.letRunnerGo();  // none running: nothing to do
+    ASSERT_EQ(runFilter(client, "Runs", events).status, RunStatus::Finished);
+    client.letRunnerGo();
+    client.letRunnerGo();
+    EXPECT_FALSE(client.isRunning());
+    ASSERT_EQ(runFilter(client, "Runs", events).status, RunStatus::Finished);
+    EXPECT_EQ(firstPixel(client), 1u);
+    EXPECT_TRUE(client.isRunning());
+    client.letRunnerGo();
+}
+
 TEST(FilterRunnerClient, RunTimeoutAndMemoryCapEndRunawayFilters) {
     RunnerTimings t = quickTimings();
     t.runTimeoutMs = 100;
