@@ -4,6 +4,16 @@
 
 namespace mugwarp::filterproc {
 
+namespace {
+
+// The editor watches for the user's Escape on its own while a filter runs, so
+// a filter that tests every few rows need not wait for a round trip each
+// time: an answer "go on" stands this long (the first test of a run always
+// asks, so a run begun after Escape stops at once).
+constexpr std::chrono::milliseconds kGoOnLifetime{20};
+
+}  // namespace
+
 RunnerSession::RunnerSession(ByteChannel& channel, FilterExecutor& executor, MappedFileOpener opener)
     : channel_(channel), executor_(executor), opener_(std::move(opener)) {}
 
@@ -24,6 +34,7 @@ void RunnerSession::serve(const std::string& description) {
 
 void RunnerSession::handleRun(const Message& m) {
     const RunRequest request = decodeRunRequest(m);
+    goOnSince_.reset();
     RunOutcome outcome;
     try {
         const SharedPictureLayout layout(request.width, request.height, !request.everythingSelected);
@@ -60,10 +71,16 @@ void RunnerSession::progress(std::int32_t done, std::int32_t total) {
 
 bool RunnerSession::testAbort() {
     if (lost_) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (goOnSince_ && now - *goOnSince_ < kGoOnLifetime) return false;
     try {
         writeMessage(channel_, encodeEmpty(MessageType::TestAbort));
         const Message answer = readMessage(channel_);
-        if (is(answer, MessageType::AbortAnswer)) return MessageParser(answer).u8() != 0;
+        if (is(answer, MessageType::AbortAnswer)) {
+            const bool abort = MessageParser(answer).u8() != 0;
+            if (!abort) goOnSince_ = now;
+            return abort;
+        }
     } catch (const std::exception&) {
     }
     lost_ = true;

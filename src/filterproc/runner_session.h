@@ -1,6 +1,8 @@
 #pragma once
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "filterproc/byte_channel.h"
@@ -42,6 +44,8 @@ private:
     MappedFileOpener opener_;
     std::unique_ptr<MappedFile> picture_;
     bool lost_ = false;
+    // When the editor last said "go on" in this run, if it has.
+    std::optional<std::chrono::steady_clock::time_point> goOnSince_;
 };
 
 }  // namespace mugwarp::filterproc

@@ -55,8 +55,11 @@ public:
                 if (!v.mask || v.mask[i]) v.picture[i] ^= 0x00FFFFFFu;
             cb.progress(1, 1);
         } else if (f == "Ask") {
-            for (int i = 0; i < 100; ++i)
+            // Tests for a few seconds, as a filter working through rows does.
+            for (int i = 0; i < 2000; ++i) {
                 if (cb.testAbort()) return {RunStatus::Cancelled, {}};
+                ::usleep(1000);
+            }
         } else if (f == "Colour") {
             mugwarp::ColorRequest c;
             c.components = {1, 2, 3, 4};
@@ -70,6 +73,9 @@ public:
             std::exit(3);
         } else if (f == "Hang") {
             for (;;) ::pause();
+        } else if (f == "AskQuickly") {
+            for (int i = 0; i < 1000; ++i)
+                if (cb.testAbort()) return {RunStatus::Cancelled, {}};
         } else if (f == "HangAsking") {
             for (;;) cb.testAbort();
         } else if (f == "Garbage") {

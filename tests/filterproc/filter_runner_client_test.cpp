@@ -108,6 +108,12 @@ TEST(FilterRunnerClient, AnswersAbortTestsAndColourServices) {
     EXPECT_EQ(runFilter(client, "Ask", events).status, RunStatus::Cancelled);
     EXPECT_EQ(events.abortTests, 6);
 
+    // A filter testing in a tight loop does not wait for the editor each time.
+    RecordingClient quick;
+    quick.abortAfter = 1000;
+    EXPECT_EQ(runFilter(client, "AskQuickly", quick).status, RunStatus::Finished);
+    EXPECT_LT(quick.abortTests, 100);
+
     RecordingClient colour;
     ASSERT_EQ(runFilter(client, "Colour", colour).status, RunStatus::Finished);
     EXPECT_EQ(firstPixel(client), (10u << 16 | 20u << 8 | 30u));
