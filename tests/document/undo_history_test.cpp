@@ -129,21 +129,6 @@ TEST(UndoHistory, WithoutHistoryEveryChangeShowsTheSamePixels) {
     EXPECT_TRUE(samePixels(unkept.doc.display(), shown));
 }
 
-// Stopping drops the steps kept so far and the change under way becomes
-// the picture for good.
-TEST(UndoHistory, StoppingTheHistoryDropsItsStepsAndEndsTheChangeUnderWay) {
-    Editing e;
-    e.stroke(WarpTool::Twirl, 20, 20);
-    e.strokes.press({30, 30}, {true, false, false});
-    e.strokes.tick();
-    ASSERT_TRUE(e.doc.canUndo());
-    e.doc.stopKeepingHistory();
-    e.strokes.release();
-    EXPECT_FALSE(e.doc.canUndo());
-    EXPECT_EQ(e.doc.historyUsage().undoSteps, 0);
-    EXPECT_TRUE(e.doc.isModified());
-}
-
 TEST(UndoHistory, ANewChangeAfterUndoDropsTheStepsAhead) {
     Editing e;
     e.stroke(WarpTool::Twirl, 20, 20);
