@@ -18,6 +18,10 @@ enum ConfinementFlag : unsigned {
 // only read.
 struct ConfinementPolicy {
     std::vector<std::string> writablePaths;
+    // Of those, the ones whose files may be written but never shortened or
+    // lengthened: the shared picture's folder, whose file is the editor's own
+    // display while it is mapped, and a shortened mapping would end the editor.
+    std::vector<std::string> fixedSizePaths;
     unsigned wanted = ~0u;  // which ConfinementFlags to try; no new privileges always
 };
 
@@ -38,7 +42,8 @@ public:
 private:
     struct WritablePath {
         int fd;       // O_PATH, closed on exec
-        bool folder;  // folders get every write right, files only writing and truncating
+        bool folder;     // folders get every write right, files only writing and truncating
+        bool fixedSize;  // no truncating, whatever else is granted
     };
     std::vector<WritablePath> paths_;
     unsigned wanted_;

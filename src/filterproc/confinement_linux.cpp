@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -172,7 +173,9 @@ PreparedConfinement::PreparedConfinement(const ConfinementPolicy& policy)
             ::close(fd);
             continue;
         }
-        paths_.push_back({fd, S_ISDIR(st.st_mode)});
+        const bool fixedSize = std::find(policy.fixedSizePaths.begin(), policy.fixedSizePaths.end(), path) !=
+                               policy.fixedSizePaths.end();
+        paths_.push_back({fd, S_ISDIR(st.st_mode), fixedSize});
     }
 }
 
@@ -194,7 +197,9 @@ unsigned PreparedConfinement::apply() const noexcept {
         if (ruleset >= 0) {
             bool rulesAdded = true;
             for (const WritablePath& p : paths_) {
-                const PathBeneathRule rule{p.folder ? rights : rights & (kFsWriteFile | kFsTruncate), p.fd};
+                std::uint64_t allowed = p.folder ? rights : rights & (kFsWriteFile | kFsTruncate);
+                if (p.fixedSize) allowed &= ~kFsTruncate;
+                const PathBeneathRule rule{allowed, p.fd};
                 if (rights && ::syscall(SYS_landlock_add_rule, ruleset, kRulePathBeneath, &rule, 0) != 0)
                     rulesAdded = false;
             }

@@ -173,6 +173,7 @@ RunOutcome FilterRunnerClient::start(FilterRunClient& client, const std::string&
         command.environment.emplace_back("TMPDIR", temporaryFolder_->path());
         ConfinementPolicy policy;
         policy.writablePaths = {pictureFolder_->path(), temporaryFolder_->path(), "/dev/null"};
+        policy.fixedSizePaths = {pictureFolder_->path()};
         policy.writablePaths.insert(policy.writablePaths.end(), command_.writablePaths.begin(),
                                     command_.writablePaths.end());
         const PreparedConfinement confinement(policy);

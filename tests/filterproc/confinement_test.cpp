@@ -111,3 +111,41 @@ TEST(Confinement, EachFenceHoldsOnItsOwn) {
     }
     ::close(listener);
 }
+
+// The shared picture's folder: the runner writes into the file that holds the
+// editor's display, but may not shorten it, nor make a new one by truncation.
+TEST(Confinement, FixedSizeFolderCanBeWrittenButNotResized) {
+    if (!(filterproc::confinementOnThisMachine() & filterproc::kWriteLimits) || filterproc::landlockAbi() < 3)
+        GTEST_SKIP() << "Landlock does not limit truncation on this kernel";
+    test::TempDir folder;
+    const std::string file = (folder.dir() / "picture").string();
+    {
+        const int fd = ::open(file.c_str(), O_RDWR | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, 8192), 0);
+        ::close(fd);
+    }
+    filterproc::ConfinementPolicy policy;
+    policy.wanted = filterproc::kWriteLimits;
+    policy.writablePaths = {folder.dir().string()};
+    policy.fixedSizePaths = {folder.dir().string()};
+    const filterproc::PreparedConfinement confinement(policy);
+    enum { kWrote = 1, kShortened = 2, kGrown = 4, kOpenedTruncating = 8, kMadeOther = 16 };
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (!(confinement.apply() & filterproc::kWriteLimits)) ::_exit(64);
+        int did = 0;
+        const int fd = ::open(file.c_str(), O_RDWR);
+        if (fd >= 0 && ::pwrite(fd, "x", 1, 100) == 1) did |= kWrote;
+        if (fd >= 0 && ::ftruncate(fd, 0) == 0) did |= kShortened;
+        if (fd >= 0 && ::ftruncate(fd, 16384) == 0) did |= kGrown;
+        if (::open(file.c_str(), O_RDWR | O_TRUNC) >= 0) did |= kOpenedTruncating;
+        if (::open((folder.dir() / "other").c_str(), O_WRONLY | O_CREAT, 0600) >= 0) did |= kMadeOther;
+        ::_exit(did);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kWrote | kMadeOther);
+    EXPECT_EQ(std::filesystem::file_size(file), 8192u);
+}

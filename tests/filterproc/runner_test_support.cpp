@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "pshost/ps_filter_host.h"
+#include "support/scoped_variable.h"
 #include "support/temp_dir.h"
 
 namespace mugwarp::test {
@@ -127,29 +128,6 @@ filterproc::FilterRunners& testRunners() {
     return runners;
 }
 
-namespace {
-
-// Sets a variable for the object's lifetime; runners started meanwhile inherit it.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedVariable() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
-}  // namespace
 
 ReachOutResult reachOut(const PIPLManager& entry, bool confined) {
     const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
