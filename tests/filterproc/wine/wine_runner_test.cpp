@@ -108,7 +108,10 @@ TEST_P(WindowsFilters, TwoRunnersStartingAtOnceOnANewPrefixBothRun) {
 TEST_P(WindowsFilters, SuitesPropertiesResourcesPortsAndImageServicesAnswerAsForNativeModules) {
     // The probe writes every answer into its parameter block, which comes
     // back with the run's settings: the same bytes in every layout.
-    filterproc::FilterRunnerHost nativeHost(testRunners());
+    // A runner of its own: resources a module adds are kept for the runner's
+    // session, and the Windows runner answering beside it is as fresh.
+    filterproc::FilterRunners nativeRunners(testRunners().locations());
+    filterproc::FilterRunnerHost nativeHost(nativeRunners);
     TestPicture nativePicture(8, 6), windowsPicture(8, 6);
     ASSERT_TRUE(runInRunner(nativeHost, entryNamed(list(MUGWARP_PSHOST_TEST_MODULES), "Probe"), nativePicture));
     ASSERT_TRUE(runInRunner(host, entryNamed(testModules(), "Probe"), windowsPicture));
@@ -199,7 +202,10 @@ TEST_P(WindowsFilters, DisplayPixelsDrawsEveryLayoutIntoTheFiltersDeviceContext)
 TEST_P(WindowsFilters, KeepTheirSettingsAsTheirNativeBuildDoesAndReplayThemWithoutTheDialog) {
     PSPluginList& windowsProbes = testModules();
     PSPluginList& nativeProbes = list(MUGWARP_FAULT_MODULES);
-    filterproc::FilterRunnerHost nativeHost(testRunners());
+    // A runner of its own: resources a module adds are kept for the runner's
+    // session, and the Windows runner answering beside it is as fresh.
+    filterproc::FilterRunners nativeRunners(testRunners().locations());
+    filterproc::FilterRunnerHost nativeHost(nativeRunners);
     for (const char* name : {"Scripted Settings", "Block Settings"}) {
         SCOPED_TRACE(name);
         const RecordedProbe windows = recordAndReplay(host, entryNamed(windowsProbes, name), 23);
