@@ -156,15 +156,16 @@ OSErr putEnumerated(PIWriteDescriptor t, DescriptorKeyID key, DescriptorEnumType
     i.enumValue = value;
     return put(t, std::move(i));
 }
-OSErr putClass(PIWriteDescriptor t, DescriptorKeyID key, DescriptorClassID value) {
-    Item i = item(key, kClass);
+OSErr putClassOfType(PIWriteDescriptor t, DescriptorKeyID key, DescriptorTypeID type, DescriptorClassID value) {
+    Item i = item(key, type);
     i.code = value;
     return put(t, std::move(i));
 }
+OSErr putClass(PIWriteDescriptor t, DescriptorKeyID key, DescriptorClassID value) {
+    return putClassOfType(t, key, kClass, value);
+}
 OSErr putScopedClass(PIWriteDescriptor t, DescriptorKeyID key, DescriptorClassID value) {
-    Item i = item(key, kScopedClass);
-    i.code = value;
-    return put(t, std::move(i));
+    return putClassOfType(t, key, kScopedClass, value);
 }
 OSErr putReference(PIWriteDescriptor t, DescriptorKeyID key, const PIDescriptorSimpleReference* reference) {
     if (!reference) return kParamErr;

@@ -78,15 +78,7 @@ int reachUnder(unsigned flag, int port, const std::string& inside, const std::st
 // namespaces, an old kernel) is still covered: local sockets stay usable (the
 // X connection of a filter's dialog needs them), writes go only where allowed.
 TEST(Confinement, EachFenceHoldsOnItsOwn) {
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 8), 0);
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    const int port = ntohs(address.sin_port);
+    const test::LoopbackListener listener;
     test::TempDir inside, outside;
 
     const struct {
@@ -107,9 +99,8 @@ TEST(Confinement, EachFenceHoldsOnItsOwn) {
         }
         std::filesystem::remove(inside.dir() / "f");
         std::filesystem::remove(outside.dir() / "f");
-        EXPECT_EQ(reachUnder(fence.flag, port, inside.dir().string(), outside.dir().string()), fence.reach);
+        EXPECT_EQ(reachUnder(fence.flag, listener.port(), inside.dir().string(), outside.dir().string()), fence.reach);
     }
-    ::close(listener);
 }
 
 // The shared picture's folder: the runner writes into the file that holds the

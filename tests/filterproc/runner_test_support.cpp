@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 
 #include "pshost/ps_filter_host.h"
 #include "support/scoped_variable.h"
@@ -128,20 +129,27 @@ filterproc::FilterRunners& testRunners() {
     return runners;
 }
 
-
-ReachOutResult reachOut(const PIPLManager& entry, bool confined) {
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+LoopbackListener::LoopbackListener() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    EXPECT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    EXPECT_EQ(::listen(listener, 4), 0);
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd_, 8) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (fd_ >= 0) ::close(fd_);
+        throw std::runtime_error("no port could listen on 127.0.0.1");
+    }
+    port_ = ntohs(address.sin_port);
+}
+
+LoopbackListener::~LoopbackListener() { ::close(fd_); }
+
+ReachOutResult reachOut(const PIPLManager& entry, bool confined) {
+    const LoopbackListener listener;
     TempDir home;
     ReachOutResult result;
     {
-        const ScopedVariable port("MUGWARP_PROBE_PORT", std::to_string(ntohs(address.sin_port)));
+        const ScopedVariable port("MUGWARP_PROBE_PORT", std::to_string(listener.port()));
         const ScopedVariable homeVariable("HOME", home.dir().string());
         const ScopedVariable unconfined("MUGWARP_UNCONFINED_FILTERS", confined ? "0" : "1");
         filterproc::FilterRunners runners(testRunners().locations());
@@ -153,7 +161,6 @@ ReachOutResult reachOut(const PIPLManager& entry, bool confined) {
         EXPECT_EQ(result.wroteHome, std::filesystem::exists(home.dir() / "written-by-a-filter"));
         result.confinement = runners.runnerFor(filterproc::runnerKindFor(entry.moduleKind)).confinement();
     }
-    ::close(listener);
     return result;
 }
 

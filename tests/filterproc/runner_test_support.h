@@ -53,6 +53,21 @@ filterproc::FilterRunners& testRunners();
 // The build's runners with the Wine prefix given.
 filterproc::RunnerLocations testRunnerLocations(const std::string& winePrefix);
 
+// A TCP port listening on 127.0.0.1 for the object's lifetime, for probes
+// that try to reach it; throws when none can be had.
+class LoopbackListener {
+public:
+    LoopbackListener();
+    ~LoopbackListener();
+    LoopbackListener(const LoopbackListener&) = delete;
+    LoopbackListener& operator=(const LoopbackListener&) = delete;
+    int port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
 // What the "Reach Out" filter (modules/reach_out_filter.cpp) managed in a
 // runner of its own, with a port listening on 127.0.0.1 and $HOME in a fresh
 // folder; and the confinement its runner had.
