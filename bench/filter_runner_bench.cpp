@@ -141,11 +141,11 @@ void Wine32RunnerColdStart(benchmark::State& state) { coldStart(state, MUGWARP_B
 
 }  // namespace
 
-BENCHMARK(InvertInProcess)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(InvertNativeRunner)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(InvertWineRunnerWarm)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(InvertWine32RunnerWarm)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(NativeRunnerStart)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->MinTime(1.0);
+BENCHMARK(InvertInProcess)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(InvertNativeRunner)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(InvertWineRunnerWarm)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(InvertWine32RunnerWarm)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(NativeRunnerStart)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->MinTime(1.0)->UseRealTime();
 BENCHMARK(WineRunnerColdStart)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->Iterations(3);
 BENCHMARK(Wine32RunnerColdStart)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->Iterations(3);
 BENCHMARK_MAIN();

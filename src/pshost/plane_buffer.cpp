@@ -97,7 +97,7 @@ bool holds(const PlaneBuffer& buffer, const PlaneRequest& request) {
 }
 
 PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const OriginalPixels& source,
-                       std::size_t byteLimit) {
+                       std::size_t byteLimit, HalfWorker* halves) {
     const int n = planeCount(request);
     if (request.loPlane < 0 || n < 1 || request.hiPlane >= kPictureChannels) return {.error = abi::kParamErr};
     if (holds(buffer, request)) {
@@ -123,43 +123,49 @@ PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const O
     // What lies outside the picture reads as 0.
     const int r = stepOf(request.rate);
     const std::size_t rowBytes = std::size_t(n) * width;
-    for (int y = 0; y < height; ++y) {
-        const long long sy = (static_cast<long long>(request.rect.top) + y) * r;
-        std::uint8_t* out = buffer.bytes.data() + y * rowBytes;
-        if (sy < 0 || sy >= source.height()) {
-            std::memset(out, 0, rowBytes);
-            continue;
-        }
-        if (r == 1) {
-            // Columns of the picture within the request, copied run by run.
-            const int x0 = std::clamp(-int(request.rect.left), 0, width);
-            const int x1 = std::clamp(source.width() - request.rect.left, x0, width);
-            std::memset(out, 0, std::size_t(x0) * n);
-            if (x1 > x0) {
-                source.forEachRun(int(sy), request.rect.left + x0, request.rect.left + x1,
-                                  [&](const std::uint32_t* pixels, int x, int count) {
-                                      copyPlanes(pixels, out + std::size_t(x - request.rect.left) * n, count,
-                                                 request.loPlane, n, buffer.alpha, stream);
-                                  });
+    AlphaSeen seen[2];
+    const auto fillRows = [&](int half, int from, int to) {
+        for (int y = from; y < to; ++y) {
+            const long long sy = (static_cast<long long>(request.rect.top) + y) * r;
+            std::uint8_t* out = buffer.bytes.data() + y * rowBytes;
+            if (sy < 0 || sy >= source.height()) {
+                std::memset(out, 0, rowBytes);
+                continue;
             }
-            std::memset(out + x1 * n, 0, std::size_t(width - x1) * n);
-            continue;
-        }
-        for (int x = 0; x < width; ++x) {
-            const long long sx = (static_cast<long long>(request.rect.left) + x) * r;
-            if (sx < 0 || sx >= source.width()) {
-                std::memset(out + x * n, 0, n);
-            } else {
-                const std::uint32_t pixel = source.pixel(int(sx), int(sy));
-                copyPlanes(&pixel, out + x * n, 1, request.loPlane, n, buffer.alpha, false);
+            if (r == 1) {
+                // Columns of the picture within the request, copied run by run.
+                const int x0 = std::clamp(-int(request.rect.left), 0, width);
+                const int x1 = std::clamp(source.width() - request.rect.left, x0, width);
+                std::memset(out, 0, std::size_t(x0) * n);
+                if (x1 > x0) {
+                    source.forEachRun(int(sy), request.rect.left + x0, request.rect.left + x1,
+                                      [&](const std::uint32_t* pixels, int x, int count) {
+                                          copyPlanes(pixels, out + std::size_t(x - request.rect.left) * n, count,
+                                                     request.loPlane, n, seen[half], stream);
+                                      });
+                }
+                std::memset(out + x1 * n, 0, std::size_t(width - x1) * n);
+                continue;
+            }
+            for (int x = 0; x < width; ++x) {
+                const long long sx = (static_cast<long long>(request.rect.left) + x) * r;
+                if (sx < 0 || sx >= source.width()) {
+                    std::memset(out + x * n, 0, n);
+                } else {
+                    const std::uint32_t pixel = source.pixel(int(sx), int(sy));
+                    copyPlanes(&pixel, out + x * n, 1, request.loPlane, n, seen[half], false);
+                }
             }
         }
-    }
-    if (stream) endStreaming();
+        if (stream) endStreaming();
+    };
+    inHalves(stream ? halves : nullptr, 0, height, fillRows);
+    buffer.alpha = {seen[0].all & seen[1].all, seen[0].any | seen[1].any};
     return {buffer.bytes.data(), static_cast<std::int32_t>(rowBytes), n, 1};
 }
 
-void writeBack(const PlaneBuffer& buffer, const OriginalPixels& picture, const MaskView* blendMask) {
+void writeBack(const PlaneBuffer& buffer, const OriginalPixels& picture, const MaskView* blendMask,
+               HalfWorker* halves) {
     const PlaneRequest& r = buffer.request;
     if (buffer.bytes.empty() || isEmpty(r.rect)) return;
     const int n = planeCount(r);
@@ -178,26 +184,31 @@ void writeBack(const PlaneBuffer& buffer, const OriginalPixels& picture, const M
     const bool whole = !blend && r.loPlane == 0 && n == 3 && buffer.alpha.uniform();
     const bool stream = whole && buffer.bytes.size() >= kStreamBytes;
 
-    for (int y = top; y < bottom; ++y) {
-        const std::uint8_t* in =
-            buffer.bytes.data() + (std::size_t(y - r.rect.top) * width + (left - r.rect.left)) * n;
-        std::uint32_t* out = picture.picture().row(y) + left;
-        const bool blendRowHere = blend && y < blendMask->height && left < blendMask->width;
-        if (blendRowHere) {
-            picture.forEachRun(y, left, right, [&](const std::uint32_t* pixels, int x, int count) {
-                std::memcpy(original.data() + (x - left), pixels, std::size_t(count) * sizeof(std::uint32_t));
-            });
+    const auto writeRows = [&](int, int from, int to) {
+        for (int y = from; y < to; ++y) {
+            const std::uint8_t* in =
+                buffer.bytes.data() + (std::size_t(y - r.rect.top) * width + (left - r.rect.left)) * n;
+            std::uint32_t* out = picture.picture().row(y) + left;
+            const bool blendRowHere = blend && y < blendMask->height && left < blendMask->width;
+            if (blendRowHere) {
+                picture.forEachRun(y, left, right, [&](const std::uint32_t* pixels, int x, int count) {
+                    std::memcpy(original.data() + (x - left), pixels, std::size_t(count) * sizeof(std::uint32_t));
+                });
+            }
+            if (whole) {
+                storeRgbRow(in, out, right - left, buffer.alpha.alpha(), stream);
+            } else {
+                putPlanes(in, out, right - left, r.loPlane, n, keep);
+            }
+            if (blendRowHere) {
+                blendRow(out, original.data(), blendMask->row(y) + left, std::min(right, blendMask->width) - left,
+                         keep);
+            }
         }
-        if (whole) {
-            storeRgbRow(in, out, right - left, buffer.alpha.alpha(), stream);
-        } else {
-            putPlanes(in, out, right - left, r.loPlane, n, keep);
-        }
-        if (blendRowHere) {
-            blendRow(out, original.data(), blendMask->row(y) + left, std::min(right, blendMask->width) - left, keep);
-        }
-    }
-    if (stream) endStreaming();
+        if (stream) endStreaming();
+    };
+    // Only whole streamed rows are shared out: a blend's row of originals is one.
+    inHalves(stream ? halves : nullptr, top, bottom, writeRows);
 }
 
 bool fillMaskBuffer(const abi::Rect16& rect, abi::Fixed rate, const MaskView& mask, std::vector<std::uint8_t>& out,

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "pshost/filter_abi.h"
+#include "pshost/half_worker.h"
 #include "pshost/image_views.h"
 #include "pshost/large_allocation.h"
 #include "pshost/original_pixels.h"
@@ -84,14 +85,17 @@ bool holds(const PlaneBuffer& buffer, const PlaneRequest& request);
 // yet, or what it copied aside before changing it). A request the block
 // holds points into the block without copying; anything else refills the
 // block, with 0 where the request reaches outside the picture. Nothing (data
-// null) when the request is malformed or too large to hold.
+// null) when the request is malformed or too large to hold. Blocks too
+// large for the cache are shared with the worker, when there is one.
 PlaneAnswer fillBuffer(const PlaneRequest& request, PlaneBuffer& buffer, const OriginalPixels& source,
-                       std::size_t byteLimit);
+                       std::size_t byteLimit, HalfWorker* halves = nullptr);
 
 // Writes the block's planes into the picture, clipped to it. With a mask,
 // the written planes are blended with the original picture: m = 255 keeps
-// the filtered value, m = 0 the original one.
-void writeBack(const PlaneBuffer& buffer, const OriginalPixels& picture, const MaskView* blendMask);
+// the filtered value, m = 0 the original one. As fillBuffer, large blocks
+// of whole pixels are shared with the worker.
+void writeBack(const PlaneBuffer& buffer, const OriginalPixels& picture, const MaskView* blendMask,
+               HalfWorker* halves = nullptr);
 
 // The mask bytes of rect (sampled every rate pixels), 0 outside the mask,
 // one byte per pixel, rowBytes = rect width.

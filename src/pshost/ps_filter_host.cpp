@@ -325,7 +325,7 @@ abi::OSErr PSFilterHost::advanceState() {
     if (!isEmpty(r.inRect)) {
         const PlaneRequest request{r.inRect, r.inLoPlane, r.inHiPlane, r.inPreDummyPlanes, r.inPostDummyPlanes,
                                    r.inputRate};
-        const PlaneAnswer a = fillBuffer(request, input_, original_, limit);
+        const PlaneAnswer a = fillBuffer(request, input_, original_, limit, &halves_);
         if (!a.data) return a.error;
         r.inData = a.data;
         r.inRowBytes = a.rowBytes;
@@ -340,7 +340,7 @@ abi::OSErr PSFilterHost::advanceState() {
         } else if (const abi::OSErr e = writeBackPending(true)) {
             return e;
         }
-        const PlaneAnswer a = fillBuffer(request, output_, original_, limit);
+        const PlaneAnswer a = fillBuffer(request, output_, original_, limit, &halves_);
         if (!a.data) return a.error;
         r.outData = a.data;
         r.outRowBytes = a.rowBytes;
@@ -365,7 +365,7 @@ abi::OSErr PSFilterHost::writeBackPending(bool keepOriginals) {
     outputPending_ = outputDue_ = false;
     // A fully selected picture keeps every filtered pixel: nothing to blend.
     const bool blend = record_.autoMask && maskBlends_;
-    writeBack(output_, original_, blend ? &*mask_ : nullptr);
+    writeBack(output_, original_, blend ? &*mask_ : nullptr, &halves_);
     if (options.displayOutput && client_) {
         client_->pictureChanged(std::max<int>(0, rect.left), std::max<int>(0, rect.top),
                                 std::min<int>(picture_.width, rect.right), std::min<int>(picture_.height, rect.bottom));

@@ -125,6 +125,7 @@ private:
     std::array<unsigned char, 256> errorString_{};
     PlaneBuffer input_;
     PlaneBuffer output_;
+    HalfWorker halves_;  // shares the conversions of large blocks
     bool outputPending_ = false;  // the output block holds results not yet in the picture
     // The filter has handed the output block back (asked for it again or
     // stopped asking): an error now keeps it, as it keeps earlier blocks.

@@ -1,5 +1,7 @@
 #include "pshost/rgb_rows.h"
 
+#include <array>
+#include <atomic>
 #include <cstddef>
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
@@ -44,6 +46,12 @@ bool haveSsse3() {
 
 bool haveAvx2() {
     static const bool have = __builtin_cpu_supports("avx2");
+    return have;
+}
+
+bool haveAvx512() {
+    static const bool have = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                             __builtin_cpu_supports("avx512vbmi");
     return have;
 }
 
@@ -210,17 +218,107 @@ __attribute__((target("avx2"))) int storeAvx2(const std::uint8_t* in, std::uint3
     return x;
 }
 
+// AVX-512 with byte permutes: sixteen pixels from 48 bytes in one permute,
+// written as one whole cache line. The loads and the row's last pixels are
+// masked, so nothing past the row is read or written.
+constexpr std::array<std::uint8_t, 64> rgbToPixelBytes() {
+    std::array<std::uint8_t, 64> t{};
+    for (int j = 0; j < 64; ++j) t[std::size_t(j)] = j % 4 == 3 ? 0 : std::uint8_t(3 * (j / 4) + 2 - j % 4);
+    return t;
+}
+alignas(64) constexpr std::array<std::uint8_t, 64> kRgbToPixelBytes = rgbToPixelBytes();
+constexpr unsigned long long kColourBytes = 0x7777777777777777ull;
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) __m512i rgbSixteen(const std::uint8_t* in, int pixels) {
+    const __mmask64 bytes = pixels >= 16 ? 0xFFFFFFFFFFFFull : (1ull << (3 * pixels)) - 1;
+    return _mm512_maskz_loadu_epi8(bytes, in);
+}
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) __mmask64 pixelBytes(int pixels) {
+    return pixels >= 16 ? ~0ull : (1ull << (4 * pixels)) - 1;
+}
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int unpackAvx512(const std::uint8_t* in,
+                                                                          std::uint32_t* pixels, int count) {
+    const __m512i order = _mm512_load_si512(kRgbToPixelBytes.data());
+    for (int x = 0; x < count; x += 16, in += 48) {
+        const int n = count - x;
+        const __mmask64 where = pixelBytes(n);
+        const __m512i kept = _mm512_maskz_loadu_epi8(where, pixels + x);
+        _mm512_mask_storeu_epi8(pixels + x, where, _mm512_mask_permutexvar_epi8(kept, kColourBytes, order, rgbSixteen(in, n)));
+    }
+    return count;
+}
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int storeAvx512(const std::uint8_t* in, std::uint32_t* pixels,
+                                                                         int count, std::uint32_t alpha, bool stream) {
+    const __m512i order = _mm512_load_si512(kRgbToPixelBytes.data());
+    const __m512i a = _mm512_set1_epi32(int(alpha));
+    int x = 0;
+    if (stream) {
+        const int head = int(((64 - (std::uintptr_t(pixels) & 63)) & 63) / 4);
+        if (head + 16 <= count) {
+            storeScalar(in, pixels, head, alpha);
+            x = head;
+            in += std::size_t(head) * 3;
+            for (; x + 16 <= count; x += 16, in += 48) {
+                const __m512i colours = _mm512_maskz_permutexvar_epi8(kColourBytes, order, rgbSixteen(in, 16));
+                _mm512_stream_si512(reinterpret_cast<__m512i*>(pixels + x), _mm512_or_si512(a, colours));
+            }
+        }
+    }
+    for (; x < count; x += 16, in += 48) {
+        const int n = count - x;
+        const __m512i colours = _mm512_maskz_permutexvar_epi8(kColourBytes, order, rgbSixteen(in, n));
+        _mm512_mask_storeu_epi8(pixels + x, pixelBytes(n), _mm512_or_si512(a, colours));
+    }
+    return count;
+}
+
 #endif
+
+std::atomic<RgbRowKernels>& chosen() {
+    static std::atomic<RgbRowKernels> kernels{widestRgbRowKernels()};
+    return kernels;
+}
+
+bool runs(RgbRowKernels k) {
+#ifdef MUGWARP_RGB_ROWS_X86
+    switch (k) {
+    case RgbRowKernels::Avx512: return haveAvx512();
+    case RgbRowKernels::Avx2: return haveAvx2();
+    case RgbRowKernels::Ssse3: return haveSsse3();
+    case RgbRowKernels::Portable: return true;
+    }
+#endif
+    return k == RgbRowKernels::Portable;
+}
 
 }  // namespace
 
+RgbRowKernels widestRgbRowKernels() {
+#ifdef MUGWARP_RGB_ROWS_X86
+    __builtin_cpu_init();  // a static constructor may ask before the runtime has
+#endif
+    for (const RgbRowKernels k : {RgbRowKernels::Avx512, RgbRowKernels::Avx2, RgbRowKernels::Ssse3})
+        if (runs(k)) return k;
+    return RgbRowKernels::Portable;
+}
+
+void setRgbRowKernels(RgbRowKernels kernels) {
+    chosen().store(runs(kernels) ? kernels : widestRgbRowKernels(), std::memory_order_relaxed);
+}
+
+// Packing stays with AVX2 where AVX-512 is there too: the wider registers
+// gave nothing there, the reads being the whole cost.
 void packRgbRow(const std::uint32_t* pixels, std::uint8_t* out, int count, AlphaSeen& seen, bool stream) {
     int x = 0;
 #ifdef MUGWARP_RGB_ROWS_X86
-    if (haveAvx2()) {
-        x = packAvx2(pixels, out, count, seen, stream);
-    } else if (haveSsse3()) {
-        x = packSsse3(pixels, out, count, seen);
+    switch (chosen().load(std::memory_order_relaxed)) {
+    case RgbRowKernels::Avx512:
+    case RgbRowKernels::Avx2: x = packAvx2(pixels, out, count, seen, stream); break;
+    case RgbRowKernels::Ssse3: x = packSsse3(pixels, out, count, seen); break;
+    case RgbRowKernels::Portable: break;
     }
 #else
     (void)stream;
@@ -231,10 +329,11 @@ void packRgbRow(const std::uint32_t* pixels, std::uint8_t* out, int count, Alpha
 void unpackRgbRow(const std::uint8_t* in, std::uint32_t* pixels, int count) {
     int x = 0;
 #ifdef MUGWARP_RGB_ROWS_X86
-    if (haveAvx2()) {
-        x = unpackAvx2(in, pixels, count);
-    } else if (haveSsse3()) {
-        x = unpackSsse3(in, pixels, count);
+    switch (chosen().load(std::memory_order_relaxed)) {
+    case RgbRowKernels::Avx512: x = unpackAvx512(in, pixels, count); break;
+    case RgbRowKernels::Avx2: x = unpackAvx2(in, pixels, count); break;
+    case RgbRowKernels::Ssse3: x = unpackSsse3(in, pixels, count); break;
+    case RgbRowKernels::Portable: break;
     }
 #endif
     unpackScalar(in + std::size_t(x) * 3, pixels + x, count - x);
@@ -244,7 +343,12 @@ void storeRgbRow(const std::uint8_t* in, std::uint32_t* pixels, int count, std::
     alpha &= 0xFF000000u;
     int x = 0;
 #ifdef MUGWARP_RGB_ROWS_X86
-    if (haveAvx2()) x = storeAvx2(in, pixels, count, alpha, stream);
+    switch (chosen().load(std::memory_order_relaxed)) {
+    case RgbRowKernels::Avx512: x = storeAvx512(in, pixels, count, alpha, stream); break;
+    case RgbRowKernels::Avx2: x = storeAvx2(in, pixels, count, alpha, stream); break;
+    case RgbRowKernels::Ssse3:
+    case RgbRowKernels::Portable: break;
+    }
 #else
     (void)stream;
 #endif

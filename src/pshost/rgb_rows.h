@@ -5,11 +5,18 @@ namespace mugwarp {
 
 // Rows of pixels between 0xAARRGGBB words and interleaved red, green, blue
 // bytes, the filters' usual layout: many pixels at a time where the
-// processor has SSSE3 or AVX2, one by one elsewhere.
+// processor has SSSE3, AVX2 or AVX-512, one by one elsewhere.
 //
 // Streaming stores go around the cache to memory: for blocks too large to
 // stay in it, where they save reading the lines before writing them. They
 // must be followed by endStreaming() before anyone else reads the bytes.
+
+// The vector units the conversions use: the widest this processor has,
+// unless a test asks for narrower ones to compare them (a request the
+// processor cannot run gives the widest it can).
+enum class RgbRowKernels { Portable, Ssse3, Avx2, Avx512 };
+RgbRowKernels widestRgbRowKernels();
+void setRgbRowKernels(RgbRowKernels kernels);
 
 // What a pack saw of the pixels' alpha bytes: whether they were all alike.
 struct AlphaSeen {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "filter_test_support.h"
@@ -103,6 +104,29 @@ TEST(PlaneBuffer, AllPlanesRoundTripAtEveryRowLength) {
                     }
             }
         }
+    }
+}
+
+// Blocks too large for the cache are shared with a worker: the same bytes
+// and the same picture as without one, and the one pixel of another alpha,
+// in either half, still seen (so the picture keeps each pixel's alpha).
+TEST(PlaneBuffer, LargeBlocksSharedWithAWorkerComeOutAsWithout) {
+    constexpr int kWidth = 2400, kHeight = 2400;  // 17 MB of planes
+    for (const int oddRow : {-1, 10, kHeight - 1}) {
+        SCOPED_TRACE(oddRow);
+        Picture p = patternPicture(kWidth, kHeight);
+        if (oddRow >= 0) p.at(kWidth / 2, oddRow) &= 0x7FFFFFFFu;
+        Picture alone = p;
+        HalfWorker worker;
+        PlaneBuffer shared, single;
+        fillBuffer(request(0, 0, kHeight, kWidth, 0, 2), shared, OriginalPixels(p.view()), kNoLimit, &worker);
+        fillBuffer(request(0, 0, kHeight, kWidth, 0, 2), single, OriginalPixels(alone.view()), kNoLimit);
+        ASSERT_EQ(shared.alpha.uniform(), oddRow < 0);
+        ASSERT_TRUE(std::equal(shared.bytes.begin(), shared.bytes.end(), single.bytes.begin()));
+        for (std::size_t i = 0; i < shared.bytes.size(); ++i) shared.bytes.data()[i] = single.bytes.data()[i] = std::uint8_t(i * 7);
+        writeBack(shared, OriginalPixels(p.view()), nullptr, &worker);
+        writeBack(single, OriginalPixels(alone.view()), nullptr);
+        ASSERT_TRUE(p.pixels == alone.pixels);
     }
 }
 

@@ -7,14 +7,30 @@
 namespace mugwarp::test {
 namespace {
 
-// Row lengths around the vector steps (8, 16, 32 pixels and the 3 that must
-// follow a step), at every start offset that changes the alignment the
-// streaming stores need; nothing outside the row may be touched.
-TEST(RgbRows, EveryLengthAndAlignmentConvertsExactlyAndStaysInItsRow) {
+// Every kernel this processor runs, restored to the widest afterwards.
+class RgbRowsEachKernel : public ::testing::TestWithParam<RgbRowKernels> {
+protected:
+    void SetUp() override {
+        setRgbRowKernels(GetParam());
+        if (GetParam() != RgbRowKernels::Portable && widestRgbRowKernels() < GetParam())
+            GTEST_SKIP() << "this processor lacks these vector units";
+    }
+    void TearDown() override { setRgbRowKernels(widestRgbRowKernels()); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Kernels, RgbRowsEachKernel,
+                         ::testing::Values(RgbRowKernels::Portable, RgbRowKernels::Ssse3, RgbRowKernels::Avx2,
+                                           RgbRowKernels::Avx512));
+
+// Row lengths around the vector steps (8, 16, 32 pixels, the 3 that must
+// follow an AVX2 step, the masked ends of AVX-512 ones), at every start
+// offset that changes the alignment the streaming stores need; nothing
+// outside the row may be touched.
+TEST_P(RgbRowsEachKernel, EveryLengthAndAlignmentConvertsExactlyAndStaysInItsRow) {
     constexpr int kGuard = 40;
     for (const bool stream : {false, true}) {
-        for (const int count : {0, 1, 10, 11, 12, 31, 32, 42, 43, 44, 75, 100, 131}) {
-            for (int offset = 0; offset < 8; ++offset) {
+        for (const int count : {0, 1, 10, 11, 12, 15, 16, 17, 31, 32, 42, 43, 44, 47, 48, 49, 75, 100, 131}) {
+            for (int offset = 0; offset < 16; ++offset) {
                 SCOPED_TRACE(std::to_string(count) + " pixels at " + std::to_string(offset) +
                              (stream ? ", streaming" : ""));
                 std::vector<std::uint32_t> pixels(std::size_t(count + offset + kGuard));
@@ -59,7 +75,7 @@ TEST(RgbRows, EveryLengthAndAlignmentConvertsExactlyAndStaysInItsRow) {
 }
 
 // One pixel of another alpha, wherever it lies, makes the row's alpha mixed.
-TEST(RgbRows, OneOddAlphaAnywhereIsSeen) {
+TEST_P(RgbRowsEachKernel, OneOddAlphaAnywhereIsSeen) {
     for (const int odd : {-1, 0, 7, 8, 31, 32, 40, 63, 70}) {
         SCOPED_TRACE(odd);
         std::vector<std::uint32_t> pixels(71, 0xFF123456u);
