@@ -58,6 +58,17 @@ TEST(NativeRunner, EverySampleGivesTheSamePixelsAndEventsAsTheInProcessHost) {
     }
 }
 
+// A module stays loaded for the runner's session: what it keeps in its own
+// memory lasts from run to run, while each run still opens and releases it.
+TEST(NativeRunner, AModuleStaysLoadedFromRunToRun) {
+    filterproc::FilterRunnerHost host(testRunners());
+    TestPicture picture(4, 3);
+    for (const std::uint32_t run : {1u, 2u, 3u}) {
+        ASSERT_TRUE(runInRunner(host, entryNamed(faults(), "Count runs"), picture));
+        EXPECT_EQ(picture.pixels[0] >> 16 & 0xFF, run);
+    }
+}
+
 TEST(NativeRunner, EscapeRestoresThePictureAndARepeatSkipsTheParametersSelector) {
     filterproc::FilterRunnerHost host(testRunners());
     ScriptedClient escape;

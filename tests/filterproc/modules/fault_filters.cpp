@@ -87,3 +87,20 @@ FAULT_EXPORT void ErrorInStart(std::int16_t selector, FilterRecord*, std::intptr
 FAULT_EXPORT void CancelInParameters(std::int16_t selector, FilterRecord*, std::intptr_t*, std::int16_t* result) {
     *result = selector == mugwarp::abi::kSelectorParameters ? mugwarp::abi::kUserCanceledErr : 0;
 }
+
+// No fault: counts its runs in the module's own memory and writes the count
+// as the red of the first pixel, so a test sees whether the module stayed
+// loaded from one run to the next.
+FAULT_EXPORT void CountRuns(std::int16_t selector, FilterRecord* record, std::intptr_t*, std::int16_t* result) {
+    static std::uint8_t runs = 0;
+    *result = 0;
+    if (selector == mugwarp::abi::kSelectorStart) {
+        ++runs;
+        record->outRect = {0, 0, 1, 1};
+        record->outLoPlane = 0;
+        record->outHiPlane = 0;
+    } else if (selector == mugwarp::abi::kSelectorContinue) {
+        *static_cast<std::uint8_t*>(record->outData) = runs;
+        record->outRect = {0, 0, 0, 0};
+    }
+}

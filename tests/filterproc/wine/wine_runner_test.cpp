@@ -121,6 +121,16 @@ TEST_P(WindowsFilters, SuitesPropertiesResourcesPortsAndImageServicesAnswerAsFor
     EXPECT_EQ(*actual, *expected);
 }
 
+// As in the native runner, a module stays loaded for the session: loading
+// one anew costs Wine about a millisecond.
+TEST_P(WindowsFilters, AModuleStaysLoadedFromRunToRun) {
+    TestPicture picture(4, 3);
+    for (const std::uint32_t run : {1u, 2u}) {
+        ASSERT_TRUE(runInRunner(host, entryNamed(testModules(), "Count runs"), picture));
+        EXPECT_EQ(picture.pixels[0] >> 16 & 0xFF, run);
+    }
+}
+
 TEST_P(WindowsFilters, CancelErrorCrashExitHangAndRunawayMemoryLeaveThePictureAndTheRunnerUsable) {
     TestPicture inverted(64, 48);
     runInProcess(entryNamed(native(), "Invert"), inverted);
