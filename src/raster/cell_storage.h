@@ -1,7 +1,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <new>
+#include <type_traits>
+#include <utility>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -48,6 +51,51 @@ template <class T>
 std::vector<T> allocateCells(int width, int height, const std::string& message) {
     checkCellCount(width, height, message);
     return allocateZeroed<T>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), message);
+}
+
+// Cells in memory the system hands out already zeroed (calloc). Large blocks
+// come straight from fresh pages, which cost nothing until first touched:
+// value-initialising them again would touch every page, so a map of which
+// only a brush's square is ever written would fault in all of it at once.
+// Only for cell types whose all-zero bytes are their value-initialised state,
+// and only as whole blocks made at their size: growing one in place would
+// leave old values in the new cells.
+template <class T>
+struct ZeroedCellsAllocator {
+    static_assert(std::is_trivially_copyable_v<T>, "cells must be plain bytes");
+    using value_type = T;
+    ZeroedCellsAllocator() = default;
+    template <class U>
+    ZeroedCellsAllocator(const ZeroedCellsAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) {
+        void* p = std::calloc(n, sizeof(T));
+        if (!p) throw std::bad_alloc();
+        return static_cast<T*>(p);
+    }
+    void deallocate(T* p, std::size_t) noexcept { std::free(p); }
+    template <class U>
+    void construct(U*) noexcept {}  // already zero
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+    friend bool operator==(const ZeroedCellsAllocator&, const ZeroedCellsAllocator&) { return true; }
+};
+template <class T>
+using ZeroedCells = std::vector<T, ZeroedCellsAllocator<T>>;
+
+// width * height zero cells, untouched until used, or Error(message).
+template <class T>
+ZeroedCells<T> allocateZeroedCells(int width, int height, const std::string& message) {
+    checkCellCount(width, height, message);
+    if (allocationHookFails()) throw Error(message);
+    try {
+        return ZeroedCells<T>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    } catch (const std::bad_alloc&) {
+        throw Error(message);
+    } catch (const std::length_error&) {
+        throw Error(message);
+    }
 }
 
 }  // namespace mugwarp

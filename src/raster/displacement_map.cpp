@@ -17,17 +17,10 @@ void DisplacementMap::setSize(int width, int height) {
     height = std::max(height, 0);
     // The warp engine relies on an unchanged size keeping every vector.
     if (width == width_ && height == height_) return;
-    checkCellCount(width, height, kVectorMapAllocError);
-    if (static_cast<std::size_t>(width) * static_cast<std::size_t>(height) == cells_.size()) {
-        // A quarter turn keeps the cell count: clearing the cells in place
-        // costs less than faulting in a fresh block of the same size.
-        std::fill(cells_.begin(), cells_.end(), FixedVector{});
-        width_ = width;
-        height_ = height;
-        return;
-    }
-    // Allocate first so that a failure leaves the old map intact.
-    auto cells = allocateCells<FixedVector>(width, height, kVectorMapAllocError);
+    // Allocate first so that a failure leaves the old map intact. A fresh
+    // block costs nothing until cells are written, where clearing the old
+    // one (a quarter turn keeps the cell count) would write every cell.
+    auto cells = allocateZeroedCells<FixedVector>(width, height, kVectorMapAllocError);
     cells_ = std::move(cells);
     width_ = width;
     height_ = height;
@@ -38,7 +31,16 @@ void DisplacementMap::setSizeFrom(const PlatformBitmap& b) { setSize(b.width(), 
 void DisplacementMap::setSizeFrom(const DisplacementMap& m) { setSize(m.width(), m.height()); }
 void DisplacementMap::setSizeFrom(const ByteMap& m) { setSize(m.width(), m.height()); }
 
-void DisplacementMap::clear() { std::fill(cells_.begin(), cells_.end(), FixedVector{}); }
+// A fresh block rather than zeros written over the old one: only the cells
+// written since (a brush's square) ever cost a page. Should memory run short,
+// the old block is cleared where it is.
+void DisplacementMap::clear() {
+    try {
+        cells_ = allocateZeroedCells<FixedVector>(width_, height_, kVectorMapAllocError);
+    } catch (const Error&) {
+        std::fill(cells_.begin(), cells_.end(), FixedVector{});
+    }
+}
 
 FixedVector DisplacementMap::fixedVector(Fixed x, Fixed y) const {
     const int i = x >> 16;

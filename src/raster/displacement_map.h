@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "raster/cell_storage.h"
 #include "raster/fixed.h"
 #include "raster/geometry.h"
 
@@ -52,7 +53,7 @@ public:
 private:
     int width_ = 0;
     int height_ = 0;
-    std::vector<FixedVector> cells_;
+    ZeroedCells<FixedVector> cells_;
 };
 
 // 8 bits per cell, row by row from the top.

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "raster/cell_storage.h"
 #include "raster/displacement_map.h"
 #include "raster/error.h"
 #include "raster/pixel_surface.h"
@@ -24,6 +25,29 @@ TEST(DisplacementMapTest, SameSizeKeepsVectorsAndNewSizeZeroes) {
     map.setSize(100, 100);
     for (int y = 0; y < 100; ++y)
         for (int x = 0; x < 100; ++x) ASSERT_EQ(map.vector(x, y), FixedVector{}) << x << "," << y;
+}
+
+// Maps large enough to come from fresh pages and small ones from reused
+// memory read all zero after each way back to the identity: a clear, a
+// quarter turn (the same cell count), and a clear when memory has run out.
+TEST(DisplacementMapTest, EveryWayBackToZeroReadsZeroEverywhere) {
+    enum class Way { Clear, QuarterTurn, ClearWithoutMemory };
+    for (const auto& [w, h] : {std::pair{37, 23}, std::pair{2100, 1900}}) {
+        for (const Way way : {Way::Clear, Way::QuarterTurn, Way::ClearWithoutMemory}) {
+            SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h) + ", way " + std::to_string(int(way)));
+            DisplacementMap map(w, h);
+            fillPattern(map);
+            if (way == Way::QuarterTurn) {
+                map.setSize(h, w);
+            } else {
+                failAllocationsAfter(way == Way::ClearWithoutMemory ? 0 : -1);
+                map.clear();
+                failAllocationsAfter(-1);
+            }
+            for (int y = 0; y < map.height(); ++y)
+                for (int x = 0; x < map.width(); ++x) ASSERT_EQ(map.vector(x, y), FixedVector{}) << x << "," << y;
+        }
+    }
 }
 
 TEST(DisplacementMapTest, NegativeSizesCountAsZero) {
