@@ -11,7 +11,10 @@
 
 #include <cstdlib>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "filterproc/filter_runner_host.h"
@@ -97,6 +100,76 @@ void InvertWine32RunnerWarm(benchmark::State& state) {
     runThroughRunner(state, MUGWARP_BUILT_PLUGINS_DIR "/windows32");
 }
 
+// The three runners against in-process in turns, one run of each per
+// iteration: the rows above are timed one after another, and this machine's
+// memory speed drifts between them by more than the margins judged. Reports
+// each path's median and the runners' medians over in-process.
+void InvertRunnersAgainstInProcess(benchmark::State& state) {
+    struct Path {
+        const char* name;
+        std::string dir;
+        PSPluginList list;
+        PIPLManager* entry = nullptr;
+        std::unique_ptr<filterproc::FilterRunners> runners;
+        std::unique_ptr<filterproc::FilterRunnerHost> host;
+        PixelSurface display{kWidth, kHeight};
+        std::vector<double> ms;
+    };
+    Picture p;
+    PSFilterHost inProcess;
+    std::vector<std::unique_ptr<Path>> paths;
+    for (const auto& [name, dir] : {std::pair{"native", std::string(MUGWARP_BUILT_PLUGINS_DIR)},
+                                    std::pair{"wine64", std::string(MUGWARP_BUILT_PLUGINS_DIR "/windows")},
+                                    std::pair{"wine32", std::string(MUGWARP_BUILT_PLUGINS_DIR "/windows32")}}) {
+        auto path = std::make_unique<Path>();
+        path->name = name;
+        path->entry = invertIn(path->list, dir);
+        if (!path->entry) continue;
+        path->runners = std::make_unique<filterproc::FilterRunners>(locations());
+        path->host = std::make_unique<filterproc::FilterRunnerHost>(*path->runners);
+        if (!path->host->whyCannotRun(path->entry->moduleKind).empty()) continue;
+        std::copy(p.pixels.begin(), p.pixels.end(), path->display.bits());
+        paths.push_back(std::move(path));
+    }
+    PSPluginList list;
+    PIPLManager* entry = invertIn(list, MUGWARP_BUILT_PLUGINS_DIR);
+    if (!entry || paths.empty()) return state.SkipWithError("filter modules not built");
+    const auto runOnce = [&](Path& path) {
+        path.display.moveIntoStorage(path.host->pictureStorage(*path.entry, kWidth, kHeight, path.display.storage()));
+        path.host->setPicture({path.display.bits(), kWidth, kHeight, kWidth});
+        path.host->setMask(nullptr);
+        return path.host->execute(*path.entry);
+    };
+    for (auto& path : paths) runOnce(*path);  // starts each runner
+    const auto millisecondsOf = [](auto&& work) {
+        const auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(work());
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    };
+    std::vector<double> inProcessMs;
+    for (auto _ : state) {
+        inProcessMs.push_back(millisecondsOf([&] {
+            inProcess.setPicture(p.view());
+            inProcess.setMask(nullptr);
+            inProcess.openModule(*entry);
+            const bool finished = inProcess.execute();
+            inProcess.closeModule();
+            return finished;
+        }));
+        for (auto& path : paths) path->ms.push_back(millisecondsOf([&] { return runOnce(*path); }));
+    }
+    const auto median = [](std::vector<double> v) {
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    const double base = median(inProcessMs);
+    state.counters["in_process_ms"] = base;
+    for (auto& path : paths) {
+        state.counters[std::string(path->name) + "_ms"] = median(path->ms);
+        state.counters[std::string(path->name) + "_over"] = median(path->ms) / base;
+    }
+}
+
 // Runners started from now on are confined (the editor's default) or not.
 void chooseConfinement(benchmark::State& state) {
     ::setenv("MUGWARP_UNCONFINED_FILTERS", state.range(0) ? "0" : "1", 1);
@@ -145,6 +218,7 @@ BENCHMARK(InvertInProcess)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseReal
 BENCHMARK(InvertNativeRunner)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(InvertWineRunnerWarm)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(InvertWine32RunnerWarm)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(InvertRunnersAgainstInProcess)->Iterations(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(NativeRunnerStart)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->MinTime(1.0)->UseRealTime();
 BENCHMARK(WineRunnerColdStart)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->Iterations(3);
 BENCHMARK(Wine32RunnerColdStart)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->Iterations(3);
