@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstddef>
 
+#include "raster/cpu_features.h"
+
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define MUGWARP_RGB_ROWS_X86 1
 #include <immintrin.h>
@@ -38,22 +40,6 @@ void storeScalar(const std::uint8_t* in, std::uint32_t* pixels, int count, std::
 }
 
 #ifdef MUGWARP_RGB_ROWS_X86
-
-bool haveSsse3() {
-    static const bool have = __builtin_cpu_supports("ssse3");
-    return have;
-}
-
-bool haveAvx2() {
-    static const bool have = __builtin_cpu_supports("avx2");
-    return have;
-}
-
-bool haveAvx512() {
-    static const bool have = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                             __builtin_cpu_supports("avx512vbmi");
-    return have;
-}
 
 // The pixels to skip one by one until p + 3 x (bytes) or p + 4 x (pixels)
 // is a multiple of 32 (3 x 11 = 33 = 1 modulo 32).
@@ -285,9 +271,9 @@ std::atomic<RgbRowKernels>& chosen() {
 bool runs(RgbRowKernels k) {
 #ifdef MUGWARP_RGB_ROWS_X86
     switch (k) {
-    case RgbRowKernels::Avx512: return haveAvx512();
-    case RgbRowKernels::Avx2: return haveAvx2();
-    case RgbRowKernels::Ssse3: return haveSsse3();
+    case RgbRowKernels::Avx512: return cpuHasAvx512Vbmi();
+    case RgbRowKernels::Avx2: return cpuHasAvx2();
+    case RgbRowKernels::Ssse3: return cpuHasSsse3();
     case RgbRowKernels::Portable: return true;
     }
 #endif
@@ -297,9 +283,6 @@ bool runs(RgbRowKernels k) {
 }  // namespace
 
 RgbRowKernels widestRgbRowKernels() {
-#ifdef MUGWARP_RGB_ROWS_X86
-    __builtin_cpu_init();  // a static constructor may ask before the runtime has
-#endif
     for (const RgbRowKernels k : {RgbRowKernels::Avx512, RgbRowKernels::Avx2, RgbRowKernels::Ssse3})
         if (runs(k)) return k;
     return RgbRowKernels::Portable;

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "raster/cpu_features.h"
+
 namespace mugwarp::warp_detail {
 
 namespace {
@@ -13,28 +15,18 @@ std::atomic<RowKernels>& chosen() {
 
 }  // namespace
 
+// The kernels are built for 64-bit processors only.
 bool avx2Available() {
-#if defined(__x86_64__) && defined(__GNUC__)
-    // Initialised here too: a static constructor may ask before the
-    // runtime's own initialisation has run.
-    static const bool available = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return available;
+#if defined(__x86_64__)
+    return cpuHasAvx2();
 #else
     return false;
 #endif
 }
 
 bool avx512Available() {
-#if defined(__x86_64__) && defined(__GNUC__)
-    static const bool available = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-               __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
-    }();
-    return available;
+#if defined(__x86_64__)
+    return cpuHasAvx512Vbmi();
 #else
     return false;
 #endif
