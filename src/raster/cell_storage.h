@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -34,11 +35,11 @@ bool allocationHookFails();
 bool allocationHookFailed();
 
 // `count` zero-initialised elements, or Error(message) when memory cannot be had.
-template <class T>
-std::vector<T> allocateZeroed(std::size_t count, const std::string& message) {
+template <class T, class Allocator = std::allocator<T>>
+std::vector<T, Allocator> allocateZeroed(std::size_t count, const std::string& message) {
     if (allocationHookFails()) throw Error(message);
     try {
-        return std::vector<T>(count, T{});
+        return std::vector<T, Allocator>(count);
     } catch (const std::bad_alloc&) {
         throw Error(message);
     } catch (const std::length_error&) {
@@ -47,10 +48,10 @@ std::vector<T> allocateZeroed(std::size_t count, const std::string& message) {
 }
 
 // width * height zero-initialised cells, or Error(message).
-template <class T>
-std::vector<T> allocateCells(int width, int height, const std::string& message) {
+template <class T, class Allocator = std::allocator<T>>
+std::vector<T, Allocator> allocateCells(int width, int height, const std::string& message) {
     checkCellCount(width, height, message);
-    return allocateZeroed<T>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), message);
+    return allocateZeroed<T, Allocator>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), message);
 }
 
 // Cells in memory the system hands out already zeroed (calloc). Large blocks
@@ -83,19 +84,5 @@ struct ZeroedCellsAllocator {
 };
 template <class T>
 using ZeroedCells = std::vector<T, ZeroedCellsAllocator<T>>;
-
-// width * height zero cells, untouched until used, or Error(message).
-template <class T>
-ZeroedCells<T> allocateZeroedCells(int width, int height, const std::string& message) {
-    checkCellCount(width, height, message);
-    if (allocationHookFails()) throw Error(message);
-    try {
-        return ZeroedCells<T>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    } catch (const std::bad_alloc&) {
-        throw Error(message);
-    } catch (const std::length_error&) {
-        throw Error(message);
-    }
-}
 
 }  // namespace mugwarp

@@ -20,7 +20,7 @@ void DisplacementMap::setSize(int width, int height) {
     // Allocate first so that a failure leaves the old map intact. A fresh
     // block costs nothing until cells are written, where clearing the old
     // one (a quarter turn keeps the cell count) would write every cell.
-    auto cells = allocateZeroedCells<FixedVector>(width, height, kVectorMapAllocError);
+    auto cells = allocateCells<FixedVector, ZeroedCellsAllocator<FixedVector>>(width, height, kVectorMapAllocError);
     cells_ = std::move(cells);
     width_ = width;
     height_ = height;
@@ -36,7 +36,7 @@ void DisplacementMap::setSizeFrom(const ByteMap& m) { setSize(m.width(), m.heigh
 // the old block is cleared where it is.
 void DisplacementMap::clear() {
     try {
-        cells_ = allocateZeroedCells<FixedVector>(width_, height_, kVectorMapAllocError);
+        cells_ = allocateCells<FixedVector, ZeroedCellsAllocator<FixedVector>>(width_, height_, kVectorMapAllocError);
     } catch (const Error&) {
         std::fill(cells_.begin(), cells_.end(), FixedVector{});
     }
