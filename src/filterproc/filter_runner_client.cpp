@@ -57,12 +57,7 @@ void FilterRunnerClient::letRunnerGo() {
 
 void FilterRunnerClient::stopRunner() {
     if (!process_) return;
-    if (!letGo_) {
-        try {
-            writeMessage(process_->channel(), encodeEmpty(MessageType::Quit));
-        } catch (const std::exception&) {
-        }
-    }
+    letRunnerGo();
     letGo_ = false;
     process_->stop(500);
     process_.reset();
@@ -78,9 +73,7 @@ std::string FilterRunnerClient::missingPart() const {
 
 SharedPictureViews FilterRunnerClient::preparePicture(std::int32_t width, std::int32_t height, bool withMask) {
     const SharedPictureLayout layout(width, height, withMask);
-    const std::shared_ptr<SharedPictureStorage> lent = lent_.lock();
-    if (picture_ && ((lent && lent->file() == picture_) || !fileServes(*picture_, layout))) picture_.reset();
-    if (!picture_) picture_ = newPictureFile(layout.totalBytes());
+    takeFreePictureFile(layout, lent_.lock().get());
     width_ = width;
     height_ = height;
     withMask_ = withMask;
@@ -92,12 +85,17 @@ std::shared_ptr<PixelStorage> FilterRunnerClient::pictureStorage(std::int32_t wi
     const SharedPictureLayout layout(width, height, false);
     std::shared_ptr<SharedPictureStorage> lent = lent_.lock();
     if (lent && lent.get() == current && fileServes(*lent->file(), layout)) return lent;
-    // Where no surface lives, the file at hand will do.
-    if (picture_ && ((lent && lent->file() == picture_) || !fileServes(*picture_, layout))) picture_.reset();
-    if (!picture_) picture_ = newPictureFile(layout.totalBytes());
+    takeFreePictureFile(layout, lent.get());
     lent = std::make_shared<SharedPictureStorage>(picture_, layout.width * layout.height);
     lent_ = lent;
     return lent;
+}
+
+// The file at hand will do where no surface lives and it still serves;
+// otherwise a new one.
+void FilterRunnerClient::takeFreePictureFile(const SharedPictureLayout& layout, const SharedPictureStorage* lent) {
+    if (picture_ && ((lent && lent->file() == picture_) || !fileServes(*picture_, layout))) picture_.reset();
+    if (!picture_) picture_ = newPictureFile(layout.totalBytes());
 }
 
 std::optional<SharedPictureViews> FilterRunnerClient::pictureInPlace(const std::uint32_t* pixels, std::int32_t width,

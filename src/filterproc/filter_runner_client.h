@@ -14,6 +14,7 @@ class PrivateFolder;
 class RunnerProcess;
 class SharedPictureFile;
 class SharedPictureStorage;
+class SharedPictureStorage;
 
 struct RunnerTimings {
     int abortGraceMs = 2000;     // after an abort request, how long the runner may take
@@ -79,6 +80,7 @@ private:
     RunOutcome brokenRunner(const std::string& filterName, const std::string& what);
     RunOutcome runnerFault(RunOutcome outcome);
     std::shared_ptr<SharedPictureFile> newPictureFile(std::size_t size);
+    void takeFreePictureFile(const SharedPictureLayout& layout, const SharedPictureStorage* lent);
     void stopRunner();
 
     RunnerCommand command_;
