@@ -54,26 +54,43 @@ std::vector<T, Allocator> allocateCells(int width, int height, const std::string
     return allocateZeroed<T, Allocator>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), message);
 }
 
-// Cells in memory the system hands out already zeroed (calloc). Large blocks
-// come straight from fresh pages, which cost nothing until first touched:
-// value-initialising them again would touch every page, so a map of which
-// only a brush's square is ever written would fault in all of it at once.
-// Only for cell types whose all-zero bytes are their value-initialised state,
-// and only as whole blocks made at their size: growing one in place would
-// leave old values in the new cells.
-template <class T>
+// Where zeroed blocks come from: calloc, whose large blocks are fresh pages
+// that cost nothing until first touched.
+struct CallocBlocks {
+    static void* allocate(std::size_t bytes) { return std::calloc(bytes, 1); }
+    static void release(void* p, std::size_t) noexcept { std::free(p); }
+};
+
+// Zeroed blocks for whole pictures, every cell of which is written soon after.
+// Blocks of some megabytes are fresh pages asked for as huge pages where the
+// system has them: the first fill of a 48 MB picture then faults two dozen
+// times instead of twelve thousand, and takes a third of the time on the
+// machines measured. Null when the memory cannot be had.
+struct PictureBlocks {
+    static void* allocate(std::size_t bytes);
+    static void release(void* p, std::size_t bytes) noexcept;
+};
+
+// Cells in memory the system hands out already zeroed. Value-initialising
+// them again would touch every page: a map of which only a brush's square is
+// ever written would fault in all of it at once, and a picture about to be
+// filled would be written twice. Only for cell types whose all-zero bytes are
+// their value-initialised state, and only as whole blocks made at their size:
+// growing one in place would leave old values in the new cells.
+template <class T, class Blocks = CallocBlocks>
 struct ZeroedCellsAllocator {
     static_assert(std::is_trivially_copyable_v<T>, "cells must be plain bytes");
     using value_type = T;
     ZeroedCellsAllocator() = default;
     template <class U>
-    ZeroedCellsAllocator(const ZeroedCellsAllocator<U>&) noexcept {}
+    ZeroedCellsAllocator(const ZeroedCellsAllocator<U, Blocks>&) noexcept {}
     T* allocate(std::size_t n) {
-        void* p = std::calloc(n, sizeof(T));
+        if (n > std::size_t(-1) / sizeof(T)) throw std::bad_alloc();
+        void* p = Blocks::allocate(n * sizeof(T));
         if (!p) throw std::bad_alloc();
         return static_cast<T*>(p);
     }
-    void deallocate(T* p, std::size_t) noexcept { std::free(p); }
+    void deallocate(T* p, std::size_t n) noexcept { Blocks::release(p, n * sizeof(T)); }
     template <class U>
     void construct(U*) noexcept {}  // already zero
     template <class U, class... Args>
@@ -84,5 +101,7 @@ struct ZeroedCellsAllocator {
 };
 template <class T>
 using ZeroedCells = std::vector<T, ZeroedCellsAllocator<T>>;
+template <class T>
+using PictureCells = std::vector<T, ZeroedCellsAllocator<T, PictureBlocks>>;
 
 }  // namespace mugwarp

@@ -14,10 +14,10 @@ namespace {
 
 // A copy of a picture's pixels; running out of memory is an Error like any
 // other request for a picture.
-std::vector<Argb> copiedBits(const PixelSurface& surface) {
+PictureCells<Argb> copiedBits(const PixelSurface& surface) {
     if (allocationHookFails()) throw Error("Not enough memory for a copy of the picture");
     try {
-        return std::vector<Argb>(surface.bits(), surface.bits() + surface.pixelCount());
+        return PictureCells<Argb>(surface.bits(), surface.bits() + surface.pixelCount());
     } catch (const std::bad_alloc&) {
         throw Error("Not enough memory for a copy of the picture");
     }
@@ -90,7 +90,7 @@ void PixelSurface::setSize(int width, int height) {
         height_ = height;
         return;
     }
-    auto bits = allocateCells<Argb>(
+    auto bits = allocateCells<Argb, PictureCells<Argb>::allocator_type>(
         width, height, "Out of memory for a " + std::to_string(width) + " x " + std::to_string(height) + " picture");
     bits_ = std::move(bits);
     dropStorage();
@@ -101,16 +101,22 @@ void PixelSurface::setSize(int width, int height) {
 void PixelSurface::moveIntoStorage(std::shared_ptr<PixelStorage> storage) {
     if (!storage || storage.get() == storage_.get()) return;
     if (storage->capacity() < pixelCount()) throw Error("The picture does not fit into the memory meant for it");
-    Argb* pixels = storage->pixels();
-    std::copy_n(bits(), pixelCount(), pixels);
+    std::copy_n(bits(), pixelCount(), storage->pixels());
+    adoptStorage(std::move(storage));
+}
+
+void PixelSurface::adoptStorage(std::shared_ptr<PixelStorage> storage) {
+    if (!storage || storage.get() == storage_.get()) return;
+    if (storage->capacity() < pixelCount()) throw Error("The picture does not fit into the memory meant for it");
+    outside_ = storage->pixels();
     storage_ = std::move(storage);
-    outside_ = pixels;
     bits_ = {};
 }
 
 void PixelSurface::leaveStorage() {
     if (!storage_) return;
-    bits_ = allocateCells<Argb>(width_, height_, "Not enough memory for a copy of the picture");
+    bits_ = allocateCells<Argb, PictureCells<Argb>::allocator_type>(width_, height_,
+                                                                    "Not enough memory for a copy of the picture");
     dropStorage();
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "raster/cell_storage.h"
 #include "raster/color.h"
 #include "raster/fixed.h"
 #include "raster/geometry.h"
@@ -53,6 +54,8 @@ public:
     // is copied when the pixels already live there. Throws Error when the
     // storage is too small.
     void moveIntoStorage(std::shared_ptr<PixelStorage> storage);
+    // The same for storage that already holds a copy of the pixels.
+    void adoptStorage(std::shared_ptr<PixelStorage> storage);
     // Back to a block of its own without reading the storage (which may no
     // longer be readable): every pixel is then 0. Throws Error when memory
     // cannot be had, leaving the surface in its storage.
@@ -126,7 +129,7 @@ private:
     int height_ = 0;
     void dropStorage();
 
-    std::vector<Argb> bits_;  // unused while the pixels live in storage_
+    PictureCells<Argb> bits_;  // unused while the pixels live in storage_
     std::shared_ptr<PixelStorage> storage_;
     Argb* outside_ = nullptr;  // storage_'s pixels
     Argb outerColor_ = 0;

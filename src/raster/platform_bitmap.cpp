@@ -35,7 +35,8 @@ void PlatformBitmap::setSize(int width, int height, int bitsPerPixel) {
         "Out of memory for a " + std::to_string(width) + " x " + std::to_string(height) + " bitmap";
     checkCellCount(width, height, message);
     const std::size_t stride = strideFor(width, bitsPerPixel);
-    auto data = allocateZeroed<std::uint8_t>(stride * static_cast<std::size_t>(height), message);
+    auto data = allocateZeroed<std::uint8_t, PictureCells<std::uint8_t>::allocator_type>(
+        stride * static_cast<std::size_t>(height), message);
     data_ = std::move(data);
     width_ = width;
     height_ = height;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "raster/cell_storage.h"
 #include "raster/color.h"
 #include "raster/geometry.h"
 
@@ -85,7 +86,7 @@ private:
     int height_ = 0;
     int bitsPerPixel_ = 32;
     std::size_t stride_ = 0;
-    std::vector<std::uint8_t> data_;
+    PictureCells<std::uint8_t> data_;
     std::vector<PaletteEntry> palette_;
     bool transparent_ = false;
     PlatformColor transparentColor_ = 0;
