@@ -85,7 +85,7 @@ void runThroughRunner(benchmark::State& state, const std::string& dir) {
     PixelSurface display(kWidth, kHeight);
     std::copy(p.pixels.begin(), p.pixels.end(), display.bits());
     const auto once = [&] {
-        display.moveIntoStorage(host.pictureStorage(*entry, kWidth, kHeight, display.storage()));
+        display.adoptStorage(host.pictureStorage(*entry, kWidth, kHeight, display.storage(), display.bits()));
         host.setPicture({display.bits(), kWidth, kHeight, kWidth});
         host.setMask(nullptr);
         return host.execute(*entry);
@@ -135,7 +135,8 @@ void InvertRunnersAgainstInProcess(benchmark::State& state) {
     PIPLManager* entry = invertIn(list, MUGWARP_BUILT_PLUGINS_DIR);
     if (!entry || paths.empty()) return state.SkipWithError("filter modules not built");
     const auto runOnce = [&](Path& path) {
-        path.display.moveIntoStorage(path.host->pictureStorage(*path.entry, kWidth, kHeight, path.display.storage()));
+        path.display.adoptStorage(
+            path.host->pictureStorage(*path.entry, kWidth, kHeight, path.display.storage(), path.display.bits()));
         path.host->setPicture({path.display.bits(), kWidth, kHeight, kWidth});
         path.host->setMask(nullptr);
         return path.host->execute(*path.entry);

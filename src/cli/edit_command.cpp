@@ -44,6 +44,7 @@ struct Script {
     std::size_t historyNeeded = 0;  // steps up to the last undo or redo
     std::string pluginFolder;
     int filterTimeoutMs = 0;
+    std::string firstFilter;  // the first filter step, whose runner starts with the script
 };
 
 Script parseScript(const std::vector<std::string>& args) {
@@ -66,6 +67,7 @@ Script parseScript(const std::vector<std::string>& args) {
             files.push_back(arg);
         } else {
             script.steps.push_back(parseAction(arg));
+            if (script.firstFilter.empty() && FilterActions::isFilterAction(arg)) script.firstFilter = arg;
             if (walksHistory(arg)) script.historyNeeded = script.steps.size();
             anyAction = true;
         }
@@ -91,6 +93,7 @@ int runEdit(const std::vector<std::string>& args, const std::string& command) {
     try {
         EditSession session(std::cout, script.pluginFolder.empty() ? defaultPluginFolder() : script.pluginFolder);
         session.filters.setRunTimeout(script.filterTimeoutMs);
+        session.filters.startRunnerEarly(script.firstFilter);
         replay(session, script.input, script.steps, script.historyNeeded);
         session.filters.letRunnersGo();
         // Saving ends a flat-image tool as choosing the arrow tool does.

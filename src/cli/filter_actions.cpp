@@ -83,16 +83,29 @@ PIPLManager& FilterActions::find(const std::string& categoryAndName) {
     throw Error("no filter " + categoryAndName + " in " + folder_ + " (mugwarp-cli filters lists them)");
 }
 
-void FilterActions::apply(Document& document, const std::string& action) {
-    const bool repeat = action == kRepeat;
-    if (repeat && !last_) throw Error("filter-repeat: no filter has run yet");
-    const FilterChoice choice = repeat ? FilterChoice{} : parseFilterChoice(action.substr(kFilterPrefix.size()));
-    PIPLManager& entry = repeat ? *last_ : find(choice.categoryAndName);
+filterproc::FilterRunnerHost& FilterActions::host() {
     if (!host_) {
         runners_ = std::make_unique<filterproc::FilterRunners>(
             filterproc::defaultRunnerLocations(filterproc::executableDirectory()), timings_);
         host_ = std::make_unique<filterproc::FilterRunnerHost>(*runners_);
     }
+    return *host_;
+}
+
+void FilterActions::startRunnerEarly(const std::string& action) {
+    if (!action.starts_with(kFilterPrefix)) return;
+    try {
+        host().startRunnerEarly(find(parseFilterChoice(action.substr(kFilterPrefix.size())).categoryAndName));
+    } catch (const Error&) {
+    }
+}
+
+void FilterActions::apply(Document& document, const std::string& action) {
+    const bool repeat = action == kRepeat;
+    if (repeat && !last_) throw Error("filter-repeat: no filter has run yet");
+    const FilterChoice choice = repeat ? FilterChoice{} : parseFilterChoice(action.substr(kFilterPrefix.size()));
+    PIPLManager& entry = repeat ? *last_ : find(choice.categoryAndName);
+    host();
     host_->options.startSettings = choice.settings.empty() ? FilterSettings{} : settingsFor(entry, choice.settings);
     host_->options.showDialog = choice.settings.empty();
     const bool finished = applyFilter(document, *host_, entry, repeat, mask_);

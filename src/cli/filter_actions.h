@@ -34,6 +34,10 @@ public:
     // dialog that could not be shown): there is no one to tell otherwise, and
     // a script must not go on as if the filter had run.
     void apply(Document& document, const std::string& action);
+    // The runner of the script's first filter step is started now, to be
+    // ready when the step comes; what is wrong with the step (an unknown
+    // filter) is left for the step to report.
+    void startRunnerEarly(const std::string& action);
     // A run longer than this is stopped as if Escape had been pressed (the
     // filter is ended 2 s later if it does not come back); 0: no limit.
     void setRunTimeout(int milliseconds) { timings_.runTimeoutMs = milliseconds; }
@@ -46,6 +50,7 @@ public:
 private:
     PIPLManager& find(const std::string& categoryAndName);
     FilterSettings settingsFor(const PIPLManager& entry, const std::string& source) const;
+    filterproc::FilterRunnerHost& host();
 
     std::string folder_;
     std::unique_ptr<PSPluginList> plugins_;

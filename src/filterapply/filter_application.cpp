@@ -35,7 +35,8 @@ bool applyFilter(Document& document, filterproc::FilterRunnerHost& host, const P
     // The display lives in the runner's shared picture from its first run on,
     // so runs copy nothing in or out.
     if (everythingSelected)
-        display.moveIntoStorage(host.pictureStorage(entry, display.width(), display.height(), display.storage()));
+        display.adoptStorage(
+            host.pictureStorage(entry, display.width(), display.height(), display.storage(), display.bits()));
     const MaskView maskView{mask.row(0), mask.width(), mask.height(), mask.width()};
     host.setPicture({display.bits(), display.width(), display.height(), display.width()});
     host.setMask(everythingSelected ? nullptr : &maskView);

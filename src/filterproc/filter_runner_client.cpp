@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <optional>
@@ -81,21 +82,26 @@ SharedPictureViews FilterRunnerClient::preparePicture(std::int32_t width, std::i
 }
 
 std::shared_ptr<PixelStorage> FilterRunnerClient::pictureStorage(std::int32_t width, std::int32_t height,
-                                                                 const PixelStorage* current) {
+                                                                 const PixelStorage* current, const Argb* pixels) {
     const SharedPictureLayout layout(width, height, false);
     std::shared_ptr<SharedPictureStorage> lent = lent_.lock();
     if (lent && lent.get() == current && fileServes(*lent->file(), layout)) return lent;
-    takeFreePictureFile(layout, lent.get());
+    takeFreePictureFile(layout, lent.get(), pixels);
     lent = std::make_shared<SharedPictureStorage>(picture_, layout.width * layout.height);
     lent_ = lent;
     return lent;
 }
 
 // The file at hand will do where no surface lives and it still serves;
-// otherwise a new one.
-void FilterRunnerClient::takeFreePictureFile(const SharedPictureLayout& layout, const SharedPictureStorage* lent) {
+// otherwise a new one, made with the pixels in it.
+void FilterRunnerClient::takeFreePictureFile(const SharedPictureLayout& layout, const SharedPictureStorage* lent,
+                                             const Argb* pixels) {
     if (picture_ && ((lent && lent->file() == picture_) || !fileServes(*picture_, layout))) picture_.reset();
-    if (!picture_) picture_ = newPictureFile(layout.totalBytes());
+    if (!picture_) {
+        picture_ = newPictureFile(layout.totalBytes(), {layout.pictureOffset(), pixels, pixels ? layout.pixelBytes() : 0});
+    } else if (pixels) {
+        std::copy_n(pixels, layout.width * layout.height, viewsOf(*picture_, layout).picture);
+    }
 }
 
 std::optional<SharedPictureViews> FilterRunnerClient::pictureInPlace(const std::uint32_t* pixels, std::int32_t width,
@@ -113,11 +119,11 @@ std::optional<SharedPictureViews> FilterRunnerClient::pictureInPlace(const std::
 // In the picture folder the runner was started with, else in a new one in the
 // next place that has room; a running runner may not write there, so it is
 // stopped and starts afresh with the new folder.
-std::shared_ptr<SharedPictureFile> FilterRunnerClient::newPictureFile(std::size_t size) {
+std::shared_ptr<SharedPictureFile> FilterRunnerClient::newPictureFile(std::size_t size, const FileContent& content) {
     std::string why;
     if (pictureFolder_) {
         try {
-            return createSharedPictureFile(pictureFolder_->path(), size);
+            return createSharedPictureFile(pictureFolder_->path(), size, content);
         } catch (const std::exception& e) {
             why = e.what();
         }
@@ -126,7 +132,7 @@ std::shared_ptr<SharedPictureFile> FilterRunnerClient::newPictureFile(std::size_
         if (pictureFolder_ && pictureFolder_->parent() == dir) continue;
         try {
             auto folder = std::make_unique<PrivateFolder>(dir, "mugwarp-");
-            auto file = createSharedPictureFile(folder->path(), size);
+            auto file = createSharedPictureFile(folder->path(), size, content);
             stopRunner();
             pictureFolder_ = std::move(folder);
             return file;
@@ -151,16 +157,38 @@ RunOutcome FilterRunnerClient::brokenRunner(const std::string& filterName, const
     return runnerFault({RunStatus::Failed, "The filter " + quoted(filterName) + " broke off its run (" + what + ")."});
 }
 
+std::string FilterRunnerClient::cannotStart(const std::string& filterName) const {
+    return "The filter " + quoted(filterName) + " cannot run: " + command_.description + " could not be started";
+}
+
+void FilterRunnerClient::startEarly() {
+    if (process_ || !command_.startingMessage.empty() || command_.prepare || !missingPart().empty()) return;
+    try {
+        if (!pictureFolder_)
+            pictureFolder_ = std::make_unique<PrivateFolder>(sharedPictureDirectories().front(), "mugwarp-");
+    } catch (const std::exception&) {
+        return;  // the run finds a place for its picture, or says why there is none
+    }
+    launch(nullptr, {});
+}
+
 RunOutcome FilterRunnerClient::start(FilterRunClient& client, const std::string& filterName) {
+    if (!process_) {
+        RunOutcome launched = launch(&client, filterName);
+        if (!process_) return launched;
+    }
+    return awaitReady(client, filterName);
+}
+
+RunOutcome FilterRunnerClient::launch(FilterRunClient* client, const std::string& filterName) {
     const std::string missing = missingPart();
     if (!missing.empty()) return {RunStatus::Failed, "The filter " + quoted(filterName) + " cannot run here: " + missing};
     for (const std::string& dir : command_.directoriesToCreate) {
         for (std::size_t i = 1; i <= dir.size(); ++i)
             if (i == dir.size() || dir[i] == '/') ::mkdir(dir.substr(0, i).c_str(), 0700);
     }
-    if (!command_.startingMessage.empty()) client.runnerStarting(command_.startingMessage);
-    const std::string cannotStart = "The filter " + quoted(filterName) + " cannot run: " + command_.description +
-                                    " could not be started";
+    if (client && !command_.startingMessage.empty()) client->runnerStarting(command_.startingMessage);
+    const std::string cannotStart = this->cannotStart(filterName);
     if (command_.prepare) {
         const std::string failed = command_.prepare();
         if (!failed.empty()) return {RunStatus::Failed, cannotStart + " (" + failed + ")."};
@@ -179,8 +207,14 @@ RunOutcome FilterRunnerClient::start(FilterRunClient& client, const std::string&
     } catch (const std::exception& e) {
         return {RunStatus::Failed, cannotStart + " (" + e.what() + ")."};
     }
+    ready_ = false;
     debugLine(command_.description + " (process " + std::to_string(process_->pid()) +
               ") runs with: " + describeConfinement(process_->confinement()));
+    return {RunStatus::Finished, {}};
+}
+
+RunOutcome FilterRunnerClient::awaitReady(FilterRunClient& client, const std::string& filterName) {
+    const std::string cannotStart = this->cannotStart(filterName);
     const auto started = Clock::now();
     for (;;) {
         if (process_->channel().waitReadable(timings_.pollIntervalMs)) break;
@@ -195,6 +229,7 @@ RunOutcome FilterRunnerClient::start(FilterRunClient& client, const std::string&
     }
     try {
         expectReady(readMessage(process_->channel()));
+        ready_ = true;
         if (!command_.startingMessage.empty()) client.runnerStarted();
     } catch (const ChannelClosed&) {
         const std::string how = process_->reap(1000);
@@ -214,7 +249,7 @@ RunOutcome FilterRunnerClient::run(RunRequest request, FilterRunClient& client) 
     request.height = height_;
     request.everythingSelected = !withMask_;
     if (letGo_) stopRunner();
-    if (!process_) {
+    if (!process_ || !ready_) {
         RunOutcome started = start(client, request.filterName);
         if (!process_) return started;
     }

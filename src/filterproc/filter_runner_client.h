@@ -14,7 +14,7 @@ class PrivateFolder;
 class RunnerProcess;
 class SharedPictureFile;
 class SharedPictureStorage;
-class SharedPictureStorage;
+struct FileContent;
 
 struct RunnerTimings {
     int abortGraceMs = 2000;     // after an abort request, how long the runner may take
@@ -40,13 +40,14 @@ public:
     // cannot be had.
     SharedPictureViews preparePicture(std::int32_t width, std::int32_t height, bool withMask = true);
 
-    // Storage for a surface of width x height that is to be filtered: the
-    // shared picture itself, so that runs over it copy nothing in or out.
-    // current (what the surface lives in now) is handed back when it still
-    // serves; otherwise fresh storage, never one another surface lives in.
-    // Throws mugwarp::Error when the memory cannot be had.
-    std::shared_ptr<PixelStorage> pictureStorage(std::int32_t width, std::int32_t height,
-                                                 const PixelStorage* current);
+    // Storage for a surface of width x height that is to be filtered, holding
+    // its pixels: the shared picture itself, so that runs over it copy
+    // nothing in or out. current (what the surface lives in now) is handed
+    // back when it still serves; otherwise fresh storage with a copy of
+    // pixels, never one another surface lives in. Throws mugwarp::Error when
+    // the memory cannot be had.
+    std::shared_ptr<PixelStorage> pictureStorage(std::int32_t width, std::int32_t height, const PixelStorage* current,
+                                                 const Argb* pixels);
     // When pixels are those of the storage last handed out, still intact,
     // makes it the picture of the next run (everything selected) and returns
     // its views: the picture is filtered where it lives.
@@ -59,6 +60,13 @@ public:
     // client's abort test is also polled while the runner is busy, so a user
     // can stop a filter that never asks. Such failures are marked runnerFault.
     RunOutcome run(RunRequest request, FilterRunClient& client);
+
+    // Starts the runner ahead of its first run, so that its start overlaps
+    // with whatever comes before (a script loading its picture); the run
+    // then finds it ready or waits for it. Only where starting needs no word
+    // to the user (no slow first start, nothing to prepare); nothing happens
+    // when a runner runs or cannot start, which the run then reports.
+    void startEarly();
 
     // Tells a running runner to leave and goes on without waiting for it: its
     // exit overlaps with whatever comes next (a script saving its result),
@@ -75,18 +83,23 @@ public:
 
 private:
     RunOutcome start(FilterRunClient& client, const std::string& filterName);
+    RunOutcome launch(FilterRunClient* client, const std::string& filterName);
+    std::string cannotStart(const std::string& filterName) const;
+    RunOutcome awaitReady(FilterRunClient& client, const std::string& filterName);
     RunOutcome serveRun(FilterRunClient& client, const std::string& filterName);
     RunOutcome lostRunner(const std::string& filterName, const std::string& how);
     RunOutcome brokenRunner(const std::string& filterName, const std::string& what);
     RunOutcome runnerFault(RunOutcome outcome);
-    std::shared_ptr<SharedPictureFile> newPictureFile(std::size_t size);
-    void takeFreePictureFile(const SharedPictureLayout& layout, const SharedPictureStorage* lent);
+    std::shared_ptr<SharedPictureFile> newPictureFile(std::size_t size, const FileContent& content);
+    void takeFreePictureFile(const SharedPictureLayout& layout, const SharedPictureStorage* lent,
+                             const Argb* pixels = nullptr);
     void stopRunner();
 
     RunnerCommand command_;
     RunnerTimings timings_;
     std::unique_ptr<RunnerProcess> process_;
     bool letGo_ = false;  // process_ was told to leave and is yet to be collected
+    bool ready_ = false;  // process_ has said it is ready
     // The runner may write only here (its pictures) and to its temporary folder.
     std::unique_ptr<PrivateFolder> pictureFolder_;
     std::unique_ptr<PrivateFolder> temporaryFolder_;

@@ -17,8 +17,12 @@ std::string FilterRunnerHost::whyCannotRun(const PIPLManager& entry) const {
 }
 
 std::shared_ptr<PixelStorage> FilterRunnerHost::pictureStorage(const PIPLManager& entry, int width, int height,
-                                                               const PixelStorage* current) {
-    return runners_.runnerFor(runnerKindFor(entry.moduleKind)).pictureStorage(width, height, current);
+                                                               const PixelStorage* current, const Argb* pixels) {
+    return runners_.runnerFor(runnerKindFor(entry.moduleKind)).pictureStorage(width, height, current, pixels);
+}
+
+void FilterRunnerHost::startRunnerEarly(const PIPLManager& entry) {
+    if (whyCannotRun(entry).empty()) runners_.runnerFor(runnerKindFor(entry.moduleKind)).startEarly();
 }
 
 bool FilterRunnerHost::execute(const PIPLManager& entry) {

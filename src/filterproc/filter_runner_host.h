@@ -46,9 +46,10 @@ public:
     // Storage for a picture of width x height that entry is to filter: a
     // picture living there with everything selected is filtered where it is,
     // nothing copied in or out. current is what the picture lives in now; it
-    // is handed back while it serves. Throws Error without the memory.
+    // is handed back while it serves, otherwise storage holding a copy of
+    // pixels (the picture's). Throws Error without the memory.
     std::shared_ptr<PixelStorage> pictureStorage(const PIPLManager& entry, int width, int height,
-                                                 const PixelStorage* current);
+                                                 const PixelStorage* current, const Argb* pixels);
 
     // Whether a module of this kind can run here; otherwise what is missing.
     std::string whyCannotRun(ModuleKind kind) const;
@@ -56,6 +57,9 @@ public:
     // DLL it needs that is not installed.
     std::string whyCannotRun(const PIPLManager& entry) const;
     bool execute(const PIPLManager& entry);
+    // Starts the runner entry is to run in ahead of the run, where that needs
+    // no word to the user (FilterRunnerClient::startEarly).
+    void startRunnerEarly(const PIPLManager& entry);
 
     FilterRunOptions options;
     // What the last finished run left of the filter's settings.

@@ -16,9 +16,17 @@ public:
     virtual std::uint64_t sizeOnDisk() const = 0;
 };
 
-// Creates a new file of `size` bytes in `directory`, mapped. Throws
-// std::runtime_error when it cannot be made.
-std::unique_ptr<SharedPictureFile> createSharedPictureFile(const std::string& directory, std::size_t size);
+// Bytes a new file starts with at offset; the rest of it is zero.
+struct FileContent {
+    std::size_t offset = 0;
+    const void* bytes = nullptr;
+    std::size_t size = 0;
+};
+
+// Creates a new file of `size` bytes in `directory`, holding content when
+// given, mapped. Throws std::runtime_error when it cannot be made.
+std::unique_ptr<SharedPictureFile> createSharedPictureFile(const std::string& directory, std::size_t size,
+                                                           const FileContent& content = {});
 
 // Where the file may go, best first: a memory file system, then $TMPDIR.
 std::vector<std::string> sharedPictureDirectories();

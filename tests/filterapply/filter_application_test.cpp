@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "document/canvas_operations.h"
 #include "document/document.h"
 #include "document/key_color.h"
 #include "formats/picture_io.h"
@@ -66,6 +67,22 @@ TEST(FilterApplication, TheDisplayIsFilteredWhereItLives) {
     EXPECT_EQ(run.document.display().storage(), storage);
     EXPECT_EQ(pixelsOf(run.document.display()), before);
     EXPECT_TRUE(run.document.canUndo());
+}
+
+// A quarter turn gives the display a block of its own; the next run puts the
+// turned picture into the shared file at hand (the same number of pixels)
+// and filters it there.
+TEST(FilterApplication, APictureBackFromABlockOfItsOwnIsCopiedIntoTheFileAtHand) {
+    FilterSession run;
+    ASSERT_TRUE(run.filter("Invert"));
+    rotatePicture(run.document, Rotation::Clockwise);
+    ASSERT_EQ(run.document.display().storage(), nullptr);
+    const std::vector<Argb> turned = pixelsOf(run.document.display());
+    ASSERT_TRUE(run.filter("Invert"));
+    ASSERT_NE(run.document.display().storage(), nullptr);
+    std::vector<Argb> expected = turned;
+    for (Argb& a : expected) a ^= 0x00FFFFFFu;
+    EXPECT_EQ(pixelsOf(run.document.display()), expected);
 }
 
 // However the runner fails while it writes into the display, the picture is

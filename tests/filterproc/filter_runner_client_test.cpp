@@ -103,6 +103,33 @@ TEST(FilterRunnerClient, ASlowStartIsAnnouncedPreparedAndOverBeforeTheFilterRuns
     EXPECT_FALSE(broken.isRunning());
 }
 
+// A runner started ahead of the run serves it; one whose start has something
+// to say to the user, or that cannot start, waits for the run, which says it.
+TEST(FilterRunnerClient, AnEarlyStartServesTheFirstRunWhereItNeedsNoWordToTheUser) {
+    RecordingClient events;
+    FilterRunnerClient early(scriptedRunner(), quickTimings());
+    early.startEarly();
+    EXPECT_TRUE(early.isRunning());
+    early.startEarly();  // one runner only
+    ASSERT_EQ(runFilter(early, "Invert", events).status, RunStatus::Finished);
+    EXPECT_EQ(early.preparePicture(4, 3).picture[1], 0xFF010203u ^ 0x00FFFFFFu);
+
+    RunnerCommand slow = scriptedRunner();
+    slow.startingMessage = "Warming up";
+    FilterRunnerClient announced(slow, quickTimings());
+    announced.startEarly();
+    EXPECT_FALSE(announced.isRunning());
+
+    RunnerCommand missing = scriptedRunner();
+    missing.program = "/nonexistent/runner";
+    missing.requiredFiles = {{missing.program, "the runner program"}};
+    FilterRunnerClient absent(missing, quickTimings());
+    absent.startEarly();
+    EXPECT_FALSE(absent.isRunning());
+    EXPECT_EQ(runFilter(absent, "Invert", events).errorText,
+              "The filter 'Invert' cannot run here: the runner program");
+}
+
 TEST(FilterRunnerClient, AnswersAbortTestsAndColourServices) {
     auto& client = sharedClient();
     RecordingClient events;
