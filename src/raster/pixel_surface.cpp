@@ -17,7 +17,11 @@ namespace {
 PictureCells<Argb> copiedBits(const PixelSurface& surface) {
     if (allocationHookFails()) throw Error("Not enough memory for a copy of the picture");
     try {
-        return PictureCells<Argb>(surface.bits(), surface.bits() + surface.pixelCount());
+        // Fresh zeroed cells filled by one block copy: a range construction
+        // would go cell by cell through the allocator.
+        PictureCells<Argb> bits(surface.pixelCount());
+        std::copy_n(surface.bits(), surface.pixelCount(), bits.data());
+        return bits;
     } catch (const std::bad_alloc&) {
         throw Error("Not enough memory for a copy of the picture");
     }
