@@ -356,6 +356,7 @@ private:
     bool startupDone_ = false;
     bool startupStarted_ = false;
     bool aboutShown_ = false;
+    bool offeringRecovery_ = false;
 };
 
 }  // namespace mugwarp

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QWindow>
 #include <QGuiApplication>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
@@ -42,18 +43,26 @@ void MainWindow::runStartupSequence() {
         scanPlugIns();
     }
     startupDone_ = true;
-    // Under a window manager the window's frame and maximised size arrive
-    // with its first exposure, and the palette's place depends on them.
-    const QDeadlineTimer framed(kFrameWaitMs);
-    while (windowHandle() && !windowHandle()->isExposed() && !framed.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    placeToolPalette();
-    toolPalette()->show();
-    emit startupFinished();
-    // Claim the keyboard once the splash is gone, as a freshly started program does.
-    activateWindow();
+    {
+        // The question about unsaved work comes before the greeting: a
+        // greeting shown first (at an activation while the window settles)
+        // ends up under the window once the question is answered, and as it
+        // blocks the window, the program would look frozen.
+        const QScopedValueRollback<bool> asking(offeringRecovery_, true);
+        // Under a window manager the window's frame and maximised size
+        // arrive with its first exposure, and the palette's place depends
+        // on them.
+        const QDeadlineTimer framed(kFrameWaitMs);
+        while (windowHandle() && !windowHandle()->isExposed() && !framed.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        placeToolPalette();
+        toolPalette()->show();
+        emit startupFinished();
+        // Claim the keyboard once the splash is gone, as a freshly started program does.
+        activateWindow();
+        offerRecovery();
+    }
     showAboutOnceIfDue();
-    offerRecovery();
 }
 
 // Beside the window at the first start, where the user left it afterwards.
@@ -88,7 +97,7 @@ void MainWindow::changeEvent(QEvent* event) {
 
 // The About window greets the user once, at the first activation after start-up.
 void MainWindow::showAboutOnceIfDue() {
-    if (aboutShown_ || !startupDone_ || !options_.aboutAtFirstActivation || !isActiveWindow()) return;
+    if (aboutShown_ || !startupDone_ || offeringRecovery_ || !options_.aboutAtFirstActivation || !isActiveWindow()) return;
     aboutShown_ = true;
     about_->showCentred();
 }

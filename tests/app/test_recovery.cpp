@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/about_window.h"
 #include "app/overlay_controller.h"
 #include "app/recovery_keeper.h"
 #include "edit/recovery_folder.h"
@@ -20,9 +21,10 @@ QStringList filesIn(const QString& folder, const QString& pattern) {
     return QDir(folder).entryList({pattern}, QDir::Files, QDir::Name);
 }
 
-StartupOptions withRecovery(const QString& folder) {
+StartupOptions withRecovery(const QString& folder, bool greeting = false) {
     StartupOptions options = StartupOptions::quick();
     options.recoveryFolder = folder;
+    options.aboutAtFirstActivation = greeting;
     return options;
 }
 
@@ -92,11 +94,14 @@ class RecoveryTest : public QObject {
     struct Started {
         std::unique_ptr<MainWindow> window;
         QStringList offers, errors;
-        explicit Started(const QString& folder, RecoveryAnswer answer) : window(new MainWindow(withRecovery(folder))) {
+        bool aboutShownWhenAsked = false;
+        explicit Started(const QString& folder, RecoveryAnswer answer, bool greeting = false)
+            : window(new MainWindow(withRecovery(folder, greeting))) {
             window->setErrorReporter([this](const QString& message) { errors << message; });
             window->setSaveChangesQuestion([](QWidget*, const QString&) { return QMessageBox::Discard; });
             window->setRecoveryQuestion([this, answer](QWidget*, const QString& text) {
                 offers << text;
+                aboutShownWhenAsked = window->aboutWindow()->isVisible();
                 return answer;
             });
             window->resize(900, 700);
@@ -202,6 +207,28 @@ private slots:
         Started discard(folder, RecoveryAnswer::Discard);
         QCOMPARE(discard.offers.size(), 1);
         QCOMPARE(copies(), 0);
+    }
+
+    // The question about a leftover copy comes before the greeting, which
+    // then shows over the window: shown first, it would end up under the
+    // window, blocking it unseen.
+    void theRecoveryQuestionComesBeforeTheGreeting() {
+        const QString folder = freshFolder(QStringLiteral("greeting"));
+        {
+            Started w(folder, RecoveryAnswer::Later);
+            QVERIFY(w.window->openPicture(samplePortrait()));
+            stroke(*w.window, 3);
+            w.window->recoveryKeeper()->writeNow();
+            w.window->recoveryKeeper()->writer().waitUntilIdle();
+        }
+        Started greeted(folder, RecoveryAnswer::Recover, true);
+        QCOMPARE(greeted.offers.size(), 1);
+        QVERIFY(!greeted.aboutShownWhenAsked);
+        QVERIFY(greeted.window->document().pictureLoaded());
+        greeted.window->activateWindow();
+        QTRY_VERIFY(greeted.window->aboutWindow()->isVisible());
+        greeted.window->aboutWindow()->close();
+        QVERIFY(greeted.window->isEnabled());
     }
 };
 
