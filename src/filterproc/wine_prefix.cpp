@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <thread>
 
 #include "filterproc/runner_process_posix.h"
 
@@ -29,6 +31,7 @@ bool isWin64Prefix(const std::string& prefix) {
 // Ours, written once wineboot made the prefix; Wine's own registry files appear
 // only when its server ends, so they are not a sign a prefix is ready.
 constexpr const char* kReadyMark = "/.mugwarp-prefix-ready";
+constexpr std::chrono::milliseconds kPrefixRetryPause{1500};
 
 bool isMade(const std::string& prefix) {
     std::error_code error;
@@ -94,9 +97,17 @@ std::string readyPrefix(const std::string& prefix, const std::string& wine64, co
     fs::create_directories(prefix, error);
     const PrefixLock lock(prefix + ".lock");
     if (!isMade(prefix)) {
-        if (std::string failed = runWineboot(wine64, like, "-i", "making the Wine prefix " + prefix + " failed");
-            !failed.empty())
-            return failed;
+        const std::string failure = "making the Wine prefix " + prefix + " failed";
+        std::string failed = runWineboot(wine64, like, "-i", failure);
+        // Wine's first start in a new prefix has been seen to end at once
+        // (exit code 53) while other Wine programs started and ended beside
+        // it, and to succeed when tried again a moment later: the prefix is
+        // made once, so a user should not have to try again by hand.
+        if (!failed.empty() && !isMade(prefix)) {
+            std::this_thread::sleep_for(kPrefixRetryPause);
+            failed = runWineboot(wine64, like, "-i", failure);
+        }
+        if (!failed.empty()) return failed;
         std::ofstream(prefix + kReadyMark) << "made by wineboot\n";
     }
     return for32Bit && needsWow64Repair(prefix) ? repairWow64Prefix(prefix, wine64, like) : std::string();

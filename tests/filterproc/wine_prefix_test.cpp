@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 
 #include "filterproc/wine_prefix.h"
 #include "support/temp_dir.h"
@@ -32,5 +34,32 @@ TEST(WinePrefix, OnlyA64BitPrefixWithoutIts32BitSystemFilesIsRepaired) {
         if (c.wow64Folder) std::filesystem::create_directories(prefix.dir() / "drive_c/windows/syswow64");
         if (c.wow64Files) std::ofstream(prefix.path("drive_c/windows/syswow64/kernel32.dll")) << "MZ";
         EXPECT_EQ(filterproc::needsWow64Repair(prefix.dir().string()), c.repair);
+    }
+}
+
+// A first start of Wine in a new prefix that ends at once is tried once more;
+// one that fails again is reported with how it ended. The stand-in for Wine
+// fails as many times as asked, counting its starts beside itself.
+TEST(WinePrefix, AFailedFirstStartIsTriedOnceMore) {
+    for (const int failures : {1, 2}) {
+        SCOPED_TRACE(failures);
+        const test::TempDir dir;
+        const std::string wine = dir.path("wine64");
+        std::ofstream(wine) << "#!/bin/sh\necho x >> \"$0.starts\"\n"
+                            << "[ $(wc -l < \"$0.starts\") -gt " << failures << " ] || exit 53\n";
+        std::filesystem::permissions(wine, std::filesystem::perms::owner_all);
+        filterproc::RunnerCommand like;
+        like.program = wine;
+        const std::string prefix = dir.path("prefix");
+        const std::string failed = filterproc::readyPrefix(prefix, wine, like, false);
+        std::ifstream starts(wine + ".starts");
+        const auto count = std::count(std::istreambuf_iterator<char>(starts), {}, '\n');
+        EXPECT_EQ(count, 2);
+        if (failures == 1) {
+            EXPECT_EQ(failed, "");
+            EXPECT_TRUE(std::filesystem::exists(prefix + "/.mugwarp-prefix-ready"));
+        } else {
+            EXPECT_EQ(failed, "making the Wine prefix " + prefix + " failed (exit code 53)");
+        }
     }
 }
