@@ -31,7 +31,7 @@ bool allocationHookFails() {
     return true;
 }
 
-#ifdef __linux__
+#if defined(__linux__) && !defined(MUGWARP_ADDRESS_SANITIZER)
 
 namespace {
 constexpr std::size_t kHugePage = std::size_t(2) << 20;

@@ -61,6 +61,21 @@ struct CallocBlocks {
     static void release(void* p, std::size_t) noexcept { std::free(p); }
 };
 
+// Under the address sanitizer picture blocks come from its allocator too, so
+// that a write past a picture's end is caught.
+#if defined(__SANITIZE_ADDRESS__)
+#define MUGWARP_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MUGWARP_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__linux__) && !defined(MUGWARP_ADDRESS_SANITIZER)
+constexpr bool kPictureBlocksOnHugePages = true;
+#else
+constexpr bool kPictureBlocksOnHugePages = false;
+#endif
+
 // Zeroed blocks for whole pictures, every cell of which is written soon after.
 // Blocks of some megabytes are fresh pages asked for as huge pages where the
 // system has them: the first fill of a 48 MB picture then faults two dozen
