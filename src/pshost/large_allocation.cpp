@@ -1,5 +1,7 @@
 #include "pshost/large_allocation.h"
 
+#include "raster/huge_pages.h"
+
 #ifdef __linux__
 #include <sys/mman.h>
 #elif defined(_WIN32) && (defined(__x86_64__) || defined(__i386__))
@@ -12,11 +14,9 @@
 
 namespace mugwarp {
 
-namespace {
-
-constexpr std::size_t kHugePage = std::size_t(2) << 20;
-
 #ifdef MUGWARP_WINE_HUGE_PAGES
+
+namespace {
 
 // The Windows runner lives under Wine on Linux, where the process is a Linux
 // process whose memory Windows calls cannot mark for huge pages (and where
@@ -51,25 +51,25 @@ void adviseHugePages(void* p, std::size_t bytes) {
     (void)result;  // only advice: a refusal leaves small pages
 }
 
-#endif
-
 }  // namespace
+
+#endif
 
 void* allocateLarge(std::size_t bytes) {
 #ifdef __linux__
-    if (bytes >= 2 * kHugePage) {
-        const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-        void* p = std::aligned_alloc(kHugePage, rounded);
+    if (bytes >= kHugePagesFrom) {
+        const std::size_t rounded = roundedUpToHugePages(bytes);
+        void* p = std::aligned_alloc(kHugePageBytes, rounded);
         // Only advice: where huge pages are off, the block keeps small ones.
         if (p) madvise(p, rounded, MADV_HUGEPAGE);
         return p;
     }
 #elif defined(MUGWARP_WINE_HUGE_PAGES)
-    if (bytes >= 2 * kHugePage) {
+    if (bytes >= kHugePagesFrom) {
         void* p = std::malloc(bytes);
         // The whole huge pages inside the block, before its first touch.
-        const auto begin = (reinterpret_cast<std::uintptr_t>(p) + kHugePage - 1) / kHugePage * kHugePage;
-        const auto end = (reinterpret_cast<std::uintptr_t>(p) + bytes) / kHugePage * kHugePage;
+        const auto begin = roundedUpToHugePages(reinterpret_cast<std::uintptr_t>(p));
+        const auto end = (reinterpret_cast<std::uintptr_t>(p) + bytes) / kHugePageBytes * kHugePageBytes;
         if (p && end > begin && underWineOnLinux()) adviseHugePages(reinterpret_cast<void*>(begin), end - begin);
         return p;
     }

@@ -1,5 +1,7 @@
 #include "raster/cell_storage.h"
 
+#include "raster/huge_pages.h"
+
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
@@ -33,25 +35,19 @@ bool allocationHookFails() {
 
 #if defined(__linux__) && !defined(MUGWARP_ADDRESS_SANITIZER)
 
-namespace {
-constexpr std::size_t kHugePage = std::size_t(2) << 20;
-constexpr std::size_t kPagedFrom = 2 * kHugePage;
-
-std::size_t wholeHugePages(std::size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
-}  // namespace
-
 // Huge pages come only to a range that starts on their boundary, so the block
 // is cut out of a mapping one huge page longer.
 void* PictureBlocks::allocate(std::size_t bytes) {
-    if (bytes < kPagedFrom) return std::calloc(bytes, 1);
-    const std::size_t size = wholeHugePages(bytes);
-    if (size > std::size_t(-1) - kHugePage) return nullptr;
-    void* mapped = ::mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (bytes < kHugePagesFrom) return std::calloc(bytes, 1);
+    if (bytes > std::size_t(-1) - 2 * kHugePageBytes) return nullptr;
+    const std::size_t size = roundedUpToHugePages(bytes);
+    void* mapped = ::mmap(nullptr, size + kHugePageBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const auto aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
+    const auto aligned = roundedUpToHugePages(start);
     if (aligned > start) ::munmap(mapped, aligned - start);
-    if (const std::size_t tail = start + kHugePage - aligned) ::munmap(reinterpret_cast<void*>(aligned + size), tail);
+    if (const std::size_t tail = start + kHugePageBytes - aligned)
+        ::munmap(reinterpret_cast<void*>(aligned + size), tail);
     void* block = reinterpret_cast<void*>(aligned);
     ::madvise(block, size, MADV_HUGEPAGE);  // only advice: where huge pages are off, small ones
     return block;
@@ -59,8 +55,8 @@ void* PictureBlocks::allocate(std::size_t bytes) {
 
 void PictureBlocks::release(void* p, std::size_t bytes) noexcept {
     if (!p) return;
-    if (bytes < kPagedFrom) return std::free(p);
-    ::munmap(p, wholeHugePages(bytes));
+    if (bytes < kHugePagesFrom) return std::free(p);
+    ::munmap(p, roundedUpToHugePages(bytes));
 }
 
 #else
