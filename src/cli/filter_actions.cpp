@@ -105,12 +105,12 @@ void FilterActions::apply(Document& document, const std::string& action) {
     if (repeat && !last_) throw Error("filter-repeat: no filter has run yet");
     const FilterChoice choice = repeat ? FilterChoice{} : parseFilterChoice(action.substr(kFilterPrefix.size()));
     PIPLManager& entry = repeat ? *last_ : find(choice.categoryAndName);
-    host();
-    host_->options.startSettings = choice.settings.empty() ? FilterSettings{} : settingsFor(entry, choice.settings);
-    host_->options.showDialog = choice.settings.empty();
-    const bool finished = applyFilter(document, *host_, entry, repeat, mask_);
+    filterproc::FilterRunnerHost& filterHost = host();
+    filterHost.options.startSettings = choice.settings.empty() ? FilterSettings{} : settingsFor(entry, choice.settings);
+    filterHost.options.showDialog = choice.settings.empty();
+    const bool finished = applyFilter(document, filterHost, entry, repeat, mask_);
     last_ = &entry;
-    if (!finished) throw Error(cancelledMessage(entry, !repeat && host_->options.showDialog));
+    if (!finished) throw Error(cancelledMessage(entry, !repeat && filterHost.options.showDialog));
 }
 
 }  // namespace mugwarp::cli

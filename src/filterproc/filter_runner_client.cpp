@@ -162,7 +162,7 @@ std::string FilterRunnerClient::cannotStart(const std::string& filterName) const
 }
 
 void FilterRunnerClient::startEarly() {
-    if (process_ || !command_.startingMessage.empty() || command_.prepare || !missingPart().empty()) return;
+    if (process_ || !command_.startingMessage.empty() || command_.prepare) return;
     try {
         if (!pictureFolder_)
             pictureFolder_ = std::make_unique<PrivateFolder>(sharedPictureDirectories().front(), "mugwarp-");

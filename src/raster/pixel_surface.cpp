@@ -102,13 +102,6 @@ void PixelSurface::setSize(int width, int height) {
     height_ = height;
 }
 
-void PixelSurface::moveIntoStorage(std::shared_ptr<PixelStorage> storage) {
-    if (!storage || storage.get() == storage_.get()) return;
-    if (storage->capacity() < pixelCount()) throw Error("The picture does not fit into the memory meant for it");
-    std::copy_n(bits(), pixelCount(), storage->pixels());
-    adoptStorage(std::move(storage));
-}
-
 void PixelSurface::adoptStorage(std::shared_ptr<PixelStorage> storage) {
     if (!storage || storage.get() == storage_.get()) return;
     if (storage->capacity() < pixelCount()) throw Error("The picture does not fit into the memory meant for it");

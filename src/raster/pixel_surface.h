@@ -48,13 +48,12 @@ public:
     const Argb* row(int y) const { return bits() + static_cast<std::size_t>(y) * width_; }
     std::size_t pixelCount() const { return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_); }
 
-    // Moves the pixels into storage and keeps them there (its own block is
+    // Lets the pixels live in storage that already holds a copy of them (a
+    // filter runner's shared picture) and keeps them there (its own block is
     // freed) until the size changes or another surface's pixels are moved
     // or assigned in; copies of the surface get blocks of their own. Nothing
-    // is copied when the pixels already live there. Throws Error when the
+    // changes when the pixels already live there. Throws Error when the
     // storage is too small.
-    void moveIntoStorage(std::shared_ptr<PixelStorage> storage);
-    // The same for storage that already holds a copy of the pixels.
     void adoptStorage(std::shared_ptr<PixelStorage> storage);
     // Back to a block of its own without reading the storage (which may no
     // longer be readable): every pixel is then 0. Throws Error when memory

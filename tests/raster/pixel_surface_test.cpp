@@ -140,24 +140,31 @@ struct TestStorage : PixelStorage {
     std::size_t capacity() const override { return block.size(); }
 };
 
+// What a runner's shared picture holds when a surface comes to live there:
+// the surface's own pixels.
+void moveInto(PixelSurface& s, const std::shared_ptr<TestStorage>& storage) {
+    std::copy_n(s.bits(), s.pixelCount(), storage->block.data());
+    s.adoptStorage(storage);
+}
+
 PixelSurface numbered(int w, int h) {
     PixelSurface s(w, h);
     for (std::size_t i = 0; i < s.pixelCount(); ++i) s.bits()[i] = Argb(0xFF000000u + i);
     return s;
 }
 
-// A surface moved into outside storage keeps its pixels there, and every way
+// A surface that comes to live in outside storage keeps its pixels there, and every way
 // of changing it afterwards either stays there or leaves it for a block of
 // its own, never writing the storage behind the surface's back.
 TEST(PixelSurfaceTest, PixelsMovedIntoStorageStayThereUntilTheSizeChanges) {
     PixelSurface s = numbered(4, 3);
     const PixelSurface before = s;
     auto storage = std::make_shared<TestStorage>(12);
-    s.moveIntoStorage(storage);
+    moveInto(s, storage);
     EXPECT_EQ(s.storage(), storage.get());
     EXPECT_EQ(s.bits(), storage->block.data());
     EXPECT_TRUE(std::equal(before.bits(), before.bits() + 12, s.bits()));
-    s.moveIntoStorage(storage);  // already there: nothing moves
+    s.adoptStorage(storage);  // already there: nothing moves
     EXPECT_EQ(s.bits(), storage->block.data());
 
     const PixelSurface copy = s;  // a copy has a block of its own
@@ -183,13 +190,13 @@ TEST(PixelSurfaceTest, PixelsMovedIntoStorageStayThereUntilTheSizeChanges) {
     EXPECT_EQ(moved.bits()[14], 0u);
 
     PixelSurface other = numbered(4, 3);
-    other.moveIntoStorage(storage);
+    moveInto(other, storage);
     other.leaveStorage();  // without reading it: the pixels are 0
     EXPECT_EQ(other.storage(), nullptr);
     EXPECT_EQ(other.bits()[5], 0u);
 
     PixelSurface big = numbered(5, 3);
-    EXPECT_THROW(big.moveIntoStorage(storage), Error);
+    EXPECT_THROW(big.adoptStorage(storage), Error);
     EXPECT_EQ(big.storage(), nullptr);
     EXPECT_EQ(big.bits()[14], 0xFF00000Eu);
 }
