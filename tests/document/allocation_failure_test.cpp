@@ -88,7 +88,12 @@ void failEveryRequestOf(const char* what, const std::function<void(Editing&)>& p
         const bool hookFired = allocationHookFailed();
         failAllocationsAfter(-1);
         SCOPED_TRACE(std::string(what) + ", request " + std::to_string(request));
-        if (!hookFired) return;  // every request the operation makes has had its turn
+        if (!hookFired) {
+            // Every request the operation makes has had its turn; one that
+            // never asked for memory was never tried at all.
+            EXPECT_GT(request, 0) << what << ": the failure hook never fired";
+            return;
+        }
         if (!failed) {
             // Taken in its stride (a step given up for want of memory): the
             // result must still be a whole, consistent picture.

@@ -2,6 +2,11 @@
 // reduction may be made faster, but a file written today must come out the
 // same tomorrow. The digests were taken from the straightforward encoder and
 // reduction whose files the peers' decoders check in gif_writer_test.
+//
+// A digest changes only on purpose (a deliberate change of what the writer
+// emits): check the new files with the peers (gif_writer_test), then take the
+// new digests from this test's own failure messages, which print the hash of
+// each file as written now, and write them into the cases below.
 #include <cmath>
 #include <cstring>
 

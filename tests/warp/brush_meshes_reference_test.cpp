@@ -7,6 +7,7 @@
 
 #include "warp/brush_meshes.h"
 #include "warp/kernel_choice.h"
+#include "canvas_fixture.h"
 
 namespace mugwarp {
 namespace {
@@ -84,9 +85,10 @@ TEST(BrushMeshesReference, EveryCellWithinOneUnitOfTheDirectConstruction) {
                 std::array<DisplacementMap, 2> direct{DisplacementMap(size, size), DisplacementMap(size, size)};
                 // The portable rows must give the very bits of the wide ones.
                 std::array<DisplacementMap, 2> portable{DisplacementMap(size, size), DisplacementMap(size, size)};
-                warp_detail::setRowKernels(warp_detail::RowKernels::Portable);
-                buildBrushMeshes(tool, brush, portable);
-                warp_detail::setRowKernels(warp_detail::widestRowKernels());
+                {
+                    const testing::KernelChoice portableRows(warp_detail::RowKernels::Portable);
+                    buildBrushMeshes(tool, brush, portable);
+                }
                 buildBrushMeshes(tool, brush, fast);
                 if (tool == WarpTool::Putty) {
                     directPutty(brush, direct[0]);
