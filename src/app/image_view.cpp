@@ -46,7 +46,10 @@ void ImageView::resizeEvent(QResizeEvent* event) {
 
 void ImageView::updateMapping() {
     const QSize pictureSize = surface_ ? QSize(surface_->width(), surface_->height()) : QSize();
+    const QRect outlineBefore = outlineBounds();
     mapping_ = ViewMapping(pictureSize, size());
+    // The outline's size in view pixels follows the zoom.
+    if (outlineVisible_) update(outlineBefore.united(outlineBounds()));
 }
 
 void ImageView::pictureChanged(const QRect& pictureRect) {
@@ -73,8 +76,12 @@ void ImageView::setCheckerboardVisible(bool visible) {
     update();
 }
 
+double ImageView::brushOutlineViewRadius() const { return outlineRadius_ * mapping_.viewPixelsPerPicturePixel(); }
+
+int ImageView::brushOutlineRadius() const { return qRound(brushOutlineViewRadius()); }
+
 QRect ImageView::outlineBounds() const {
-    const int reach = outlineRadius_ + 2;
+    const int reach = qCeil(brushOutlineViewRadius()) + 2;
     return QRect(outlineCentre_.x() - reach, outlineCentre_.y() - reach, 2 * reach + 1, 2 * reach + 1);
 }
 
@@ -140,9 +147,14 @@ void ImageView::paintEvent(QPaintEvent* event) {
     if (brushOutlineDrawn() && event->rect().intersects(outlineBounds())) {
         // Equal dashes alternating black and white keep the outline readable
         // on light and dark pictures alike.
+        // Drawn in device pixels, so that on a scaled screen the dashes stay
+        // one device pixel wide and the circle keeps the brush's true size.
+        const qreal ratio = devicePixelRatioF();
         BrushOutline outline;
-        outline.setRadius(outlineRadius_);
-        outline.setCenter({outlineCentre_.x(), outlineCentre_.y()});
+        outline.setRadius(qRound(brushOutlineViewRadius() * ratio));
+        outline.setCenter({qFloor((outlineCentre_.x() + 0.5) * ratio), qFloor((outlineCentre_.y() + 0.5) * ratio)});
+        painter.save();
+        painter.scale(1 / ratio, 1 / ratio);
         painter.setRenderHint(QPainter::Antialiasing, false);
         // Segment ends are pixel centres; the painter's pixel centres lie half a pixel further on.
         const QPointF centreOffset(0.5, 0.5);
@@ -165,6 +177,7 @@ void ImageView::paintEvent(QPaintEvent* event) {
                 painter.drawLines(dashes[batch].constData() + first,
                                   static_cast<int>(std::min(kDashesPerCall, dashes[batch].size() - first)));
         }
+        painter.restore();
     }
 }
 

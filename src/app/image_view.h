@@ -51,14 +51,17 @@ public:
     // Not owned; nullptr draws none.
     void setLayers(const ViewLayers* layers) { layers_ = layers; }
 
-    // The brush outline: a circle of the given radius in view pixels. Visible
+    // The brush outline: a circle round the area the brush changes, whose
+    // radius is given in picture pixels and drawn at the view's zoom. Visible
     // means wanted: it is drawn only while the pointer is over the view.
     void setBrushOutlineVisible(bool visible);
-    void setBrushOutlineRadius(int radius);
+    void setBrushOutlineRadius(int picturePixels);
     void moveBrushOutline(QPoint centre);
     bool brushOutlineVisible() const { return outlineVisible_; }
     bool brushOutlineDrawn() const { return outlineVisible_ && pointerInside_; }
-    int brushOutlineRadius() const { return outlineRadius_; }
+    // The radius as drawn: in view pixels, and rounded to whole view pixels.
+    double brushOutlineViewRadius() const;
+    int brushOutlineRadius() const;
     QPoint brushOutlineCentre() const { return outlineCentre_; }
 
     // What the last change notification asked to repaint, in view pixels.
@@ -92,7 +95,7 @@ private:
     bool checkerboardVisible_ = true;
     bool outlineVisible_ = false;
     bool pointerInside_ = false;
-    int outlineRadius_ = 50;
+    int outlineRadius_ = 50;  // picture pixels
     QPoint outlineCentre_{-10000, -10000};
     QRect lastRepaintRequest_;
     QImage paintBuffer_;
