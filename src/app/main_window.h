@@ -117,6 +117,8 @@ public:
     void zoomOriginal();
     void zoomIn();
     void zoomOut();
+    // View > Fit in Window: the largest zoom that shows the whole picture.
+    void zoomToFit();
     void showTutorial();
     void showAbout();
 
@@ -188,6 +190,8 @@ public:
         QAction* original = nullptr;
         QAction* zoomIn = nullptr;
         QAction* zoomOut = nullptr;
+        QAction* fitInWindow = nullptr;
+        QAction* fitLargePictures = nullptr;  // checkable preference
         QAction* tutorial = nullptr;
         QAction* about = nullptr;
         QAction* reload = nullptr;  // toolbar only
@@ -275,9 +279,11 @@ private:
     void placeOverlay(Overlay overlay);
 
     // View helpers.
-    void setZoom(int percent);
+    void setZoom(int percent, std::optional<QPoint> anchor = std::nullopt);
     void applyZoomToView();
-    void stepZoomFine(int notches);
+    void stepZoomFine(int notches, std::optional<QPoint> anchor = std::nullopt);
+    QSize roomForPicture() const;
+    int zoomForNewPicture() const;
 
     // Tool modes (main_window_tools.cpp) and the flat view's mouse (main_window_flat.cpp).
     void showViewMode(ViewMode mode);
@@ -304,7 +310,7 @@ private:
     void onViewPressed(QPoint viewPoint, Qt::MouseButton button, Qt::MouseButtons buttons);
     void onViewMoved(QPoint viewPoint, Qt::MouseButtons buttons);
     void onViewReleased();
-    void onWheelNotches(int notchesUp);
+    void onWheelNotches(int notchesUp, QPoint anchor);
     void onBrushSizeChanged(int size);
     void onEffectChanged(int effect);
     bool warpToolActive() const;

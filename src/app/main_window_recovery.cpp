@@ -88,7 +88,7 @@ void MainWindow::installRecovered(RecoverySnapshot snapshot, const std::filesyst
     document_.loadRecovered(std::move(snapshot.picture), snapshot.keyColor, snapshot.outerColor,
                             snapshot.pictureFileName);
     document_.setDocumentFileName(snapshot.documentFileName);
-    zoomPercent_ = Zoom::kOriginal;
+    zoomPercent_ = zoomForNewPicture();
     overlayController_->clear();
     for (Overlay& overlay : snapshot.overlays) overlays_.add(std::move(overlay));
     afterPictureLoaded();
