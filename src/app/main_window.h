@@ -363,6 +363,7 @@ private:
     bool startupStarted_ = false;
     bool aboutShown_ = false;
     bool offeringRecovery_ = false;
+    bool recoveryFailureShown_ = false;  // the recovery folder could not be made
 };
 
 }  // namespace mugwarp
