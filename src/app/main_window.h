@@ -41,6 +41,7 @@ class HelpWindow;
 class ImageView;
 class StatusLine;
 class OverlayController;
+class PaletteDock;
 struct TextStyle;
 
 // The standard Yes/No question box.
@@ -157,6 +158,8 @@ public:
     const CursorTable& cursors() const { return cursors_; }
     OverlayStack& overlays() { return overlays_; }
     ToolPalette* toolPalette() const { return palette_; }
+    // Floating beside the window or docked inside its left edge.
+    PaletteDock* paletteDock() const { return paletteDock_; }
     // The window's recovery copy; none when started without a recovery folder.
     RecoveryKeeper* recoveryKeeper() const { return recovery_.get(); }
     // Offers the copies ended editors left (start-up does this once).
@@ -349,6 +352,7 @@ private:
     ImageView* view_ = nullptr;
     FlatView* flatView_ = nullptr;
     ToolPalette* palette_ = nullptr;
+    PaletteDock* paletteDock_ = nullptr;
     ImageSizeDialog* imageSizeDialog_ = nullptr;
     ViewMode viewMode_ = ViewMode::Arrow;
     OverlayController* overlayController_ = nullptr;
