@@ -318,6 +318,8 @@ private slots:
             if (finished.isEmpty()) finished.wait(5000);
             return window;
         };
+        // As at the very first start: nothing remembered from the tests before.
+        QSettings(QStringLiteral("mugwarp"), QStringLiteral("mugwarp")).remove(QStringLiteral("palette"));
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         {
             const std::unique_ptr<MainWindow> w = started(screen);
