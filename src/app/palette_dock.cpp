@@ -70,7 +70,6 @@ void PaletteDock::floatAt(QPoint frameTopLeft) {
     holder_->layout()->removeWidget(palette_);
     palette_->setParent(window_, floatingFlags_);
     palette_->move(frameTopLeft);
-    bar_->hide();
     // Back in its place for the next dock, should it have been dragged out.
     if (bar_->isFloating()) window_->addToolBar(Qt::LeftToolBarArea, bar_);
     bar_->hide();
