@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -28,6 +29,17 @@ AboutWindow::AboutWindow(QWidget* mainWindow)
     button->setToolTip(QStringLiteral("Close"));
     connect(button, &QToolButton::clicked, this, &QDialog::close);
     closeButton_ = button;
+    if (mainWindow) mainWindow->installEventFilter(this);
+}
+
+// A click on the blocked main window activates it under some window
+// managers; the keyboard then belongs here, so that Escape still closes.
+bool AboutWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && watched == parent() && isVisible()) {
+        raise();
+        activateWindow();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 // Over the middle of the main window, wholly on the screen that shows it.

@@ -1,6 +1,7 @@
 #pragma once
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 
 #include "app/view_mapping.h"
@@ -87,6 +88,7 @@ protected:
 private:
     void updateMapping();
     QRect outlineBounds() const;
+    QRegion outlineRegion() const;
     void requestRepaint(const QRect& viewRect);
 
     const PixelSurface* surface_ = nullptr;
