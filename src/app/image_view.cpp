@@ -77,7 +77,11 @@ void ImageView::setCheckerboardVisible(bool visible) {
     update();
 }
 
-double ImageView::brushOutlineViewRadius() const { return outlineRadius_ * mapping_.viewPixelsPerPicturePixel(); }
+// The disc spans size x zoom view pixels; the circle runs through the
+// centres of its outermost pixels.
+double ImageView::brushOutlineViewRadius() const {
+    return std::max(0.0, (outlineSize_ * mapping_.viewPixelsPerPicturePixel() - 1) / 2);
+}
 
 int ImageView::brushOutlineRadius() const { return qRound(brushOutlineViewRadius()); }
 
@@ -130,10 +134,10 @@ void ImageView::leaveEvent(QEvent* event) {
     if (outlineVisible_) update(outlineRegion());
 }
 
-void ImageView::setBrushOutlineRadius(int radius) {
-    if (radius == outlineRadius_) return;
+void ImageView::setBrushOutlineSize(int picturePixels) {
+    if (picturePixels == outlineSize_) return;
     const QRegion before = outlineRegion();
-    outlineRadius_ = radius;
+    outlineSize_ = picturePixels;
     if (outlineVisible_) update(before.united(outlineRegion()));
 }
 
@@ -176,7 +180,7 @@ void ImageView::paintEvent(QPaintEvent* event) {
         // one device pixel wide and the circle keeps the brush's true size.
         const qreal ratio = devicePixelRatioF();
         BrushOutline outline;
-        outline.setRadius(qRound(brushOutlineViewRadius() * ratio));
+        outline.setRadius(qRound(((2 * brushOutlineViewRadius() + 1) * ratio - 1) / 2));
         outline.setCenter({qFloor((outlineCentre_.x() + 0.5) * ratio), qFloor((outlineCentre_.y() + 0.5) * ratio)});
         painter.save();
         painter.scale(1 / ratio, 1 / ratio);

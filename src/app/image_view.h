@@ -52,15 +52,16 @@ public:
     // Not owned; nullptr draws none.
     void setLayers(const ViewLayers* layers) { layers_ = layers; }
 
-    // The brush outline: a circle round the area the brush changes, whose
-    // radius is given in picture pixels and drawn at the view's zoom. Visible
-    // means wanted: it is drawn only while the pointer is over the view.
+    // The brush outline: a circle round the disc the brush changes, whose
+    // size (diameter) is given in picture pixels and drawn at the view's zoom.
+    // Visible means wanted: it is drawn only while the pointer is over the view.
     void setBrushOutlineVisible(bool visible);
-    void setBrushOutlineRadius(int picturePixels);
+    void setBrushOutlineSize(int picturePixels);
     void moveBrushOutline(QPoint centre);
     bool brushOutlineVisible() const { return outlineVisible_; }
     bool brushOutlineDrawn() const { return outlineVisible_ && pointerInside_; }
-    // The radius as drawn: in view pixels, and rounded to whole view pixels.
+    // The radius as drawn, from the centre pixel to the outermost pixels the
+    // brush reaches: in view pixels, and rounded to whole view pixels.
     double brushOutlineViewRadius() const;
     int brushOutlineRadius() const;
     QPoint brushOutlineCentre() const { return outlineCentre_; }
@@ -97,7 +98,7 @@ private:
     bool checkerboardVisible_ = true;
     bool outlineVisible_ = false;
     bool pointerInside_ = false;
-    int outlineRadius_ = 50;  // picture pixels
+    int outlineSize_ = 100;  // picture pixels
     QPoint outlineCentre_{-10000, -10000};
     QRect lastRepaintRequest_;
     QImage paintBuffer_;
