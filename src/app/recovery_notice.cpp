@@ -10,7 +10,7 @@ namespace mugwarp {
 void showRecoveryFailure(QWidget* window, StatusLine* status, const QString& folder, const QString& reason) {
     if (status) status->tell(QStringLiteral("Recovery copy not written: ") + reason);
     const QString text =
-        QStringLiteral("The recovery copy of your unsaved changes could not be written to the folder %1.\n\n%2\n\n"
+        QStringLiteral("Recovery copies of your unsaved changes cannot be kept in the folder %1 at the moment.\n\n%2\n\n"
                        "The editor tries again every %3 seconds. Until it succeeds, save your picture to keep "
                        "the changes safe.")
             .arg(folder, reason)
