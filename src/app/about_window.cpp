@@ -1,5 +1,8 @@
 #include "app/about_window.h"
 
+#include <algorithm>
+
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -9,8 +12,12 @@
 
 namespace mugwarp {
 
-AboutWindow::AboutWindow(QWidget* blockedWindow)
-    : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint), blockedWindow_(blockedWindow), picture_(aboutPicture()) {
+AboutWindow::AboutWindow(QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::FramelessWindowHint), picture_(aboutPicture()) {
+    // Modal to its own window rather than disabling it: a disabled parent
+    // would disable this child too, and a parentless window is left by the
+    // window manager to sink below the window it blocks.
+    setWindowModality(Qt::WindowModal);
     setFixedSize(kSize);
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("About Mugwarp Studio"));
@@ -22,38 +29,49 @@ AboutWindow::AboutWindow(QWidget* blockedWindow)
     button->setToolTip(QStringLiteral("Close"));
     connect(button, &QToolButton::clicked, this, &QDialog::close);
     closeButton_ = button;
+    if (mainWindow) mainWindow->installEventFilter(this);
 }
 
-void AboutWindow::centreOnScreen() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
+// A click on the blocked main window activates it under some window
+// managers; the keyboard then belongs here, so that Escape still closes.
+bool AboutWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && watched == parent() && isVisible()) {
+        raise();
+        activateWindow();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// Over the middle of the main window, wholly on the screen that shows it.
+void AboutWindow::centreOnMainWindow() {
+    const QWidget* owner = parentWidget();
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    const QRect over = owner && owner->isVisible() ? owner->frameGeometry() : screen ? screen->geometry() : QRect();
+    QRect placed(QPoint(), size());
+    placed.moveCenter(over.center());
+    if (screen) {
+        const QRect available = screen->availableGeometry();
+        placed.moveLeft(std::max(available.left(), std::min(placed.left(), available.right() + 1 - placed.width())));
+        placed.moveTop(std::max(available.top(), std::min(placed.top(), available.bottom() + 1 - placed.height())));
+    }
+    move(placed.topLeft());
 }
 
 void AboutWindow::showCentred() {
-    centreOnScreen();
+    centreOnMainWindow();
     show();
     raise();
     activateWindow();
 }
 
 int AboutWindow::execCentred() {
-    centreOnScreen();
+    centreOnMainWindow();
     return exec();
 }
 
 void AboutWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, picture_);
-}
-
-void AboutWindow::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (blockedWindow_) blockedWindow_->setEnabled(false);
-}
-
-void AboutWindow::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    if (blockedWindow_) blockedWindow_->setEnabled(true);
 }
 
 }  // namespace mugwarp

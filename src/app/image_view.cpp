@@ -1,6 +1,7 @@
 #include "app/image_view.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include <QEnterEvent>
@@ -46,7 +47,10 @@ void ImageView::resizeEvent(QResizeEvent* event) {
 
 void ImageView::updateMapping() {
     const QSize pictureSize = surface_ ? QSize(surface_->width(), surface_->height()) : QSize();
+    const QRegion outlineBefore = outlineRegion();
     mapping_ = ViewMapping(pictureSize, size());
+    // The outline's size in view pixels follows the zoom.
+    if (outlineVisible_) update(outlineBefore.united(outlineRegion()));
 }
 
 void ImageView::pictureChanged(const QRect& pictureRect) {
@@ -73,45 +77,77 @@ void ImageView::setCheckerboardVisible(bool visible) {
     update();
 }
 
+// The disc spans size x zoom view pixels; the circle runs through the
+// centres of its outermost pixels.
+double ImageView::brushOutlineViewRadius() const {
+    return std::max(0.0, (outlineSize_ * mapping_.viewPixelsPerPicturePixel() - 1) / 2);
+}
+
+int ImageView::brushOutlineRadius() const { return qRound(brushOutlineViewRadius()); }
+
 QRect ImageView::outlineBounds() const {
-    const int reach = outlineRadius_ + 2;
+    const int reach = qCeil(brushOutlineViewRadius()) + 2;
     return QRect(outlineCentre_.x() - reach, outlineCentre_.y() - reach, 2 * reach + 1, 2 * reach + 1);
+}
+
+// Where the outline lies: its square for a small circle; for a large one a
+// chain of small boxes along the circle, so that moving a big brush at a high
+// zoom repaints the ring, not the whole picture inside it.
+QRegion ImageView::outlineRegion() const {
+    constexpr double kSquareUpTo = 48;  // view pixels of radius
+    constexpr double kArc = 32;         // view pixels of circle per box
+    const double radius = brushOutlineViewRadius();
+    if (radius <= kSquareUpTo) return QRegion(outlineBounds());
+    const int boxes = qCeil(2 * M_PI * radius / kArc);
+    // The arc bulges out of its chord by up to kArc^2 / (8 r); the dashes may
+    // lie a pixel either side of the true circle.
+    const int margin = 3 + qCeil(kArc * kArc / (8 * radius));
+    const QPointF centre(outlineCentre_.x() + 0.5, outlineCentre_.y() + 0.5);
+    QRegion region;
+    QPointF from = centre + QPointF(radius, 0);
+    for (int i = 1; i <= boxes; ++i) {
+        const double angle = 2 * M_PI * i / boxes;
+        const QPointF to = centre + QPointF(radius * std::cos(angle), radius * std::sin(angle));
+        region += QRectF(from, to).normalized().toAlignedRect().adjusted(-margin, -margin, margin, margin);
+        from = to;
+    }
+    return region;
 }
 
 void ImageView::setBrushOutlineVisible(bool visible) {
     if (visible == outlineVisible_) return;
     outlineVisible_ = visible;
-    update(outlineBounds());
+    update(outlineRegion());
 }
 
 void ImageView::enterEvent(QEnterEvent* event) {
     QWidget::enterEvent(event);
     pointerInside_ = true;
     moveBrushOutline(viewPixelAt(event->position()));
-    if (outlineVisible_) update(outlineBounds());
+    if (outlineVisible_) update(outlineRegion());
 }
 
 // The outline stands for the pointer: where there is no pointer, there is no outline.
 void ImageView::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
     pointerInside_ = false;
-    if (outlineVisible_) update(outlineBounds());
+    if (outlineVisible_) update(outlineRegion());
 }
 
-void ImageView::setBrushOutlineRadius(int radius) {
-    if (radius == outlineRadius_) return;
-    const QRect before = outlineBounds();
-    outlineRadius_ = radius;
-    if (outlineVisible_) update(before.united(outlineBounds()));
+void ImageView::setBrushOutlineSize(int picturePixels) {
+    if (picturePixels == outlineSize_) return;
+    const QRegion before = outlineRegion();
+    outlineSize_ = picturePixels;
+    if (outlineVisible_) update(before.united(outlineRegion()));
 }
 
 void ImageView::moveBrushOutline(QPoint centre) {
     if (centre == outlineCentre_) return;
-    const QRect before = outlineBounds();
+    const QRegion before = outlineRegion();
     outlineCentre_ = centre;
     if (outlineVisible_) {
         update(before);
-        update(outlineBounds());
+        update(outlineRegion());
     }
 }
 
@@ -140,9 +176,14 @@ void ImageView::paintEvent(QPaintEvent* event) {
     if (brushOutlineDrawn() && event->rect().intersects(outlineBounds())) {
         // Equal dashes alternating black and white keep the outline readable
         // on light and dark pictures alike.
+        // Drawn in device pixels, so that on a scaled screen the dashes stay
+        // one device pixel wide and the circle keeps the brush's true size.
+        const qreal ratio = devicePixelRatioF();
         BrushOutline outline;
-        outline.setRadius(outlineRadius_);
-        outline.setCenter({outlineCentre_.x(), outlineCentre_.y()});
+        outline.setRadius(qRound(((2 * brushOutlineViewRadius() + 1) * ratio - 1) / 2));
+        outline.setCenter({qFloor((outlineCentre_.x() + 0.5) * ratio), qFloor((outlineCentre_.y() + 0.5) * ratio)});
+        painter.save();
+        painter.scale(1 / ratio, 1 / ratio);
         painter.setRenderHint(QPainter::Antialiasing, false);
         // Segment ends are pixel centres; the painter's pixel centres lie half a pixel further on.
         const QPointF centreOffset(0.5, 0.5);
@@ -165,6 +206,7 @@ void ImageView::paintEvent(QPaintEvent* event) {
                 painter.drawLines(dashes[batch].constData() + first,
                                   static_cast<int>(std::min(kDashesPerCall, dashes[batch].size() - first)));
         }
+        painter.restore();
     }
 }
 
@@ -176,7 +218,7 @@ void ImageView::mouseMoveEvent(QMouseEvent* event) {
     // A move is as good as an enter (synthetic moves come without one).
     if (!pointerInside_) {
         pointerInside_ = true;
-        if (outlineVisible_) update(outlineBounds());
+        if (outlineVisible_) update(outlineRegion());
     }
     emit moved(viewPixelAt(event->position()), event->buttons());
 }

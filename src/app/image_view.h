@@ -1,6 +1,7 @@
 #pragma once
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 
 #include "app/view_mapping.h"
@@ -51,14 +52,18 @@ public:
     // Not owned; nullptr draws none.
     void setLayers(const ViewLayers* layers) { layers_ = layers; }
 
-    // The brush outline: a circle of the given radius in view pixels. Visible
-    // means wanted: it is drawn only while the pointer is over the view.
+    // The brush outline: a circle round the disc the brush changes, whose
+    // size (diameter) is given in picture pixels and drawn at the view's zoom.
+    // Visible means wanted: it is drawn only while the pointer is over the view.
     void setBrushOutlineVisible(bool visible);
-    void setBrushOutlineRadius(int radius);
+    void setBrushOutlineSize(int picturePixels);
     void moveBrushOutline(QPoint centre);
     bool brushOutlineVisible() const { return outlineVisible_; }
     bool brushOutlineDrawn() const { return outlineVisible_ && pointerInside_; }
-    int brushOutlineRadius() const { return outlineRadius_; }
+    // The radius as drawn, from the centre pixel to the outermost pixels the
+    // brush reaches: in view pixels, and rounded to whole view pixels.
+    double brushOutlineViewRadius() const;
+    int brushOutlineRadius() const;
     QPoint brushOutlineCentre() const { return outlineCentre_; }
 
     // What the last change notification asked to repaint, in view pixels.
@@ -84,6 +89,7 @@ protected:
 private:
     void updateMapping();
     QRect outlineBounds() const;
+    QRegion outlineRegion() const;
     void requestRepaint(const QRect& viewRect);
 
     const PixelSurface* surface_ = nullptr;
@@ -92,7 +98,7 @@ private:
     bool checkerboardVisible_ = true;
     bool outlineVisible_ = false;
     bool pointerInside_ = false;
-    int outlineRadius_ = 50;
+    int outlineSize_ = 100;  // picture pixels
     QPoint outlineCentre_{-10000, -10000};
     QRect lastRepaintRequest_;
     QImage paintBuffer_;

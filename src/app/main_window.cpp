@@ -70,7 +70,7 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
     // Only File (without Save and Save As), Help and the toolbar start enabled.
     for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view, menus_.insert}) menu->menuAction()->setEnabled(false);
     for (QAction* action : {actions_.save, actions_.saveAs, actions_.putty, actions_.warp, actions_.twirl,
-                            actions_.original, actions_.zoomIn, actions_.zoomOut})
+                            actions_.original, actions_.zoomIn, actions_.zoomOut, actions_.fitInWindow})
         action->setEnabled(false);
 
     document_.setBaseDir(QDir::currentPath().toStdString());

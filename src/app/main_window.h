@@ -41,6 +41,7 @@ class HelpWindow;
 class ImageView;
 class StatusLine;
 class OverlayController;
+class PaletteDock;
 struct TextStyle;
 
 // The standard Yes/No question box.
@@ -117,6 +118,8 @@ public:
     void zoomOriginal();
     void zoomIn();
     void zoomOut();
+    // View > Fit in Window: the largest zoom that shows the whole picture.
+    void zoomToFit();
     void showTutorial();
     void showAbout();
 
@@ -155,6 +158,8 @@ public:
     const CursorTable& cursors() const { return cursors_; }
     OverlayStack& overlays() { return overlays_; }
     ToolPalette* toolPalette() const { return palette_; }
+    // Floating beside the window or docked inside its left edge.
+    PaletteDock* paletteDock() const { return paletteDock_; }
     // The window's recovery copy; none when started without a recovery folder.
     RecoveryKeeper* recoveryKeeper() const { return recovery_.get(); }
     // Offers the copies ended editors left (start-up does this once).
@@ -188,6 +193,8 @@ public:
         QAction* original = nullptr;
         QAction* zoomIn = nullptr;
         QAction* zoomOut = nullptr;
+        QAction* fitInWindow = nullptr;
+        QAction* fitLargePictures = nullptr;  // checkable preference
         QAction* tutorial = nullptr;
         QAction* about = nullptr;
         QAction* reload = nullptr;  // toolbar only
@@ -275,9 +282,11 @@ private:
     void placeOverlay(Overlay overlay);
 
     // View helpers.
-    void setZoom(int percent);
+    void setZoom(int percent, std::optional<QPoint> anchor = std::nullopt);
     void applyZoomToView();
-    void stepZoomFine(int notches);
+    void stepZoomFine(int notches, std::optional<QPoint> anchor = std::nullopt);
+    QSize roomForPicture() const;
+    int zoomForNewPicture() const;
 
     // Tool modes (main_window_tools.cpp) and the flat view's mouse (main_window_flat.cpp).
     void showViewMode(ViewMode mode);
@@ -304,7 +313,7 @@ private:
     void onViewPressed(QPoint viewPoint, Qt::MouseButton button, Qt::MouseButtons buttons);
     void onViewMoved(QPoint viewPoint, Qt::MouseButtons buttons);
     void onViewReleased();
-    void onWheelNotches(int notchesUp);
+    void onWheelNotches(int notchesUp, QPoint anchor);
     void onBrushSizeChanged(int size);
     void onEffectChanged(int effect);
     bool warpToolActive() const;
@@ -343,6 +352,7 @@ private:
     ImageView* view_ = nullptr;
     FlatView* flatView_ = nullptr;
     ToolPalette* palette_ = nullptr;
+    PaletteDock* paletteDock_ = nullptr;
     ImageSizeDialog* imageSizeDialog_ = nullptr;
     ViewMode viewMode_ = ViewMode::Arrow;
     OverlayController* overlayController_ = nullptr;
@@ -357,6 +367,7 @@ private:
     bool startupStarted_ = false;
     bool aboutShown_ = false;
     bool offeringRecovery_ = false;
+    bool recoveryFailureShown_ = false;  // the recovery folder could not be made
 };
 
 }  // namespace mugwarp

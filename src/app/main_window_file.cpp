@@ -65,7 +65,7 @@ void MainWindow::loadAndShow(const QString& path) {
     document_.loadPicture(fullPath);
     pictureLeft();
     document_.setDocumentFileName(fullPath);
-    zoomPercent_ = Zoom::kOriginal;
+    zoomPercent_ = zoomForNewPicture();
     overlayController_->clear();
     afterPictureLoaded();
     selectArrowTool();
@@ -75,7 +75,7 @@ void MainWindow::loadAndShow(const QString& path) {
 void MainWindow::afterPictureLoaded() {
     for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view, menus_.insert, menus_.filters}) menu->menuAction()->setEnabled(true);
     for (QAction* action : {actions_.save, actions_.saveAs, actions_.putty, actions_.warp, actions_.twirl,
-                            actions_.original, actions_.zoomIn, actions_.zoomOut})
+                            actions_.original, actions_.zoomIn, actions_.zoomOut, actions_.fitInWindow})
         action->setEnabled(true);
     view_->pictureReplaced();
     applyZoomToView();
@@ -90,7 +90,7 @@ void MainWindow::reload() {
     // picture still shown. Unlike Open it is one step of the history, so a
     // Reload by mistake can be taken back.
     document_.reloadPicture();
-    zoomPercent_ = Zoom::kOriginal;
+    zoomPercent_ = zoomForNewPicture();
     afterPictureLoaded();
     selectArrowTool();
 }

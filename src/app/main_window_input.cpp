@@ -55,7 +55,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Down:
             if (warping) sizeBar_->setValue(sizeBar_->value() - kSliderStep);
-            else if (zoomPercent_ > Zoom::kMinimum) stepZoomFine(-1);
+            else stepZoomFine(-1);
             break;
         case Qt::Key_Left:
             if (warping) effectBar_->setValue(effectBar_->value() - kSliderStep);
@@ -76,15 +76,17 @@ void MainWindow::wheelEvent(QWheelEvent* event) {
     const int notches = wheelRemainder_ / kWheelNotch;
     wheelRemainder_ -= notches * kWheelNotch;
     event->accept();
-    if (notches != 0) run([&] { onWheelNotches(notches); });
+    // Zooming keeps the picture point under the pointer where it is.
+    const QPoint anchor = scrollArea_->viewport()->mapFromGlobal(event->globalPosition().toPoint());
+    if (notches != 0) run([&] { onWheelNotches(notches, anchor); });
 }
 
 // Turning the wheel up (away from the user) zooms out: the opposite of the Up key.
-void MainWindow::onWheelNotches(int notchesUp) {
+void MainWindow::onWheelNotches(int notchesUp, QPoint anchor) {
     if (warpToolActive()) {
         sizeBar_->setValue(sizeBar_->value() - notchesUp * kSliderStep);
     } else {
-        stepZoomFine(-notchesUp);
+        stepZoomFine(-notchesUp, anchor);
     }
 }
 

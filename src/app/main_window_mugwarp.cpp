@@ -87,7 +87,7 @@ void MainWindow::selectWarpTool(WarpTool tool) {
     // Overlay objects are only hidden while warping: they stay in place and a
     // save still draws them in.
     view_->setCursor(Qt::BlankCursor);
-    view_->setBrushOutlineRadius(strokes_.brushSize() / 2);
+    view_->setBrushOutlineSize(strokes_.brushSize());
     // The outline stands in for the hidden pointer straight away, not only after the next move.
     view_->moveBrushOutline(view_->mapFromGlobal(QCursor::pos()));
     view_->setBrushOutlineVisible(true);
@@ -102,7 +102,7 @@ void MainWindow::selectWarpTool(WarpTool tool) {
 
 void MainWindow::onBrushSizeChanged(int size) {
     strokes_.setBrushSize(size);
-    view_->setBrushOutlineRadius(strokes_.brushSize() / 2);
+    view_->setBrushOutlineSize(strokes_.brushSize());
 }
 
 void MainWindow::onEffectChanged(int effect) { strokes_.setEffect(effect); }

@@ -5,6 +5,7 @@
 #include "app/overlay_controller.h"
 #include "app/picture_printing.h"
 #include "app/status_line.h"
+#include "raster/error.h"
 
 namespace mugwarp {
 namespace {
@@ -21,6 +22,8 @@ public:
 }  // namespace
 
 void MainWindow::print() {
+    // Nothing to print must not become a blank sheet reported as sent.
+    if (!document_.pictureLoaded()) throw Error("There is no picture to print.");
     // The selection frame is not part of the picture.
     overlayController_->setSelection(std::nullopt);
     const WaitCursor wait;

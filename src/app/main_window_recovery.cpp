@@ -3,10 +3,12 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/main_window.h"
 #include "app/overlay_controller.h"
 #include "app/recovery_keeper.h"
+#include "app/recovery_notice.h"
 #include "app/zoom.h"
 #include "edit/recovery_file.h"
 #include "edit/recovery_folder.h"
@@ -27,6 +29,9 @@ RecoveryAnswer askRecoverPicture(QWidget* parent, const QString& text) {
     return RecoveryAnswer::Later;
 }
 
+// A folder that cannot be made now is tried again at every interval; the
+// user hears of it once, as of a failed write, so that no one believes
+// unsaved work is safe when it is not.
 void MainWindow::startKeepingRecovery() {
     if (options_.recoveryFolder.isEmpty()) return;
     try {
@@ -34,9 +39,21 @@ void MainWindow::startKeepingRecovery() {
             document_, overlays_, [this] { return strokes_.stroking() || flatTools_.stroking(); },
             std::filesystem::path(options_.recoveryFolder.toStdString()), this);
     } catch (const std::exception& e) {
-        // The editor works without; the user should know the safety net is missing.
-        qWarning("No recovery copies: %s", e.what());
+        if (!recoveryFailureShown_) {
+            recoveryFailureShown_ = true;
+            const QString reason = QString::fromUtf8(e.what());
+            QTimer::singleShot(0, this, [this, reason] {
+                showRecoveryFailure(this, status_, options_.recoveryFolder, reason);
+            });
+        }
+        QTimer::singleShot(RecoveryKeeper::kIntervalMs, this, [this] { startKeepingRecovery(); });
+        return;
     }
+    connect(recovery_.get(), &RecoveryKeeper::writeFailed, this,
+            [this](const QString& folder, const QString& reason) { showRecoveryFailure(this, status_, folder, reason); });
+    // Started late, the keeper takes up changes made meanwhile.
+    if (recoveryFailureShown_) recovery_->documentChanged();
+    recoveryFailureShown_ = false;
 }
 
 void MainWindow::changesDiscarded() {
@@ -88,7 +105,7 @@ void MainWindow::installRecovered(RecoverySnapshot snapshot, const std::filesyst
     document_.loadRecovered(std::move(snapshot.picture), snapshot.keyColor, snapshot.outerColor,
                             snapshot.pictureFileName);
     document_.setDocumentFileName(snapshot.documentFileName);
-    zoomPercent_ = Zoom::kOriginal;
+    zoomPercent_ = zoomForNewPicture();
     overlayController_->clear();
     for (Overlay& overlay : snapshot.overlays) overlays_.add(std::move(overlay));
     afterPictureLoaded();

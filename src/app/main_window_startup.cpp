@@ -11,6 +11,7 @@
 
 #include "app/about_window.h"
 #include "app/main_window.h"
+#include "app/palette_dock.h"
 #include "app/palette_placement.h"
 #include "app/splash_window.h"
 #include "app/wait_pumping.h"
@@ -65,7 +66,8 @@ void MainWindow::runStartupSequence() {
     showAboutOnceIfDue();
 }
 
-// Beside the window at the first start, where the user left it afterwards.
+// Beside the window at the first start (docked inside it when there is no
+// room beside it), where the user left it afterwards.
 void MainWindow::placeToolPalette() {
     // The palette's frame is not known before it is shown; the main window's
     // borders are a close guess.
@@ -75,7 +77,9 @@ void MainWindow::placeToolPalette() {
                            frame.bottom() - client.bottom());
     const QSize paletteFrame = palette_->size().grownBy(borders);
     const QVariant remembered = userSettings().value(kPalettePositionKey);
-    if (remembered.isValid()) {
+    if (PaletteDock::rememberedDocked()) {
+        paletteDock_->dock();
+    } else if (remembered.isValid()) {
         QList<QRect> screens;
         for (const QScreen* screen : QGuiApplication::screens()) screens << screen->availableGeometry();
         palette_->move(clampedPalettePosition(remembered.toPoint(), paletteFrame, screens));
@@ -84,10 +88,18 @@ void MainWindow::placeToolPalette() {
         // A maximised window may not have its final size yet: it will fill the screen.
         const QRect windowFrame = isMaximized() ? available : frame;
         const int pictureTop = windowFrame.top() + borders.top() + scrollArea_->mapTo(this, QPoint(0, 0)).y();
-        palette_->move(firstPalettePosition(windowFrame, pictureTop, paletteFrame, available));
+        if (const std::optional<QPoint> beside = firstPalettePosition(windowFrame, pictureTop, paletteFrame, available))
+            palette_->move(*beside);
+        else
+            paletteDock_->dock();
     }
-    connect(palette_, &ToolPalette::movedOnScreen, this,
-            [](QPoint position) { userSettings().setValue(kPalettePositionKey, position); });
+    // Only a floating palette's place on the screen is remembered.
+    connect(palette_, &ToolPalette::movedOnScreen, this, [this](QPoint position) {
+        if (palette_->isWindow()) userSettings().setValue(kPalettePositionKey, position);
+    });
+    connect(paletteDock_, &PaletteDock::dockedChanged, this, [this](bool docked) {
+        if (!docked) userSettings().setValue(kPalettePositionKey, palette_->pos());
+    });
 }
 
 void MainWindow::changeEvent(QEvent* event) {

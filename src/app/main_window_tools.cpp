@@ -5,6 +5,7 @@
 #include "app/image_size_dialog.h"
 #include "app/image_view.h"
 #include "app/main_window.h"
+#include "app/palette_dock.h"
 #include "app/status_line.h"
 
 namespace mugwarp {
@@ -20,6 +21,7 @@ void MainWindow::buildToolPalette() {
 
     palette_ = new ToolPalette(this);
     palette_->hide();
+    paletteDock_ = new PaletteDock(this, palette_);
     connect(palette_, &ToolPalette::buttonClicked, this, [this](ToolPalette::Button which) {
         run([&] { onPaletteButton(which); });
         // A tool button pressed without effect (no picture yet, or a failed

@@ -18,11 +18,14 @@ qint64 overlap(const QRect& a, const QRect& b) {
 
 }  // namespace
 
-QPoint firstPalettePosition(const QRect& windowFrame, int pictureTop, QSize paletteFrame, const QRect& screen) {
+std::optional<QPoint> firstPalettePosition(const QRect& windowFrame, int pictureTop, QSize paletteFrame,
+                                           const QRect& screen) {
     const int besideRight = windowFrame.left() + windowFrame.width();
-    const bool roomOnTheRight = besideRight + paletteFrame.width() <= screen.left() + screen.width();
-    const int x = roomOnTheRight ? besideRight : windowFrame.left();
-    return clampInto(QPoint(x, pictureTop), paletteFrame, screen);
+    const int besideLeft = windowFrame.left() - paletteFrame.width();
+    if (besideRight + paletteFrame.width() <= screen.left() + screen.width())
+        return clampInto(QPoint(besideRight, pictureTop), paletteFrame, screen);
+    if (besideLeft >= screen.left()) return clampInto(QPoint(besideLeft, pictureTop), paletteFrame, screen);
+    return std::nullopt;
 }
 
 QPoint clampedPalettePosition(QPoint remembered, QSize paletteFrame, const QList<QRect>& screens) {

@@ -20,6 +20,22 @@ RecoveryKeeper::RecoveryKeeper(const Document& document, const OverlayStack& ove
       writer_(std::make_unique<RecoveryWriter>(std::make_unique<RecoverySlot>(folder))) {
     due_.setSingleShot(true);
     connect(&due_, &QTimer::timeout, this, [this] { writeWhenIdle(); });
+    // Outcomes arrive on the writer's thread; the window hears of them on its own.
+    writer_->setOutcomeHandler([this](const RecoveryWriter::Outcome& outcome) {
+        QMetaObject::invokeMethod(this, [this, outcome] { writeFinished(outcome); }, Qt::QueuedConnection);
+    });
+}
+
+void RecoveryKeeper::writeFinished(const RecoveryWriter::Outcome& outcome) {
+    if (outcome.error.empty()) {
+        failing_ = false;
+        return;
+    }
+    if (document_.pictureLoaded() && document_.isModified() && !due_.isActive()) due_.start(kIntervalMs);
+    if (failing_) return;
+    failing_ = true;
+    emit writeFailed(QString::fromStdString(writer_->file().parent_path().string()),
+                     QString::fromStdString(outcome.error));
 }
 
 RecoveryKeeper::~RecoveryKeeper() = default;

@@ -40,9 +40,20 @@ public:
     void adopt(const std::filesystem::path& copy);
 
     RecoveryWriter& writer() { return *writer_; }
+    // The last write failed and no write has worked since.
+    bool failing() const { return failing_; }
+    // A write is waiting for its time (after a change, or a retry after a failure).
+    bool writeDue() const { return due_.isActive(); }
+
+signals:
+    // A copy could not be written: said once for a run of failures, again
+    // only after a write has worked. Failed writes are tried again at the next
+    // interval while the changes are unsaved.
+    void writeFailed(const QString& folder, const QString& reason);
 
 private:
     void writeWhenIdle();
+    void writeFinished(const RecoveryWriter::Outcome& outcome);
 
     const Document& document_;
     const OverlayStack& overlays_;
@@ -52,6 +63,7 @@ private:
     std::uint64_t lastState_ = 0;
     int stepsSinceWrite_ = 0;
     bool copyKept_ = false;
+    bool failing_ = false;
 };
 
 }  // namespace mugwarp

@@ -35,6 +35,10 @@ ViewMapping::ViewMapping(QSize pictureSize, QSize viewSize)
       scaleX_(reciprocalScale(pictureSize.width(), viewSize.width())),
       scaleY_(reciprocalScale(pictureSize.height(), viewSize.height())) {}
 
+// From the scale the pointer goes through, so that the outline's size agrees
+// with the picture pixels a press reaches.
+double ViewMapping::viewPixelsPerPicturePixel() const { return isEmpty() || scaleX_ <= 0 ? 0.0 : 65536.0 / scaleX_; }
+
 QPoint ViewMapping::viewToPicture(QPoint viewPoint) const {
     // 32-bit products, as the conversion has always been done.
     const auto x = static_cast<std::int32_t>(static_cast<std::uint32_t>(viewPoint.x()) * static_cast<std::uint32_t>(scaleX_));

@@ -19,6 +19,10 @@ public:
     QSize viewSize() const { return view_; }
     bool isEmpty() const { return picture_.isEmpty() || view_.isEmpty(); }
 
+    // How many view pixels one picture pixel spans (the zoom as the view
+    // really has it, truncation of the view's size included); 0 when empty.
+    double viewPixelsPerPicturePixel() const;
+
     // View (control) position to picture pixels: x = X * sx / 65536 with sx the
     // rounded 16.16 ratio picture / view, 32-bit products, truncating division.
     QPoint viewToPicture(QPoint viewPoint) const;

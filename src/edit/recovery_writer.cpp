@@ -43,6 +43,11 @@ void RecoveryWriter::waitUntilIdle() {
     idle_.wait(lock, [this] { return !pending_ && !busy_; });
 }
 
+void RecoveryWriter::setOutcomeHandler(OutcomeHandler handler) {
+    const std::lock_guard lock(mutex_);
+    onOutcome_ = std::move(handler);
+}
+
 RecoveryWriter::Outcome RecoveryWriter::lastOutcome() const {
     const std::lock_guard lock(mutex_);
     return outcome_;
@@ -75,6 +80,12 @@ void RecoveryWriter::run() {
         outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         lock.lock();
         if (writing || !outcome.error.empty()) outcome_ = outcome;
+        if (writing && onOutcome_) {
+            const OutcomeHandler tell = onOutcome_;
+            lock.unlock();
+            tell(outcome);
+            lock.lock();
+        }
         busy_ = false;
         if (!pending_) idle_.notify_all();
     }

@@ -1,6 +1,7 @@
 #pragma once
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -38,6 +39,10 @@ public:
         std::string error;      // the last write's failure, empty when it worked
     };
     Outcome lastOutcome() const;
+    // Told of every copy written or failed (not of removals), on the writer's
+    // own thread: a full disk must not pass unnoticed.
+    using OutcomeHandler = std::function<void(const Outcome&)>;
+    void setOutcomeHandler(OutcomeHandler handler);
     const std::filesystem::path& file() const { return slot_->file(); }
 
 private:
@@ -54,6 +59,7 @@ private:
     bool busy_ = false;
     bool stopping_ = false;
     Outcome outcome_;
+    OutcomeHandler onOutcome_;
     std::thread thread_;
 };
 

@@ -8,8 +8,10 @@
 namespace mugwarp {
 
 // The dashed circle that follows the mouse over the view while a warp tool is
-// selected. Centre and radius are view pixels; the radius is half the brush
-// size whatever the zoom. Toolkit-free: the application draws the segments.
+// selected. Centre and radius are in the pixels it is drawn in (the view's
+// device pixels): the caller scales the brush's radius by the zoom, so that the
+// circle shows the area the brush changes. Toolkit-free: the application draws
+// the segments.
 class BrushOutline {
 public:
     struct Segment {

@@ -42,8 +42,6 @@ public:
     int brushSize() const { return engine_.size(); }
     void setEffect(int effect) { engine_.setEffect(effect); }
     int effect() const { return engine_.effect(); }
-    // Radius of the brush outline in view pixels: half the size, whatever the zoom.
-    int outlineRadius() const { return engine_.size() / 2; }
 
     // Press on the picture at p: snapshot for undo; with the left or right
     // button held, start a stroke there (nothing is applied yet). Ignored

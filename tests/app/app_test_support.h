@@ -64,9 +64,9 @@ inline void release(QWidget* w, QPoint p, Qt::MouseButton b) {
     sendMouse(w, QEvent::MouseButtonRelease, p, b, Qt::NoButton);
 }
 
-// One wheel notch; up means away from the user.
-inline void wheelNotch(QWidget* target, bool up) {
-    const QPointF local(10, 10);
+// One wheel notch at a point of the target; up means away from the user.
+inline void wheelNotch(QWidget* target, bool up, QPoint at = QPoint(10, 10)) {
+    const QPointF local(at);
     QWheelEvent event(local, target->mapToGlobal(local), QPoint(), QPoint(0, up ? 120 : -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &event);

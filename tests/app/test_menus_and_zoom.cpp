@@ -7,6 +7,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/zoom.h"
 #include "app_test_support.h"
 
 using namespace mugwarp;
@@ -278,6 +279,116 @@ private slots:
         QCOMPARE(w->cursors().cursor(1).hotSpot(), QPoint(15, 15));
         QCOMPARE(w->cursors().cursor(8).hotSpot(), QPoint(15, 15));
         QCOMPARE(w->cursors().cursor(7).bitmap().size(), QSize(32, 32));
+    }
+
+    void fitAndStepArithmetic_data() {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("room");
+        QTest::addColumn<int>("fit");
+        QTest::newRow("6000 x 4000 into 1200 x 800") << QSize(6000, 4000) << QSize(1200, 800) << 20;
+        QTest::newRow("height decides") << QSize(1000, 4000) << QSize(1200, 799) << 19;
+        QTest::newRow("very wide goes below 20 %") << QSize(60000, 10) << QSize(900, 700) << 1;
+        QTest::newRow("small grows to the room") << QSize(100, 50) << QSize(300, 300) << 300;
+        QTest::newRow("tiny stops at 500 %") << QSize(3, 3) << QSize(900, 700) << 500;
+        QTest::newRow("no room keeps 100 %") << QSize(300, 300) << QSize(0, 700) << 100;
+        QTest::newRow("30001 wide, truncation") << QSize(30001, 10) << QSize(300, 300) << 1;
+    }
+    void fitAndStepArithmetic() {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, room);
+        QFETCH(int, fit);
+        const int percent = fitZoom(picture, room);
+        QCOMPARE(percent, fit);
+        if (!room.isEmpty() && percent > Zoom::kFitMinimum && percent < Zoom::kMaximum) {
+            const QSize shown = zoomedViewSize(picture, percent);
+            QVERIFY(shown.width() <= room.width() && shown.height() <= room.height());
+            const QSize larger = zoomedViewSize(picture, percent + 1);
+            QVERIFY(larger.width() > room.width() || larger.height() > room.height());
+        }
+        // A fitted zoom below the usual minimum is not raised by zooming out.
+        QCOMPARE(steppedZoom(15, 15 - Zoom::kMenuStep), 15);
+        QCOMPARE(steppedZoom(15, 15 + Zoom::kMenuStep), 35);
+        QCOMPARE(steppedZoom(30, 10), Zoom::kMinimum);
+        QCOMPARE(steppedZoom(490, 510), Zoom::kMaximum);
+    }
+
+    void fitInWindowShowsTheWholePictureInOneCommand() {
+        TestWindow w;
+        QTemporaryDir dir;
+        QImage wide(6000, 400, QImage::Format_RGB32);
+        wide.fill(Qt::darkGreen);
+        QVERIFY(w->openPicture(writeBmp(dir, QStringLiteral("wide.bmp"), wide)));
+        QCOMPARE(w->zoomPercent(), 100);
+        QVERIFY(w->actions().fitInWindow->isEnabled());
+        QCOMPARE(w->actions().fitInWindow->shortcut(), QKeySequence(QStringLiteral("Ctrl+9")));
+        w->actions().fitInWindow->trigger();
+        QVERIFY2(w->zoomPercent() < Zoom::kMinimum, qPrintable(QString::number(w->zoomPercent())));
+        QCoreApplication::processEvents();
+        const QSize port = w->scrollArea()->viewport()->size();
+        QVERIFY(w->view()->width() <= port.width() && w->view()->height() + 1 <= port.height());
+        QVERIFY(w->view()->width() * 100 / port.width() >= 97);
+        QCOMPARE(w->scrollArea()->horizontalScrollBar()->maximum(), 0);
+        // Zoom Out leaves the fitted zoom, Zoom In goes on from it.
+        const int fitted = w->zoomPercent();
+        w->actions().zoomOut->trigger();
+        QCOMPARE(w->zoomPercent(), fitted);
+        w->actions().zoomIn->trigger();
+        QCOMPARE(w->zoomPercent(), fitted + Zoom::kMenuStep);
+    }
+
+    // The picture point under the pointer (wheel) or under the middle of the
+    // view (menu, keys) stays where it was.
+    void zoomingKeepsTheAnchorStill() {
+        TestWindow w;
+        QTemporaryDir dir;
+        QImage big(2000, 1600, QImage::Format_RGB32);
+        big.fill(Qt::gray);
+        QVERIFY(w->openPicture(writeBmp(dir, QStringLiteral("big.bmp"), big)));
+        QCoreApplication::processEvents();
+        QWidget* port = w->scrollArea()->viewport();
+        w->scrollArea()->horizontalScrollBar()->setValue(500);
+        w->scrollArea()->verticalScrollBar()->setValue(400);
+        const auto pictureUnder = [&](QPoint inPort) { return w->view()->viewToPicture(w->view()->mapFrom(port, inPort)); };
+        const QPoint middle = port->rect().center();
+        QPoint before = pictureUnder(middle);
+        w->actions().zoomIn->trigger();
+        QVERIFY((pictureUnder(middle) - before).manhattanLength() <= 2);
+        key(&*w, Qt::Key_Down);
+        QVERIFY((pictureUnder(middle) - before).manhattanLength() <= 2);
+        const QPoint pointer(120, 90);
+        before = pictureUnder(pointer);
+        wheelNotch(port, false, pointer);  // towards the user: zoom in
+        QCOMPARE(w->zoomPercent(), 120);
+        QVERIFY2((pictureUnder(pointer) - before).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1,%2").arg(pictureUnder(pointer).x()).arg(pictureUnder(pointer).y())));
+    }
+
+    void largePicturesOpenFittedWhenAsked() {
+        QTemporaryDir dir;
+        QImage large(3000, 2000, QImage::Format_RGB32);
+        large.fill(Qt::gray);
+        const QString largePath = writeBmp(dir, QStringLiteral("large.bmp"), large);
+        QImage small(200, 100, QImage::Format_RGB32);
+        small.fill(Qt::gray);
+        const QString smallPath = writeBmp(dir, QStringLiteral("small.bmp"), small);
+        {
+            TestWindow w;
+            QCOMPARE(w->actions().fitLargePictures->text(), QStringLiteral("Open large pictures to fit the window"));
+            QVERIFY(!w->actions().fitLargePictures->isChecked());
+            QVERIFY(w->openPicture(largePath));
+            QCOMPARE(w->zoomPercent(), 100);
+            w->actions().fitLargePictures->setChecked(true);
+        }
+        TestWindow w;  // the choice outlives the window
+        QVERIFY(w->actions().fitLargePictures->isChecked());
+        QVERIFY(w->openPicture(largePath));
+        QVERIFY(w->zoomPercent() < 100);
+        QCOMPARE(w->zoomPercent(), fitZoom(QSize(3000, 2000), w->scrollArea()->maximumViewportSize() - QSize(0, 1)));
+        w->reload();
+        QVERIFY(w->zoomPercent() < 100);
+        QVERIFY(w->openPicture(smallPath));
+        QCOMPARE(w->zoomPercent(), 100);  // small pictures are not blown up
+        w->actions().fitLargePictures->setChecked(false);
     }
 };
 

@@ -108,6 +108,7 @@ private slots:
 
     void printerFailuresAreReported() {
         TestWindow w;
+        prepare(w);
         w->setPrinterProvider([&] { return pdfPrinter(QStringLiteral("/nonexistent/dir/x.pdf"), QSizeF(100, 100), 72); });
         w->actions().print->trigger();
         QCOMPARE(w.errors.size(), 1);
@@ -116,6 +117,22 @@ private slots:
         w->setPrinterProvider(defaultPrinter);
         w->actions().print->trigger();
         QCOMPARE(w.errors.value(1), QStringLiteral("No printer is installed"));
+    }
+
+    // With no picture nothing reaches the printer: no blank sheet, no "Sent".
+    void printingWithoutAPictureIsRefused() {
+        TestWindow w;
+        const QString pdf = dir_.filePath(QStringLiteral("nothing.pdf"));
+        int printersAsked = 0;
+        w->setPrinterProvider([&] {
+            ++printersAsked;
+            return pdfPrinter(pdf, QSizeF(100, 100), 72);
+        });
+        w->actions().print->trigger();
+        QCOMPARE(w.errors, QStringList{QStringLiteral("There is no picture to print.")});
+        QCOMPARE(printersAsked, 0);
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 };
 

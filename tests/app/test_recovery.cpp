@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStatusBar>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -229,6 +230,69 @@ private slots:
         QTRY_VERIFY(greeted.window->aboutWindow()->isVisible());
         greeted.window->aboutWindow()->close();
         QVERIFY(greeted.window->isEnabled());
+    }
+
+    // A full disk mid-session: told once in the status bar and in a box that
+    // leaves the window usable, tried again at the next interval, told again
+    // only after a write has worked in between.
+    void aFailedCopyIsToldOnceAndTriedAgain() {
+        const QString folder = freshFolder(QStringLiteral("full"));
+        QStringList errors;
+        MainWindow window(withRecovery(folder));
+        window.setErrorReporter([&](const QString& message) { errors << message; });
+        window.resize(900, 700);
+        window.show();
+        QVERIFY(window.openPicture(samplePortrait()));
+        stroke(window, 1);
+        RecoveryKeeper& keeper = *window.recoveryKeeper();
+        const fs::path temporary = keeper.writer().file().string() + ".tmp";
+        const auto noticeBox = [&] { return window.findChild<QMessageBox*>(QStringLiteral("recoveryNotice")); };
+        const auto failOnce = [&] {
+            fs::create_symlink("/dev/full", temporary);  // every write there ends in ENOSPC
+            keeper.writeNow();
+            keeper.writer().waitUntilIdle();
+            QTRY_VERIFY(keeper.failing());
+        };
+
+        failOnce();
+        QTRY_VERIFY(noticeBox() && noticeBox()->isVisible());
+        QVERIFY(!noticeBox()->isModal());
+        QVERIFY(window.isEnabled());
+        QVERIFY2(noticeBox()->text().contains(folder) && noticeBox()->text().contains(QStringLiteral("No space left")),
+                 qPrintable(noticeBox()->text()));
+        QVERIFY(window.statusBar()->currentMessage().startsWith(QStringLiteral("Recovery copy not written: ")));
+        QVERIFY(keeper.writeDue());
+        QVERIFY(errors.isEmpty());
+        noticeBox()->close();
+        QTRY_VERIFY(!noticeBox());
+
+        window.statusBar()->clearMessage();
+        failOnce();
+        QTest::qWait(50);
+        QVERIFY(!noticeBox());
+        QVERIFY(window.statusBar()->currentMessage().isEmpty());
+
+        keeper.writeNow();  // the disk has room again
+        keeper.writer().waitUntilIdle();
+        QTRY_VERIFY(!keeper.failing());
+        QVERIFY(fs::exists(keeper.writer().file()));
+        failOnce();
+        QTRY_VERIFY(noticeBox() && noticeBox()->isVisible());
+        fs::remove(temporary);
+    }
+
+    // A recovery folder that cannot be made at start (a file in its way).
+    void aFolderThatCannotBeMadeIsToldAtStart() {
+        QFile blocker(dir_.filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString folder = dir_.filePath(QStringLiteral("blocker/recovery"));
+        MainWindow window(withRecovery(folder));
+        window.show();
+        QVERIFY(!window.recoveryKeeper());
+        QTRY_VERIFY(window.findChild<QMessageBox*>(QStringLiteral("recoveryNotice")));
+        const QString text = window.findChild<QMessageBox*>(QStringLiteral("recoveryNotice"))->text();
+        QVERIFY2(text.contains(folder), qPrintable(text));
     }
 };
 

@@ -5,6 +5,8 @@
 #include <QTextBrowser>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QToolBar>
+#include <QWindow>
 
 #include "app/about_window.h"
 #include "app/data_paths.h"
@@ -107,10 +109,10 @@ private slots:
         QTRY_VERIFY(window.aboutWindow()->isVisible());
         QCOMPARE(window.aboutWindow()->size(), QSize(600, 308));
         QCOMPARE(window.aboutWindow()->closeButton()->geometry(), QRect(576, 0, 25, 25));
-        QVERIFY(!window.isEnabled());
+        QCOMPARE(QApplication::activeModalWidget(), window.aboutWindow());
         QTest::mouseClick(window.aboutWindow()->closeButton(), Qt::LeftButton);
         QTRY_VERIFY(!window.aboutWindow()->isVisible());
-        QVERIFY(window.isEnabled());
+        QVERIFY(!QApplication::activeModalWidget());
         // Activating the window again does not bring the About window back.
         window.aboutWindow()->showCentred();
         window.aboutWindow()->close();
@@ -124,12 +126,48 @@ private slots:
         TestWindow w;
         bool sawIt = false;
         QTimer::singleShot(50, [&] {
-            sawIt = w->aboutWindow()->isVisible() && w->aboutWindow()->isModal() && !w->isEnabled();
+            sawIt = w->aboutWindow()->isVisible() && w->aboutWindow()->isModal() &&
+                    QApplication::activeModalWidget() == w->aboutWindow();
             w->aboutWindow()->close();
         });
         w->actions().about->trigger();
         QVERIFY(sawIt);
-        QVERIFY(w->isEnabled());
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The greeting belongs to the main window: centred on it, it holds back
+    // real clicks on it until Escape closes it, and then the window answers.
+    void aboutIsAChildOfTheMainWindowThatEscapeCloses() {
+        StartupOptions options = StartupOptions::quick();
+        options.aboutAtFirstActivation = true;
+        MainWindow window(options);
+        int opensAsked = 0;
+        window.setOpenFileChooser([&](QWidget*, const QString&) {
+            ++opensAsked;
+            return QString();
+        });
+        window.setGeometry(100, 100, 700, 480);
+        window.show();
+        window.activateWindow();
+        AboutWindow* about = window.aboutWindow();
+        QTRY_VERIFY(about->isVisible());
+        QCOMPARE(about->parentWidget(), &window);
+        QVERIFY(about->isWindow());
+        QVERIFY(about->windowHandle()->transientParent() == window.windowHandle());
+        const QPoint offCentre = about->frameGeometry().center() - window.frameGeometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
+
+        QWidget* openButton = window.findChild<QToolBar*>(QStringLiteral("ToolBar1"))->widgetForAction(window.actions().open);
+        const QPoint onOpen = openButton->mapTo(&window, openButton->rect().center());
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, Qt::NoModifier, onOpen);
+        QCOMPARE(opensAsked, 0);
+        QVERIFY(about->isVisible());
+
+        QTest::keyClick(about, Qt::Key_Escape);
+        QTRY_VERIFY(!about->isVisible());
+        QVERIFY(window.isEnabled());
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, Qt::NoModifier, onOpen);
+        QCOMPARE(opensAsked, 1);
     }
 
     void startupShowsTheSplashDuringThePause() {

@@ -1,6 +1,9 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -10,6 +13,7 @@
 #include "app/image_size_dialog.h"
 #include "app/number_edit.h"
 #include "app/overlay_controller.h"
+#include "app/palette_dock.h"
 #include "app/tool_palette.h"
 #include "app_test_support.h"
 #include "document/flat_picture.h"
@@ -299,6 +303,65 @@ private slots:
         QVERIFY(deformationIsIdentity(w->document()));
         w->undo();
         QCOMPARE(displayImage(*w), warped);
+    }
+
+    // A window that fills the screen leaves no room beside it: the palette
+    // docks inside its left edge, off the picture, works there, floats again,
+    // and the next start finds it where it was left.
+    void paletteDocksWhenThereIsNoRoomBesideAndFloatsAgain() {
+        const auto started = [](const QRect& geometry) {
+            auto window = std::make_unique<MainWindow>(StartupOptions::quick());
+            window->setOpenFileChooser([](QWidget*, const QString&) { return QString(); });
+            window->setGeometry(geometry);
+            QSignalSpy finished(window.get(), &MainWindow::startupFinished);
+            window->show();
+            if (finished.isEmpty()) finished.wait(5000);
+            return window;
+        };
+        // As at the very first start: nothing remembered from the tests before.
+        QSettings(QStringLiteral("mugwarp"), QStringLiteral("mugwarp")).remove(QStringLiteral("palette"));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        {
+            const std::unique_ptr<MainWindow> w = started(screen);
+            ToolPalette* palette = w->toolPalette();
+            QVERIFY(w->paletteDock()->isDocked());
+            QVERIFY(!palette->isWindow());
+            QVERIFY(palette->isVisible());
+            QToolBar* bar = w->paletteDock()->toolBar();
+            QCOMPARE(w->toolBarArea(bar), Qt::LeftToolBarArea);
+            QVERIFY(!bar->toggleViewAction()->isVisible());
+            const QRect paletteOnScreen(palette->mapToGlobal(QPoint(0, 0)), palette->size());
+            const QRect pictureOnScreen(w->scrollArea()->mapToGlobal(QPoint(0, 0)), w->scrollArea()->size());
+            QVERIFY(!paletteOnScreen.intersects(pictureOnScreen));
+            QVERIFY(w->openPicture(samplePortrait()));
+            click(palette, B::ZoomIn);
+            QCOMPARE(w->zoomPercent(), 120);
+            click(palette, B::Putty);
+            QCOMPARE(w->document().currentTool(), ToolCode::Putty);
+        }
+        {
+            // Remembered: docked again, even where there would be room beside.
+            const std::unique_ptr<MainWindow> w = started(QRect(200, 100, 400, 300));
+            QVERIFY(w->paletteDock()->isDocked());
+            w->paletteDock()->floatAt(QPoint(20, 30));
+            ToolPalette* palette = w->toolPalette();
+            QVERIFY(palette->isWindow());
+            QVERIFY(palette->isVisible());
+            QVERIFY(palette->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            QCOMPARE(palette->pos(), QPoint(20, 30));
+            QVERIFY(!w->paletteDock()->toolBar()->isVisible());
+            QVERIFY(w->openPicture(samplePortrait()));
+            click(palette, B::ZoomOut);
+            QCOMPARE(w->zoomPercent(), 80);
+            w->paletteDock()->dock();
+            QVERIFY(!palette->isWindow());
+            w->paletteDock()->floatAt(QPoint(40, 50));
+        }
+        {
+            const std::unique_ptr<MainWindow> w = started(screen);
+            QVERIFY(!w->paletteDock()->isDocked());
+            QCOMPARE(w->toolPalette()->pos(), QPoint(40, 50));
+        }
     }
 };
 

@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <functional>
+#include <optional>
 
 #include "app/flat_view.h"
 #include "app/palette_placement.h"
@@ -201,11 +202,13 @@ private slots:
         const struct {
             const char* where;
             QRect window;
-            QPoint expected;
+            std::optional<QPoint> expected;  // none: docked inside the window
         } first[] = {
             {"room on the right", QRect(100, 50, 900, 700), QPoint(1000, 120)},
-            {"maximised: inside the left edge", screen, QPoint(0, 70)},
-            {"no room, tall palette clamped", QRect(700, 900, 900, 100), QPoint(700, 700)},
+            {"maximised: docked", screen, std::nullopt},
+            {"room only on the left, tall palette clamped", QRect(700, 900, 900, 100), QPoint(634, 700)},
+            {"one pixel short on both sides", QRect(65, 50, 1470, 700), std::nullopt},
+            {"exactly room on the left", QRect(66, 50, 1534, 700), QPoint(0, 120)},
         };
         for (const auto& c : first)
             QVERIFY2(firstPalettePosition(c.window, c.window.top() + 70, palette, screen) == c.expected, c.where);

@@ -87,9 +87,9 @@ private slots:
         QCOMPARE(view->lastRepaintRequest(), expected);
         QVERIFY(expected.width() <= 122 && expected.width() >= 119);
         release(view, QPoint(310, 305), Qt::LeftButton);
-        // The outline follows the pointer at half the brush size in view pixels.
+        // The outline follows the pointer round the brush's disc, zoomed as the picture.
         QCOMPARE(view->brushOutlineCentre(), QPoint(310, 305));
-        QCOMPARE(view->brushOutlineRadius(), 50);
+        QVERIFY(qAbs(2 * view->brushOutlineRadius() + 1 - expected.width()) <= 2);
         QVERIFY(view->brushOutlineVisible());
     }
 
@@ -204,11 +204,60 @@ private slots:
         w->actions().warp->trigger();
         moveHeld(w->view(), QPoint(300, 300), Qt::NoButton);
         const QImage withOutline = w->view()->grab().toImage();
+        // At 140 % the outline of a 100-pixel brush is 140 view pixels across.
         int outlinePixels = 0;
-        for (int x = 300 - 52; x <= 300 + 52; ++x)
+        for (int x = 300 - 72; x <= 300 + 72; ++x)
             if (withOutline.pixel(x, 300) != grabbed.pixel(x, 300)) ++outlinePixels;
         QVERIFY(outlinePixels >= 2);
         QCOMPARE(withOutline.pixel(300, 300), grabbed.pixel(300, 300));
+    }
+
+    // The outline is measured on the screen and compared with the square of
+    // picture pixels the brush may change, mapped into the same view.
+    void outlineSpansTheBrushAreaAtEveryZoom_data() {
+        QTest::addColumn<int>("menuSteps");  // Zoom In (+) or Zoom Out (-) from 100 %
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("viewRadius");
+        QTest::newRow("20 %, size 400") << -4 << 400 << 40;
+        QTest::newRow("60 %, size 5") << -2 << 5 << 1;
+        QTest::newRow("100 %, size 120") << 0 << 120 << 60;
+        QTest::newRow("200 %, size 100") << 5 << 100 << 100;
+        QTest::newRow("500 %, size 41") << 20 << 41 << 102;
+    }
+    void outlineSpansTheBrushAreaAtEveryZoom() {
+        QFETCH(int, menuSteps);
+        QFETCH(int, size);
+        QFETCH(int, viewRadius);
+        QTemporaryDir dir;
+        QImage grey(1000, 800, QImage::Format_RGB32);
+        grey.fill(QColor(128, 128, 128));
+        TestWindow w;
+        QVERIFY(w->openPicture(writeBmp(dir, QStringLiteral("grey.bmp"), grey)));
+        for (int i = 0; i < std::abs(menuSteps); ++i) (menuSteps > 0 ? w->actions().zoomIn : w->actions().zoomOut)->trigger();
+        w->actions().putty->trigger();
+        w->sizeBar()->setValue(size);
+        ImageView* view = w->view();
+        const QPoint centre(view->width() / 2, view->height() / 2);
+        moveHeld(view, centre, Qt::NoButton);
+        QCOMPARE(view->brushOutlineRadius(), viewRadius);
+        const int reach = viewRadius + 4;
+        const QRect around(centre - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1));
+        const QImage shown = view->grab(around).toImage();
+        int left = -1, right = -1;
+        for (int x = 0; x < shown.width(); ++x)
+            if ((shown.pixel(x, reach) & 0xFFFFFF) != 0x808080) {
+                if (left < 0) left = x;
+                right = x;
+            }
+        QVERIFY2(left >= 0, "no outline drawn");
+        const int drawnAcross = right - left + 1;
+        const QRect changeable = view->mapping().pictureRectToView(brushSquare(view->viewToPicture(centre), size));
+        QVERIFY2(std::abs(drawnAcross - changeable.width()) <= 3,
+                 qPrintable(QStringLiteral("outline %1 view pixels across, brush %2").arg(drawnAcross).arg(changeable.width())));
+        // A new zoom resizes the outline without a move of the pointer.
+        const int zoomBefore = w->zoomPercent();
+        w->actions().zoomIn->trigger();
+        if (w->zoomPercent() != zoomBefore) QVERIFY(view->brushOutlineRadius() > viewRadius);
     }
 
     void outlineIsDashedInEqualBlackAndWhiteSegments() {

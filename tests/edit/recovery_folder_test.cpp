@@ -6,6 +6,8 @@
 
 #include <csignal>
 #include <fstream>
+#include <mutex>
+#include <vector>
 
 #include "edit/recovery_writer.h"
 #include "raster/error.h"
@@ -86,6 +88,82 @@ TEST(RecoveryWriter, TheNewestRequestWinsAndRemovalTakesTheCopyAway) {
     writer.remove();
     writer.waitUntilIdle();
     EXPECT_FALSE(fs::exists(writer.file()));
+}
+
+// Each fault a real desktop meets: the handler hears of the failure with the
+// system's reason, the last good copy survives, and the
+// next write after the fault is mended is reported as working.
+struct WriteFault {
+    const char* name;
+    const char* reason;                                    // strerror text expected in the message
+    bool (*make)(const fs::path& folder, const fs::path& copy);  // false: cannot be staged here
+    void (*mend)(const fs::path& folder, const fs::path& copy);
+};
+
+const WriteFault kWriteFaults[] = {
+    {"a full file system", "No space left on device",
+     [](const fs::path&, const fs::path& copy) {
+         fs::create_symlink("/dev/full", copy.string() + ".tmp");
+         return true;
+     },
+     [](const fs::path&, const fs::path& copy) { fs::remove(copy.string() + ".tmp"); }},
+    {"a folder taken away", "No such file or directory",
+     [](const fs::path& folder, const fs::path&) {
+         fs::rename(folder, folder.string() + ".away");
+         return true;
+     },
+     [](const fs::path& folder, const fs::path&) { fs::rename(folder.string() + ".away", folder); }},
+    {"a folder without write permission", "Permission denied",
+     [](const fs::path& folder, const fs::path&) {
+         fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+         return ::geteuid() != 0;  // root writes anyway
+     },
+     [](const fs::path& folder, const fs::path&) { fs::permissions(folder, fs::perms::owner_all); }},
+};
+
+TEST(RecoveryWriter, FailedWritesAreToldWithTheReasonAndRecover) {
+    for (const WriteFault& fault : kWriteFaults) {
+        SCOPED_TRACE(fault.name);
+        test::TempDir dir;
+        const fs::path folder = dir.dir() / "recovery";
+        RecoveryWriter writer(std::make_unique<RecoverySlot>(folder));
+        std::mutex mutex;
+        std::vector<RecoveryWriter::Outcome> told;
+        writer.setOutcomeHandler([&](const RecoveryWriter::Outcome& outcome) {
+            const std::lock_guard lock(mutex);
+            told.push_back(outcome);
+        });
+        const auto writeNamed = [&](const std::string& name) {
+            RecoverySnapshot s;
+            s.picture = PixelSurface(16, 16);
+            s.documentFileName = name;
+            writer.write(std::move(s));
+            writer.waitUntilIdle();
+        };
+        writeNamed("good");
+        if (!fault.make(folder, writer.file())) {
+            fault.mend(folder, writer.file());
+            continue;
+        }
+        writeNamed("lost");
+        fault.mend(folder, writer.file());
+        const auto toldSoFar = [&] {
+            const std::lock_guard lock(mutex);
+            return told;
+        };
+        std::vector<RecoveryWriter::Outcome> seen = toldSoFar();
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_TRUE(seen[0].error.empty());
+        EXPECT_NE(seen[1].error.find(fault.reason), std::string::npos) << seen[1].error;
+        EXPECT_NE(seen[1].error.find(folder.string()), std::string::npos) << seen[1].error;
+        EXPECT_EQ(unpackRecovery(readRecoveryBytes(writer.file())).documentFileName, "good");
+        EXPECT_FALSE(fs::exists(writer.file().string() + ".tmp"));
+        writeNamed("again");
+        seen = toldSoFar();
+        ASSERT_EQ(seen.size(), 3u);
+        EXPECT_TRUE(seen[2].error.empty()) << seen[2].error;
+        EXPECT_EQ(unpackRecovery(readRecoveryBytes(writer.file())).documentFileName, "again");
+    }
 }
 
 }  // namespace
