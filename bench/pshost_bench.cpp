@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "gaussian_blur_kernel.h"
 #include "pshost/host_memory.h"
+#include "pshost/module_resources.h"
 #include "pshost/plugin_list.h"
 #include "pshost/ps_filter_host.h"
 
@@ -140,6 +142,17 @@ void PlainGaussianBlur(benchmark::State& state) {
 }
 
 }  // namespace
+
+// Discovery reads every module at the editor's start: what the hostile module
+// kept from fuzzing costs beside a plain one.
+void ReadModuleResources(benchmark::State& state, const std::string& path) {
+    for (auto _ : state) benchmark::DoNotOptimize(readModuleResources(path));
+}
+BENCHMARK_CAPTURE(ReadModuleResources, sample_invert, std::string(MUGWARP_BUILT_PLUGINS_DIR "/invert.8bf"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReadModuleResources, fuzzed_looping_directories,
+                  std::string(MUGWARP_FUZZ_REGRESSIONS "/pe_resources/looping-directories-long-names"))
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(PlainInvert)->Unit(benchmark::kMillisecond);
 BENCHMARK(HostInvert)->Unit(benchmark::kMillisecond);

@@ -34,7 +34,9 @@ _mugwarp_cli()
             fi
             ;;
         filters)
-            if ((cword == 2)); then
+            if [[ $cur == -* ]]; then
+                _mugwarp_cli_words "$cur" --verbose --plugins
+            else
                 compopt -o filenames 2>/dev/null
                 COMPREPLY=($(compgen -d -- "$cur"))
             fi

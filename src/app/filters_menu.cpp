@@ -6,10 +6,12 @@
 #include <QMenu>
 
 #include "app/load_filters_dialog.h"
+#include "app/plugin_folders.h"
 #include "app/progress_window.h"
 #include "app/wait_pumping.h"
 #include "document/document.h"
 #include "filterapply/filter_application.h"
+#include "pshost/filter_names.h"
 
 namespace mugwarp {
 
@@ -19,24 +21,6 @@ namespace {
 QString comparable(QString caption) { return caption.remove(QLatin1Char('&')).toCaseFolded(); }
 
 constexpr int kProgressLingerMs = 200;
-
-// A Windows build listed beside a native filter of the same category and name
-// (our samples ship both) says so, or the two items would read the same.
-QString itemCaption(const PSPluginList& plugins, const PIPLManager& entry) {
-    const QString name = QString::fromStdString(entry.getName());
-    if (entry.moduleKind == ModuleKind::Native) return name;
-    for (int i = 0; i < plugins.count(); ++i) {
-        const PIPLManager& other = plugins.item(i);
-        if (&other != &entry && other.moduleKind != entry.moduleKind &&
-            comparable(QString::fromStdString(other.getCategory())) ==
-                comparable(QString::fromStdString(entry.getCategory())) &&
-            comparable(QString::fromStdString(other.getName())) == comparable(name)) {
-            return entry.moduleKind == ModuleKind::Windows32 ? name + QStringLiteral(" (Windows, 32-bit)")
-                                                             : name + QStringLiteral(" (Windows)");
-        }
-    }
-    return name;
-}
 
 }  // namespace
 
@@ -48,7 +32,11 @@ FiltersMenu::FiltersMenu(Document& document, QWidget* window, CommandRunner runC
       host_(runners_),
       progress_(std::make_unique<ProgressWindow>(window)),
       loadDialog_(std::make_unique<LoadFiltersDialog>(
-          [this](const QString& folder, bool include) { buildFiltersMenu(folder, include); }, window)) {
+          [this](const QString& folder, bool include) {
+              buildFiltersMenu(folder, include);
+              rememberLoadedFilterFolder(folder, include);
+          },
+          window)) {
     menu_ = new QMenu(QStringLiteral("Filters "), window);
     menu_->setObjectName(QStringLiteral("FilterMenu"));
     lastFilter_ = menu_->addAction(QStringLiteral("LastFilter"));
@@ -82,6 +70,8 @@ void FiltersMenu::rebuildCategoryMenus() {
     }
     QMenu* current = nullptr;
     int counter = 0;
+    // Filters sharing a name read apart: by bitness, then by file.
+    const std::vector<std::string> captions = filterCaptions(plugins_);
     for (int i = 0; i < plugins_.count(); ++i) {
         PIPLManager& entry = plugins_.item(i);
         const QString category = QString::fromStdString(entry.getCategory());
@@ -98,7 +88,7 @@ void FiltersMenu::rebuildCategoryMenus() {
             current = menu_->addMenu(category);
             current->setObjectName(QStringLiteral("CategoryItem%1").arg(counter++));
         }
-        QAction* item = current->addAction(itemCaption(plugins_, entry));
+        QAction* item = current->addAction(QString::fromStdString(captions[i]));
         item->setObjectName(QStringLiteral("FilterItem%1").arg(i));
         // A filter that cannot run here stays listed, greyed, and says why.
         if (QString why = QString::fromStdString(host_.whyCannotRun(entry)); !why.isEmpty()) {

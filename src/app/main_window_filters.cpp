@@ -30,9 +30,13 @@ void MainWindow::buildLoadFiltersCommand(QMenu* fileMenu) {
                                       [this] { filters_->showLoadDialog(); });
 }
 
+// Folders added with Load Filters come back at every start; one since
+// removed or unplugged is passed over (a scan of a missing folder adds nothing).
 void MainWindow::scanPlugIns() {
     for (const QString& folder : pluginFolders(QString::fromStdString(document_.baseDir())))
         filters_->buildFiltersMenu(folder, true);
+    for (const LoadedFilterFolder& loaded : loadedFilterFolders())
+        filters_->buildFiltersMenu(loaded.folder, loaded.includeSubdirectories);
 }
 
 }  // namespace mugwarp

@@ -27,6 +27,8 @@ std::string batchUsage() {
            "  --format F    the format of every result (default: each picture's own)\n"
            "  --jobs N      pictures worked on side by side (default: the number of cores);\n"
            "                each job starts its filter runners once and keeps them\n"
+           "  --filter-timeout S  a filter still running after S seconds is asked to stop,\n"
+           "                and ended 2 s later (default: 300; 0: no limit)\n"
            "  a picture that fails is named and the others go on; the exit code is 0 only\n"
            "  when every picture was written\n";
 }
@@ -40,7 +42,7 @@ struct BatchScript {
     std::string format;  // extension without the dot; empty: each input's own
     int jobs = 0;
     std::string pluginFolder;
-    int filterTimeoutMs = 0;
+    int filterTimeoutMs = FilterActions::kDefaultRunTimeoutMs;
     std::vector<std::string> inputs;
     std::vector<Action> steps;
     std::size_t historyNeeded = 0;  // steps up to the last undo or redo
@@ -70,7 +72,7 @@ BatchScript parseBatch(const std::vector<std::string>& args) {
         } else if (arg == "--plugins") {
             script.pluginFolder = valueOf(i, "a folder");
         } else if (arg == "--filter-timeout") {
-            script.filterTimeoutMs = parseInt(valueOf(i, "a value"), 1, 86400, arg) * 1000;
+            script.filterTimeoutMs = parseInt(valueOf(i, "a value"), 0, 86400, arg) * 1000;
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw UsageError{"unknown option '" + arg + "'"};
         } else {

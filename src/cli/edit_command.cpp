@@ -19,9 +19,13 @@ std::string editUsage(const std::string& command) {
                        "  --plugins DIR where filter actions find their plug-ins (default: the\n"
                        "                shipped plug-in folder); filters run with their defaults, or\n"
                        "                with :last the settings the editor saved for them, with\n"
-                       "                :settings=FILE those of 'mugwarp-cli filter-settings export'\n"
+                       "                :settings=FILE those of 'mugwarp-cli filter-settings export',\n"
+                       "                with :dialog its own dialog on the display, kept for :last as\n"
+                       "                the editor keeps it; where modules share a name, give the\n"
+                       "                Filters menu's caption or CATEGORY/NAME@FILE\n"
                        "  --filter-timeout S  a filter still running after S seconds is asked to\n"
-                       "                stop, and ended 2 s later (default: no limit)\n"
+                       "                stop, and ended 2 s later (default: 300; 0: no limit; a run\n"
+                       "                with :dialog, where a person answers, has none)\n"
                        "  ACTION        one of the following, applied in order; points are picture\n"
                        "                pixels, the first a press and the others moves with the button held:\n";
     for (const auto& [name, family] : actionTable()) text += "                  " + family.syntax + "\n";
@@ -43,7 +47,7 @@ struct Script {
     std::vector<Action> steps;
     std::size_t historyNeeded = 0;  // steps up to the last undo or redo
     std::string pluginFolder;
-    int filterTimeoutMs = 0;
+    int filterTimeoutMs = FilterActions::kDefaultRunTimeoutMs;
     std::string firstFilter;  // the first filter step, whose runner starts with the script
 };
 
@@ -58,7 +62,7 @@ Script parseScript(const std::vector<std::string>& args) {
             script.pluginFolder = args[++i];
         } else if (arg == "--filter-timeout") {
             if (i + 1 >= args.size()) throw UsageError{arg + " needs a value"};
-            script.filterTimeoutMs = parseInt(args[++i], 1, 86400, arg) * 1000;
+            script.filterTimeoutMs = parseInt(args[++i], 0, 86400, arg) * 1000;
         } else if (isBrushOption(arg)) {
             if (i + 1 >= args.size()) throw UsageError{arg + " needs a value"};
             script.steps.push_back(*parseBrushOption(arg, args[++i]));

@@ -6,6 +6,7 @@
 #include "formats/file_io.h"
 #include "filterapply/filter_application.h"
 #include "filterproc/program_files.h"
+#include "pshost/filter_names.h"
 #include "raster/error.h"
 
 namespace mugwarp::cli {
@@ -15,6 +16,7 @@ const std::string kFilterPrefix = "filter:";
 const std::string kRepeat = "filter-repeat";
 const std::string kSettingsFrom = "settings=";
 const std::string kLast = "last";
+const std::string kDialog = "dialog";
 
 // Wine shows a Windows filter's dialog on the X display (or through
 // XWayland); without one the dialog cannot open and the filter gives up.
@@ -36,11 +38,24 @@ std::string cancelledMessage(const PIPLManager& entry, bool withDialog) {
 
 }  // namespace
 
+PIPLManager& pickFilterOrThrow(PSPluginList& plugins, const std::string& wanted, const std::string& folder) {
+    const FilterPick pick = pickFilter(plugins, wanted);
+    if (pick.entry) return *pick.entry;
+    if (!pick.candidates.empty()) {
+        std::string message = "The filter name " + wanted + " is shared by " + std::to_string(pick.candidates.size()) +
+                              " modules in " + folder + "; name one of them as the Filters menu does:";
+        for (const std::string& candidate : pick.candidates) message += "\n  filter:" + candidate;
+        throw Error(message);
+    }
+    throw Error("no filter " + wanted + " in " + folder + " (mugwarp-cli filters lists them)");
+}
+
 FilterChoice parseFilterChoice(const std::string& arguments) {
     // The file's path may hold anything, so the first ":settings=" ends the name.
     const std::size_t fromFile = arguments.find(":" + kSettingsFrom);
     if (fromFile != std::string::npos) return {arguments.substr(0, fromFile), arguments.substr(fromFile + 1)};
-    if (arguments.ends_with(":" + kLast)) return {arguments.substr(0, arguments.size() - kLast.size() - 1), kLast};
+    for (const std::string& suffix : {kLast, kDialog})
+        if (arguments.ends_with(":" + suffix)) return {arguments.substr(0, arguments.size() - suffix.size() - 1), suffix};
     return {arguments, {}};
 }
 
@@ -71,16 +86,14 @@ bool FilterActions::isFilterAction(const std::string& action) {
     return action.starts_with(kFilterPrefix) || action == kRepeat;
 }
 
-PIPLManager& FilterActions::find(const std::string& categoryAndName) {
-    if (!plugins_) plugins_ = std::make_unique<PSPluginList>();
-    // Categories may hold a '/', names rarely do: the last one divides them.
-    const std::size_t slash = categoryAndName.rfind('/');
-    if (slash != std::string::npos) {
-        const std::string category = categoryAndName.substr(0, slash), name = categoryAndName.substr(slash + 1);
-        // Only the modules up to the one holding it are read, not the whole folder.
-        if (PIPLManager* entry = plugins_->findFilter(folder_, true, category, name)) return *entry;
+PIPLManager& FilterActions::find(const std::string& wanted) {
+    // Every module is read: a name that several of them share must be known
+    // to be shared before one of them runs.
+    if (!plugins_) {
+        plugins_ = std::make_unique<PSPluginList>();
+        plugins_->scanDirectory(folder_, true);
     }
-    throw Error("no filter " + categoryAndName + " in " + folder_ + " (mugwarp-cli filters lists them)");
+    return pickFilterOrThrow(*plugins_, wanted, folder_);
 }
 
 filterproc::FilterRunnerHost& FilterActions::host() {
@@ -105,12 +118,43 @@ void FilterActions::apply(Document& document, const std::string& action) {
     if (repeat && !last_) throw Error("filter-repeat: no filter has run yet");
     const FilterChoice choice = repeat ? FilterChoice{} : parseFilterChoice(action.substr(kFilterPrefix.size()));
     PIPLManager& entry = repeat ? *last_ : find(choice.categoryAndName);
+    if (choice.settings == kDialog) {
+        const bool finished = runWithDialog(document, entry);
+        last_ = &entry;
+        if (!finished) throw Error(cancelledMessage(entry, false));
+        return;
+    }
     filterproc::FilterRunnerHost& filterHost = host();
     filterHost.options.startSettings = choice.settings.empty() ? FilterSettings{} : settingsFor(entry, choice.settings);
     filterHost.options.showDialog = choice.settings.empty();
+    filterHost.options.parentWindow = 0;
     const bool finished = applyFilter(document, filterHost, entry, repeat, mask_);
     last_ = &entry;
     if (!finished) throw Error(cancelledMessage(entry, !repeat && filterHost.options.showDialog));
+}
+
+// As the Filters menu runs it: the dialog opens on the settings saved last,
+// a person answers it (so no time limit), and what it ends with is saved for
+// the next ":last" or the editor.
+bool FilterActions::runWithDialog(Document& document, PIPLManager& entry) {
+    if (!haveDisplay())
+        throw Error("The filter '" + entry.getName() + "' cannot show its dialog: there is no display (DISPLAY is not set).");
+    filterproc::FilterRunnerHost& filterHost = host();
+    filterHost.options.startSettings = store_.load(entry).value_or(FilterSettings{});
+    filterHost.options.showDialog = true;
+    // Any window id says a display is there; none of ours is the dialog's owner.
+    filterHost.options.parentWindow = 1;
+    runners_->setRunTimeout(0);
+    struct Restore {
+        FilterActions& actions;
+        ~Restore() {
+            actions.runners_->setRunTimeout(actions.timings_.runTimeoutMs);
+            actions.host_->options.parentWindow = 0;
+        }
+    } restore{*this};
+    const bool finished = applyFilter(document, filterHost, entry, false, mask_);
+    if (finished && !filterHost.lastSettings().empty()) store_.save({identityOf(entry), filterHost.lastSettings()});
+    return finished;
 }
 
 }  // namespace mugwarp::cli

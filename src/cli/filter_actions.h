@@ -16,11 +16,15 @@ namespace mugwarp::cli {
 // The filter steps of an edit script: "filter:CATEGORY/NAME" runs a filter
 // (with its defaults: there is no display for its dialog), followed by
 // ":settings=FILE" with the settings in that file and by ":last" with the ones
-// the editor saved, both without its dialog; "filter-repeat" runs the last one
+// the editor saved, both without its dialog, and by ":dialog" with its dialog
+// on a display, starting from the saved settings and saving what it ends
+// with, as the editor does; "filter-repeat" runs the last one
 // again with the parameters it kept. The plug-in folder and its
-// sub-directories are scanned at each filter step until the module holding
-// the filter (the first of that name in menu order). Filters run in
-// the runner for their module kind (native, or Windows under Wine).
+// sub-directories are scanned once, at the first filter step. A filter is
+// named as "CATEGORY/NAME", by its caption in the Filters menu where modules
+// share a name, or as "CATEGORY/NAME@FILE"; a name that is shared fails with
+// the captions that tell them apart. Filters run in the runner for their
+// module kind (native, or Windows under Wine).
 class FilterActions {
 public:
     explicit FilterActions(std::string pluginFolder) : folder_(std::move(pluginFolder)) {}
@@ -39,8 +43,11 @@ public:
     // filter) is left for the step to report.
     void startRunnerEarly(const std::string& action);
     // A run longer than this is stopped as if Escape had been pressed (the
-    // filter is ended 2 s later if it does not come back); 0: no limit.
+    // filter is ended 2 s later if it does not come back); 0: no limit. A
+    // run with its dialog, where a person answers, has none.
     void setRunTimeout(int milliseconds) { timings_.runTimeoutMs = milliseconds; }
+    // Scripts run without anyone watching: no filter may wait for ever.
+    static constexpr int kDefaultRunTimeoutMs = 300 * 1000;
     // No filter runs after this (the script has ended): the runners leave
     // while the result is saved, instead of being waited for at the end.
     void letRunnersGo() {
@@ -50,6 +57,7 @@ public:
 private:
     PIPLManager& find(const std::string& categoryAndName);
     FilterSettings settingsFor(const PIPLManager& entry, const std::string& source) const;
+    bool runWithDialog(Document& document, PIPLManager& entry);
     filterproc::FilterRunnerHost& host();
 
     std::string folder_;
@@ -62,11 +70,15 @@ private:
     FilterSettingsStore store_;
 };
 
-// "CATEGORY/NAME", and what follows it: "settings=FILE", "last" or nothing.
+// "CATEGORY/NAME", and what follows it: "settings=FILE", "last", "dialog" or nothing.
 struct FilterChoice {
     std::string categoryAndName;
     std::string settings;
 };
 FilterChoice parseFilterChoice(const std::string& arguments);
+
+// The filter wanted names (see pickFilter); throws Error for none, or for a
+// name several modules share, listing the captions that tell them apart.
+PIPLManager& pickFilterOrThrow(PSPluginList& plugins, const std::string& wanted, const std::string& folder);
 
 }  // namespace mugwarp::cli

@@ -1,6 +1,7 @@
 #include <iostream>
 
 #include "cli/cli_commands.h"
+#include "cli/filter_actions.h"
 #include "filterapply/filter_settings_store.h"
 #include "formats/file_io.h"
 #include "pshost/descriptor.h"
@@ -47,23 +48,11 @@ int list(const FilterSettingsStore& store) {
     return 0;
 }
 
-const PIPLManager* findFilter(PSPluginList& plugins, const std::string& categoryAndName) {
-    const std::size_t slash = categoryAndName.rfind('/');
-    if (slash == std::string::npos) return nullptr;
-    for (int i = 0; i < plugins.count(); ++i) {
-        const PIPLManager& e = plugins.item(i);
-        if (e.getCategory() == categoryAndName.substr(0, slash) && e.getName() == categoryAndName.substr(slash + 1))
-            return &e;
-    }
-    return nullptr;
-}
-
 int exportSettings(const FilterSettingsStore& store, const std::string& folder, const std::string& filter,
                    const std::string& file) {
     PSPluginList plugins;
     plugins.scanDirectory(folder, true);
-    const PIPLManager* entry = findFilter(plugins, filter);
-    if (!entry) throw Error("no filter " + filter + " in " + folder + " (mugwarp-cli filters lists them)");
+    const PIPLManager* entry = &pickFilterOrThrow(plugins, filter, folder);
     std::string why;
     const auto settings = store.load(*entry, &why);
     if (!settings) throw Error("There are no saved settings for the filter '" + entry->getName() + "': " + why + ".");

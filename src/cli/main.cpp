@@ -45,7 +45,7 @@ const Command kCommands[] = {
      mugwarp::cli::runBatch, mugwarp::cli::batchUsage},
     {"filter-settings", "list|export CATEGORY/NAME FILE|import FILE", "the filter settings the editor keeps",
      mugwarp::cli::runFilterSettings, mugwarp::cli::filterSettingsUsage},
-    {"filters", "[--verbose] [DIR]", "list the filter plug-ins below DIR in menu order", mugwarp::cli::runFilters,
+    {"filters", "[--verbose] [--plugins DIR | DIR]", "list the filter plug-ins below DIR in menu order", mugwarp::cli::runFilters,
      mugwarp::cli::filtersUsage},
     {"help", "[COMMAND]", "print this, or all that COMMAND takes", help, helpUsage},
 };

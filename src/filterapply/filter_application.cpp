@@ -46,6 +46,9 @@ bool applyFilter(Document& document, filterproc::FilterRunnerHost& host, const P
         finished = host.execute(entry);
     } catch (const filterproc::RunnerFault&) {
         restoreDisplay(document);
+        // The picture is back as it was: the change ends here, as no step
+        // (nothing differs) and without leaving the picture marked changed.
+        document.commitChange();
         throw;
     } catch (const PhotoshopError&) {
         // The filter's own error: the display shows the rectangles it wrote

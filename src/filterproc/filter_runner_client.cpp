@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
+#include <vector>
 
 #include "filterproc/debug_log.h"
 #include "filterproc/private_folder.h"
@@ -150,6 +152,9 @@ RunOutcome FilterRunnerClient::runnerFault(RunOutcome outcome) {
 }
 
 RunOutcome FilterRunnerClient::lostRunner(const std::string& filterName, const std::string& how) {
+    if (how == "exit code " + std::to_string(kExitAskedForDialog))
+        return runnerFault({RunStatus::Failed, "The filter " + quoted(filterName) +
+                                                   " could not run from its saved settings (it asked for its dialog)."});
     return runnerFault({RunStatus::Failed, "The filter " + quoted(filterName) + " stopped unexpectedly (" + how + ")."});
 }
 
@@ -240,6 +245,17 @@ RunOutcome FilterRunnerClient::awaitReady(FilterRunClient& client, const std::st
         return {RunStatus::Failed, cannotStart + " (it does not speak this version of the protocol)."};
     }
     return {RunStatus::Finished, {}};
+}
+
+bool FilterRunnerClient::readPictureBack(const PixelsView& picture) const {
+    if (!picture_ || picture.width != width_ || picture.height != height_) return false;
+    const SharedPictureLayout layout(width_, height_, withMask_);
+    if (picture_->size() < layout.maskOffset()) return false;
+    std::vector<std::uint32_t> pixels(layout.pixelBytes() / 4);
+    if (!picture_->readAt(layout.pictureOffset(), pixels.data(), layout.pixelBytes())) return false;
+    const std::size_t rowBytes = std::size_t(width_) * 4;
+    for (int y = 0; y < height_; ++y) std::memcpy(picture.row(y), pixels.data() + std::size_t(y) * width_, rowBytes);
+    return true;
 }
 
 RunOutcome FilterRunnerClient::run(RunRequest request, FilterRunClient& client) {

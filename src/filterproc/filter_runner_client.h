@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "pshost/image_views.h"
 #include "filterproc/protocol.h"
 #include "filterproc/runner_command.h"
 #include "filterproc/shared_picture.h"
@@ -54,6 +55,12 @@ public:
     std::optional<SharedPictureViews> pictureInPlace(const std::uint32_t* pixels, std::int32_t width,
                                                      std::int32_t height);
 
+    // Reads the picture of the last run back into picture (a prepared
+    // picture of its size) from the file rather than its mapping, all of it
+    // before any row is written: false, with picture untouched, when the
+    // runner shortened the file after the size was checked.
+    bool readPictureBack(const PixelsView& picture) const;
+
     // Runs the request over the prepared picture. A runner that cannot start,
     // crashes, exits or stops answering gives a Failed outcome with a message
     // naming the filter; the runner is started afresh on the next run. The
@@ -73,6 +80,9 @@ public:
     // and it is collected on the next run, which starts a fresh one, or when
     // the client goes.
     void letRunnerGo();
+
+    // From the next run on (a run a person answers in its dialog has none).
+    void setRunTimeout(int milliseconds) { timings_.runTimeoutMs = milliseconds; }
 
     bool isRunning() const { return process_ != nullptr && !letGo_; }
     // The ConfinementFlag set of the running runner (0 when none runs).

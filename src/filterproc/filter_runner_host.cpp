@@ -52,8 +52,10 @@ bool FilterRunnerHost::execute(const PIPLManager& entry) {
     const RunOutcome outcome = runner.run(request, client_ ? *client_ : quiet);
     if (outcome.runnerFault) throw RunnerFault(outcome.errorText);
     // The filter's own error keeps the rectangles it wrote, as in the process.
-    if (!inPlace)
-        for (int y = 0; y < h; ++y) std::memcpy(picture_.row(y), shared.picture + std::size_t(y) * w, std::size_t(w) * 4);
+    // Read from the file, not the mapping: a module's thread left running
+    // could still shorten the file after its size was checked.
+    if (!inPlace && !runner.readPictureBack(picture_))
+        throw RunnerFault("The filter '" + name + "' broke off its run (the shared picture file was shortened).");
     if (outcome.status == RunStatus::Failed) throw PhotoshopError(outcome.errorText);
     lastSettings_ = outcome.settings;
     return outcome.status == RunStatus::Finished;

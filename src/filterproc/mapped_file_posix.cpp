@@ -50,6 +50,18 @@ public:
         struct stat st {};
         return ::fstat(fd_, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
     }
+    bool readAt(std::size_t offset, void* into, std::size_t size) const override {
+        auto* bytes = static_cast<std::uint8_t*>(into);
+        while (size > 0) {
+            const ssize_t n = ::pread(fd_, bytes, std::min<std::size_t>(size, std::size_t(1) << 30), static_cast<off_t>(offset));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            bytes += n;
+            size -= static_cast<std::size_t>(n);
+            offset += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
 
 private:
     std::string path_;

@@ -9,6 +9,9 @@ namespace mugwarp::filterproc {
 
 // Bumped whenever a message changes shape; both sides compare it on start.
 constexpr std::uint32_t kProtocolVersion = 3;
+// The exit code of a runner that ended a filter which, running without its
+// dialog, asked for it (a window or a message box of its own).
+constexpr int kExitAskedForDialog = 86;
 
 enum class MessageType : std::uint32_t {
     // runner -> editor

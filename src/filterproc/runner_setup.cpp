@@ -68,8 +68,11 @@ RunnerCommand windowsRunnerCommand(const RunnerLocations& where) {
     RunnerCommand c;
     c.program = where.wine;
     c.arguments = {where.windowsRunner};
+    // Without the theming DLL, dialogs of filters that theme their controls
+    // open at once instead of behind one error box per failed theme call
+    // (seen with Wine 8.0); they are drawn in the classic style.
     c.environment = {{"WINEPREFIX", where.winePrefix},
-                     {"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d"}};
+                     {"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d;uxtheme=d"}};
     if (!debuggingFilters()) c.environment.emplace_back("WINEDEBUG", "-all");
     // Wine writes to its prefix (an empty folder is made into one) and keeps
     // its server's socket and lock in /tmp/.wine-UID; both must exist before
@@ -127,6 +130,12 @@ const WindowsLibraries& FilterRunners::windowsLibraries(ModuleKind kind) {
 void FilterRunners::letRunnersGo() {
     for (const auto& client : clients_)
         if (client) client->letRunnerGo();
+}
+
+void FilterRunners::setRunTimeout(int milliseconds) {
+    timings_.runTimeoutMs = milliseconds;
+    for (auto& client : clients_)
+        if (client) client->setRunTimeout(milliseconds);
 }
 
 FilterRunnerClient& FilterRunners::runnerFor(RunnerKind kind) {

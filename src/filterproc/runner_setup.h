@@ -52,6 +52,9 @@ public:
     // to run for a while); the next run starts its runner afresh.
     void letRunnersGo();
     const RunnerLocations& locations() const { return where_; }
+    // A run longer than this counts as aborted (0: no limit), for every
+    // runner from its next run on.
+    void setRunTimeout(int milliseconds);
     // The DLLs modules of that kind find (listed on first use).
     const WindowsLibraries& windowsLibraries(ModuleKind kind);
 

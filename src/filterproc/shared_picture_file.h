@@ -14,6 +14,10 @@ public:
     // The file's size now. A runner may have changed it; touching mapped
     // pages past a shortened end would end the editor with SIGBUS.
     virtual std::uint64_t sizeOnDisk() const = 0;
+    // Reads size bytes at offset from the file itself, not through the
+    // mapping: a file shortened meanwhile gives a short read (false), where
+    // touching the mapping past its end would end the editor.
+    virtual bool readAt(std::size_t offset, void* into, std::size_t size) const = 0;
 };
 
 // Bytes a new file starts with at offset; the rest of it is zero.

@@ -11,6 +11,7 @@
 #include "pshost/ps_filter_host.h"
 #include "filterrunner/dialog_support.h"
 #include "filterrunner/module_path.h"
+#include "filterrunner/replay_guard.h"
 
 namespace mugwarp::filterrunner {
 
@@ -40,6 +41,7 @@ public:
         try {
             keepLoaded(entry->fileName);
             host_.openModule(*entry);
+            const ReplayGuard guard(r.options.repeat || !r.options.showDialog);
             outcome.status = host_.execute() ? RunStatus::Finished : RunStatus::Cancelled;
             if (outcome.status == RunStatus::Finished) outcome.settings = host_.lastSettings();
         } catch (const std::exception& e) {

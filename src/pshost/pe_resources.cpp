@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <functional>
+#include <set>
 
 #include "pshost/byte_access.h"
 #include "pshost/module_resources.h"
@@ -12,9 +14,18 @@ namespace mugwarp {
 namespace {
 
 constexpr std::uint32_t kSubdirectoryBit = 0x80000000u;
-constexpr int kMaxEntries = 4096;  // per directory; real modules have a handful
+// A damaged or hostile module may point directories back at each other, list
+// thousands of entries with long names or share one huge resource among them
+// all; discovery reads every module at the editor's start, so what one module
+// can cost is bounded. Real modules stay far below every limit.
+constexpr int kMaxEntries = 4096;         // per directory; real modules have a handful
+constexpr int kMaxEntriesInAll = 16384;   // over the whole walk
+constexpr std::size_t kMaxNameChars = 8;  // the type names looked for are shorter
+constexpr std::uint64_t kMaxResourceBytes = 8u << 20;  // copied out, over the whole walk
 
-// The resource directory of a PE file, with its addresses turned into file offsets.
+// The resource directory of a PE file, with its addresses turned into file
+// offsets. Each directory is read at most once: a second visit (a loop, or
+// entries sharing a directory) finds it empty.
 class ResourceDirectory {
 public:
     ResourceDirectory(std::span<const std::uint8_t> file, std::uint64_t base,
@@ -23,21 +34,23 @@ public:
 
     struct Entry {
         bool named = false;
-        std::string name;  // upper-cased
+        std::string name;  // upper-cased, at most kMaxNameChars + 1 characters
         std::uint32_t id = 0;
         std::uint32_t target = 0;  // offset from the directory's start, bit 31 for sub-directories
     };
 
-    // Entries of the directory at the given offset, named ones first, in file order.
-    std::vector<Entry> entries(std::uint32_t offset) const {
+    // Entries of the directory at the given offset, named ones first, in
+    // file order; at most limit of them.
+    std::vector<Entry> entries(std::uint32_t offset, int limit = kMaxEntries) {
         std::vector<Entry> out;
-        if (!fits(base_ + offset, 16, file_.size())) return out;
+        if (!fits(base_ + offset, 16, file_.size()) || !visited_.insert(offset).second) return out;
         const int named = readLe16(file_, base_ + offset + 12);
         const int numbered = readLe16(file_, base_ + offset + 14);
-        const int total = std::min(named + numbered, kMaxEntries);
+        const int total = std::min({named + numbered, limit, kMaxEntriesInAll - entriesRead_});
         for (int i = 0; i < total; ++i) {
             const std::uint64_t at = base_ + offset + 16 + std::uint64_t(i) * 8;
             if (!fits(at, 8, file_.size())) break;
+            ++entriesRead_;
             Entry e;
             const std::uint32_t nameField = readLe32(file_, at);
             e.target = readLe32(file_, at + 4);
@@ -53,10 +66,10 @@ public:
     }
 
     // The bytes of the first language of a resource whose entry is e.
-    std::optional<std::vector<std::uint8_t>> data(const Entry& e) const {
+    std::optional<std::vector<std::uint8_t>> data(const Entry& e) {
         std::uint32_t target = e.target;
         for (int depth = 0; depth < 4 && (target & kSubdirectoryBit); ++depth) {
-            const auto languages = entries(target & ~kSubdirectoryBit);
+            const auto languages = entries(target & ~kSubdirectoryBit, 1);
             if (languages.empty()) return std::nullopt;
             target = languages.front().target;
         }
@@ -66,16 +79,20 @@ public:
         const std::uint32_t size = readLe32(file_, base_ + target + 4);
         const auto offset = rvaToOffset_(rva);
         if (!offset || !fits(*offset, size, file_.size())) return std::nullopt;
+        if (size > kMaxResourceBytes - bytesCopied_) return std::nullopt;
+        bytesCopied_ += size;
         const auto bytes = file_.subspan(*offset, size);
         return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
     }
 
 private:
+    // Longer names than any looked for keep one character more than the
+    // limit, so they match none of them.
     std::string upperName(std::uint32_t offset) const {
         std::string name;
         if (!fits(base_ + offset, 2, file_.size())) return name;
-        const int length = readLe16(file_, base_ + offset);
-        for (int i = 0; i < length; ++i) {
+        const std::size_t length = std::min<std::size_t>(readLe16(file_, base_ + offset), kMaxNameChars + 1);
+        for (std::size_t i = 0; i < length; ++i) {
             const std::uint64_t at = base_ + offset + 2 + std::uint64_t(i) * 2;
             if (!fits(at, 2, file_.size())) break;
             const std::uint16_t c = readLe16(file_, at);
@@ -87,7 +104,12 @@ private:
     std::span<const std::uint8_t> file_;
     std::uint64_t base_;
     std::function<std::optional<std::uint64_t>(std::uint32_t)> rvaToOffset_;
+    std::set<std::uint32_t> visited_;
+    int entriesRead_ = 0;
+    std::uint64_t bytesCopied_ = 0;
 };
+
+bool isPluginResourceType(const std::string& name) { return name == "PIPL" || name == "PIMI" || name == "_8BFM"; }
 
 }  // namespace
 
@@ -106,10 +128,10 @@ std::optional<ModuleResources> readPeResources(std::span<const std::uint8_t> fil
     auto rvaToOffset = [&layout](std::uint32_t rva) { return layout->fileOffset(rva); };
     const auto base = rvaToOffset(resourceDirectory->rva);
     if (!base) return resources;
-    const ResourceDirectory directory(file, *base, rvaToOffset);
+    ResourceDirectory directory(file, *base, rvaToOffset);
 
     for (const auto& type : directory.entries(0)) {
-        if (!type.named || !(type.target & kSubdirectoryBit)) continue;
+        if (!type.named || !(type.target & kSubdirectoryBit) || !isPluginResourceType(type.name)) continue;
         const std::uint32_t typeOffset = type.target & ~kSubdirectoryBit;
         for (const auto& resource : directory.entries(typeOffset)) {
             auto bytes = directory.data(resource);

@@ -16,6 +16,15 @@ const char* moduleKindName(ModuleKind kind) {
     return "?";
 }
 
+std::string shownText(std::string text) {
+    const auto blank = [](unsigned char c) { return c <= 0x20 || c == 0x7F; };
+    for (char& c : text)
+        if (blank(static_cast<unsigned char>(c))) c = ' ';
+    const auto first = std::find_if_not(text.begin(), text.end(), [](char c) { return c == ' '; });
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), [](char c) { return c == ' '; }).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
 void PIPLManager::loadFromPIPL(std::span<const std::uint8_t> list) {
     properties_.clear();
     if (list.size() < 8) return;

@@ -17,6 +17,10 @@ enum class ModuleKind {
 };
 const char* moduleKindName(ModuleKind kind);
 
+// A module's text as a person reads it: blanks, NULs and control characters
+// trimmed from both ends, those inside turned into spaces.
+std::string shownText(std::string text);
+
 // One property of a plug-in property list, as it lies in the resource.
 struct PiplProperty {
     FourCharCode vendor = 0;
@@ -40,9 +44,12 @@ public:
     const std::vector<std::uint8_t>* propertyData(FourCharCode key) const;
     void setProperty(FourCharCode key, std::span<const std::uint8_t> bytes);
 
-    // Length-prefixed texts; empty when the property is missing.
-    std::string getName() const { return pascalText(fourCharCode("name")); }
-    std::string getCategory() const { return pascalText(fourCharCode("catg")); }
+    // Length-prefixed texts as shown, matched and stored: without the blanks,
+    // NULs and control characters some modules leave at either end (a length
+    // counting the terminator), others inside read as spaces. Empty when the
+    // property is missing.
+    std::string getName() const { return shownText(pascalText(fourCharCode("name"))); }
+    std::string getCategory() const { return shownText(pascalText(fourCharCode("catg"))); }
     // The entry point for the module's code: 32-bit ('wx86') for a 32-bit
     // Windows module, else 64-bit ('8664'); the other one when that is
     // missing. Up to the first zero byte; empty when neither is there.

@@ -7,6 +7,7 @@
 #include "pshost/floating_point_guard.h"
 #include "pshost/host_callbacks.h"
 #include "pshost/host_memory.h"
+#include "pshost/parameter_block_packing.h"
 #include "pshost/photoshop_error.h"
 #include "pshost/pixel_map_image.h"
 #include "pshost/simple_register.h"
@@ -301,9 +302,10 @@ void PSFilterHost::offerParameters() {
                                   options.showDialog ? abi::kPlayDisplay : abi::kPlayDontDisplay);
     record_.descriptorParameters = descriptorParameters_.block();
     if (const auto& block = options.startSettings.parameters) {
-        record_.parameters = HostMemory::instance().allocate(block->size());
-        if (!record_.parameters) throw PhotoshopError(pluginErrorMessage(abi::kMemFullErr));
-        if (!block->empty()) std::memcpy(*record_.parameters, block->data(), block->size());
+        // Handles the block held when it was kept are made anew here.
+        const auto unpacked = unpackParameterBlock(*block, HostMemory::instance());
+        if (!unpacked) throw PhotoshopError(pluginErrorMessage(abi::kFilterBadParameters));
+        record_.parameters = *unpacked;
         // A kept block without the dialog is a repeat with those settings.
         if (!options.showDialog) return;
     }
@@ -314,7 +316,7 @@ void PSFilterHost::keepSettings() {
     HostMemory& memory = HostMemory::instance();
     if (keptParameters_ && memory.isHandle(keptParameters_) && memory.size(keptParameters_) <= kMaxParameterBlockBytes) {
         const auto* data = reinterpret_cast<const std::uint8_t*>(*keptParameters_);
-        lastSettings_.parameters.emplace(data, data + memory.size(keptParameters_));
+        lastSettings_.parameters = packParameterBlock({data, memory.size(keptParameters_)}, memory);
     }
     lastSettings_.descriptor = descriptorParameters_.take();
 }

@@ -67,6 +67,19 @@ private slots:
         inverted.invertPixels();
         QVERIFY(sameInterior(displayImage(*w), inverted));
     }
+
+    // A crash changed no pixel: nothing to undo, no "*", no question at exit.
+    void aCrashedRunLeavesNoStepAndNoChangedMark() {
+        TestWindow w;
+        QVERIFY(w->openPicture(samplePortrait()));
+        FiltersMenu& filters = *w->filtersMenu();
+        filters.buildFiltersMenu(MUGWARP_FAULT_MODULES, false);
+        item(filters, "Faults", "Crash in continue")->trigger();
+        QCOMPARE(w.errors.size(), 1);
+        QVERIFY(!w->document().isModified());
+        QVERIFY(!w->actions().undo->isEnabled());
+        QVERIFY(!w->isWindowModified());
+    }
 };
 
 }  // namespace mugwarp::testing

@@ -90,6 +90,20 @@ private slots:
             QCOMPARE(items.count("Invert (Windows, 32-bit)"), 1);
     }
 
+    // Modules sharing a category and a name read apart by file; a category
+    // led by a blank and a name counting its terminator read as typed.
+    void modulesSharingANameReadApartAndStrayBytesAreGone() {
+        TestWindow w;
+        QTemporaryDir dir;
+        const QString folder = folderWith(dir, "x", {"blur_pair.8bf", "stray_bytes.8bf"});
+        QFile::copy(folder + "/blur_pair.8bf", folder + "/again.8bf");
+        FiltersMenu& filters = *w->filtersMenu();
+        filters.buildFiltersMenu(folder, false);
+        QCOMPARE(titles(submenu(filters, "Blur")),
+                 (QStringList{"Zoom (again.8bf)", "Zoom (blur_pair.8bf)", "blur (again.8bf)", "blur (blur_pair.8bf)"}));
+        QCOMPARE(titles(submenu(filters, "The Plugin Site")), QStringList{"HSL to RGB"});
+    }
+
     void aModuleThatCannotRunIsListedGreyedWithTheReasonAsItsTip() {
         const QString module = QStringLiteral(MUGWARP_TEST_MODULES "/windows.8bf");
         if (!QFile::exists(module)) QSKIP("the Windows test module needs the mingw-w64 cross compiler");
@@ -207,6 +221,33 @@ private slots:
         dialog.loadButton()->click();
         QCOMPARE(filters.plugins().count(), before + 1);
         QVERIFY(item(filters, "Artistic", "Sketch"));
+    }
+
+    // A folder added with Load Filters is there again at the next start, with
+    // the choice of sub-directories made; one removed since is passed over.
+    void loadedFoldersComeBackAtTheNextStart() {
+        QTemporaryDir dir;
+        const QString deep = folderWith(dir, "deep", {});
+        folderWith(dir, "deep/sub", {"artistic.8bf"});
+        const QString flat = folderWith(dir, "flat", {});
+        folderWith(dir, "flat/sub", {"blur_pair.8bf"});
+        const QString gone = folderWith(dir, "gone", {"scripted.8bf"});
+        {
+            TestWindow w;
+            LoadFiltersDialog& dialog = *w->filtersMenu()->loadDialog();
+            const std::pair<QString, bool> loads[] = {{deep, true}, {flat, false}, {gone, true}};
+            for (const auto& [folder, include] : loads) {
+                dialog.folderEdit()->setText(folder);
+                dialog.includeBox()->setChecked(include);
+                dialog.loadButton()->click();
+            }
+            QVERIFY(item(*w->filtersMenu(), "Test", "Scripted"));
+        }
+        QVERIFY(QDir(gone).removeRecursively());
+        TestWindow next;
+        QVERIFY(item(*next->filtersMenu(), "Artistic", "Sketch"));
+        QVERIFY(!item(*next->filtersMenu(), "Blur", "Zoom"));  // its folder without sub-directories
+        QVERIFY(!item(*next->filtersMenu(), "Test", "Scripted"));
     }
 };
 

@@ -16,6 +16,7 @@ namespace {
 
 using CliRun = test::CommandRun;
 using test::cli;
+using test::runCommand;
 
 const std::string kSample = std::string(MUGWARP_SOURCE_DIR) + "/data/sample/portrait.jpg";
 const std::string kPlugins = std::string(" --plugins ") + MUGWARP_BUILT_PLUGINS_DIR + " ";
@@ -127,6 +128,66 @@ TEST(FilterCommands, AMisbehavingFilterFailsTheScriptWithItsNameAndWritesNothing
         EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
         EXPECT_FALSE(std::filesystem::exists(dir.path("out.bmp")));
     }
+}
+
+// Free modules store names with a terminator counted in or a blank in front:
+// the list shows them trimmed and a filter step finds them as typed.
+TEST(FilterCommands, NamesWithStrayBytesAreListedAndFoundAsAPersonTypesThem) {
+    test::TempDir dir;
+    std::filesystem::copy_file(std::string(MUGWARP_TEST_MODULES) + "/stray_bytes.8bf", dir.path("stray.8bf"));
+    const CliRun list = cli("filters --plugins " + dir.dir().string());
+    ASSERT_EQ(list.status, 0) << list.out;
+    EXPECT_EQ(list.out.rfind("The Plugin Site\tHSL to RGB\tnative\t", 0), 0u) << list.out;
+    const CliRun run = cli("edit " + kSample + " " + dir.path("out.bmp") + " --plugins " + dir.dir().string() +
+                           " 'filter:The Plugin Site/HSL to RGB'");
+    EXPECT_EQ(run.status, 0) << run.out;
+}
+
+// Modules that share a category and a name are told apart in the list, by the
+// Filters menu's caption or by file in a filter step; the bare name fails
+// with the choices.
+TEST(FilterCommands, ModulesSharingANameArePickedByCaptionOrFileAndTheBareNameListsThem) {
+    test::TempDir dir;
+    for (const char* copy : {"a/invert.8bf", "b/other.8bf"}) {
+        std::filesystem::create_directories(std::filesystem::path(dir.path(copy)).parent_path());
+        std::filesystem::copy_file(std::string(MUGWARP_BUILT_PLUGINS_DIR) + "/invert.8bf", dir.path(copy));
+    }
+    const CliRun list = cli("filters --plugins " + dir.dir().string());
+    ASSERT_EQ(list.status, 0) << list.out;
+    EXPECT_NE(list.out.find("Mugwarp Adjust\tInvert (invert.8bf)\tnative\t"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("Mugwarp Adjust\tInvert (other.8bf)\tnative\t"), std::string::npos) << list.out;
+    EXPECT_EQ(cli("filters --plugins").status, 2);
+    EXPECT_EQ(cli("filters --plugins " + dir.dir().string() + " " + dir.dir().string()).status, 2);
+
+    PixelSurface original;
+    original.assign(loadPicture(kSample));
+    const std::string plugins = " --plugins " + dir.dir().string() + " ";
+    for (const char* step : {"'filter:Mugwarp Adjust/Invert (other.8bf)'", "'filter:Mugwarp Adjust/Invert@invert.8bf'"}) {
+        const CliRun r = cli("edit " + kSample + " " + dir.path("out.bmp") + plugins + step);
+        ASSERT_EQ(r.status, 0) << step << ": " << r.out;
+        PixelSurface result;
+        result.assign(loadPicture(dir.path("out.bmp")));
+        EXPECT_TRUE(interiorMatches(original, result, true)) << step;
+        std::filesystem::remove(dir.path("out.bmp"));
+    }
+    const CliRun shared = cli("edit " + kSample + " " + dir.path("out.bmp") + plugins + "'filter:Mugwarp Adjust/Invert'");
+    EXPECT_EQ(shared.status, 1);
+    EXPECT_NE(shared.out.find("is shared by 2 modules"), std::string::npos) << shared.out;
+    EXPECT_NE(shared.out.find("\n  filter:Mugwarp Adjust/Invert (invert.8bf)\n  filter:Mugwarp Adjust/Invert (other.8bf)"),
+              std::string::npos) << shared.out;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("out.bmp")));
+}
+
+// Without a display a filter's dialog cannot open: the step says so rather
+// than running on defaults the person meant to set.
+TEST(FilterCommands, ADialogStepWithoutADisplayFailsAndWritesNothing) {
+    test::TempDir dir;
+    const CliRun r = runCommand("env -u DISPLAY -u WAYLAND_DISPLAY " + std::string(MUGWARP_CLI) + " edit " + kSample +
+                                " " + dir.path("out.bmp") + kPlugins + "'filter:Mugwarp Blur/Gaussian Blur...:dialog'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("The filter 'Gaussian Blur...' cannot show its dialog: there is no display"), std::string::npos)
+        << r.out;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("out.bmp")));
 }
 
 TEST(FilterCommands, UnknownFiltersAndEarlyRepeatsFail) {

@@ -160,4 +160,28 @@ TEST(FilterApplication, WithoutHistoryAFaultLeavesTheSourceShown) {
     EXPECT_EQ(run.document.display().pixel(5, 7), shown[7 * kWidth + 5] ^ 0x00FFFFFFu);
 }
 
+// A run that ends in a fault or a cancel changed nothing a person could
+// undo or save: no step, no "changed" mark, on a fresh picture and after a
+// run that did change it.
+TEST(FilterApplication, AFaultOrACancelLeavesNoStepAndNoChangedMark) {
+    for (const bool afterARun : {false, true}) {
+        for (const char* after : {"Crash", "Exit", "Garbage", "Cancel"}) {
+            SCOPED_TRACE(std::string(after) + (afterARun ? " after a run" : " first"));
+            FilterSession run;
+            if (afterARun) {
+                ASSERT_TRUE(run.filter("Invert"));
+            }
+            run.document.markSaved();
+            const bool couldUndo = run.document.canUndo();
+            try {
+                run.filter(std::string("Scribble, then ") + after);
+            } catch (const filterproc::RunnerFault&) {
+            }
+            EXPECT_FALSE(run.document.isModified());
+            EXPECT_EQ(run.document.canUndo(), couldUndo);
+            EXPECT_FALSE(run.document.canRedo());
+        }
+    }
+}
+
 }  // namespace mugwarp

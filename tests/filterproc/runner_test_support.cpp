@@ -85,7 +85,8 @@ std::vector<std::uint32_t> probeResult(const TestPicture& picture, int amount) {
     return out;
 }
 
-RecordedProbe recordAndReplay(filterproc::FilterRunnerHost& host, const PIPLManager& probe, int amount) {
+RecordedProbe recordAndReplay(filterproc::FilterRunnerHost& host, const PIPLManager& probe, int amount,
+                              filterproc::FilterRunnerHost* replayHost) {
     RecordedProbe r;
     ScriptedClient user;
     user.chosenColour[0] = std::int16_t(amount);
@@ -99,10 +100,17 @@ RecordedProbe recordAndReplay(filterproc::FilterRunnerHost& host, const PIPLMana
     ScriptedClient otherUser;
     otherUser.chosenColour[0] = std::int16_t(amount + 50);
     TestPicture second(33, 21);
-    host.options.startSettings = r.settings;
-    host.options.showDialog = false;
-    EXPECT_TRUE(runInRunner(host, probe, second, &otherUser));
+    filterproc::FilterRunnerHost& replay = replayHost ? *replayHost : host;
+    replay.options.startSettings = r.settings;
+    replay.options.showDialog = false;
+    try {
+        EXPECT_TRUE(runInRunner(replay, probe, second, &otherUser));
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "the replay failed: " << e.what();
+    }
     r.replayed = second.pixels;
+    replay.options.startSettings = {};
+    replay.options.showDialog = true;
     host.options.startSettings = {};
     host.options.showDialog = true;
     return r;

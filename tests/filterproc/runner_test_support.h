@@ -41,12 +41,15 @@ std::vector<std::uint32_t> probeResult(const TestPicture& picture, int amount);
 
 // A settings probe recorded in a dialog run (the colour chosen there is the
 // amount), then replayed without the dialog from what the run left, with
-// another colour ready in case the dialog wrongly showed again.
+// another colour ready in case the dialog wrongly showed again; with
+// replayHost the replay is made there (a runner of its own, as a later
+// session or a batch has it).
 struct RecordedProbe {
     std::vector<std::uint32_t> recorded, replayed;
     FilterSettings settings;
 };
-RecordedProbe recordAndReplay(filterproc::FilterRunnerHost& host, const PIPLManager& probe, int amount);
+RecordedProbe recordAndReplay(filterproc::FilterRunnerHost& host, const PIPLManager& probe, int amount,
+                              filterproc::FilterRunnerHost* replayHost = nullptr);
 
 // Runners that end a hanging filter quickly.
 filterproc::FilterRunners& testRunners();

@@ -55,6 +55,30 @@ TEST(KeptSettings, AFilterWithoutScriptingFallsBackToItsParameterBlockAndSkipsIt
     EXPECT_EQ(run.settings.parameters->size(), 4u);
 }
 
+// A block holding a handle of the filter's own (its expression) and the
+// handle suite's version replays in a runner that never saw the handle: the
+// handle comes back with its contents at a new address.
+TEST(KeptSettings, AParameterBlockHoldingAHandleReplaysInAnotherRunner) {
+    filterproc::FilterRunnerHost host(testRunners());
+    filterproc::FilterRunners otherRunners(testRunners().locations());
+    filterproc::FilterRunnerHost other(otherRunners);
+    const RecordedProbe run = recordAndReplay(host, entryNamed(probes(), "Handle Settings"), 29, &other);
+    EXPECT_EQ(run.recorded, probeResult(TestPicture(33, 21), 29));
+    EXPECT_EQ(run.replayed, run.recorded);
+    ASSERT_TRUE(run.settings.parameters);
+    // Damaged packing is refused, never read past its end.
+    for (std::size_t cut : {std::size_t(5), std::size_t(20), run.settings.parameters->size() - 1}) {
+        TestPicture picture(33, 21);
+        const auto before = picture.pixels;
+        other.options.startSettings = {std::vector<std::uint8_t>(run.settings.parameters->begin(),
+                                                                 run.settings.parameters->begin() + std::ptrdiff_t(cut)),
+                                       std::nullopt};
+        other.options.showDialog = false;
+        EXPECT_THROW(runInRunner(other, entryNamed(probes(), "Handle Settings"), picture), PhotoshopError) << cut;
+        EXPECT_EQ(picture.pixels, before);
+    }
+}
+
 TEST(KeptSettings, DamagedScriptingParametersFailTheRunWithoutHarm) {
     filterproc::FilterRunnerHost host(testRunners());
     const PIPLManager& probe = entryNamed(probes(), "Scripted Settings");

@@ -64,6 +64,32 @@ TEST(PiplManager, SettersReplaceTheFirstPropertyInPlace) {
     EXPECT_EQ(m.findProperty(fourCharCode("wx86"))->vendor, fourCharCode("8BIM"));
 }
 
+// Names as modules store them, counting a terminator or padded with blanks,
+// read the way a person types them.
+TEST(PiplManager, NamesAndCategoriesLoseStrayBytesAndBlanksAtEitherEnd) {
+    const struct {
+        std::string stored, shown;
+    } cases[] = {
+        {std::string("HSL to RGB\0", 11), "HSL to RGB"},
+        {std::string("Blur\0\0\0", 7), "Blur"},
+        {" The Plugin Site", "The Plugin Site"},
+        {"\tTabs and CR\r\n", "Tabs and CR"},
+        {std::string("Two\0Words", 9), "Two Words"},
+        {"Rubout\x7F", "Rubout"},
+        {std::string("\0 \0", 3), ""},
+        {"Caf\xC3\xA9 ", "Caf\xC3\xA9"},  // UTF-8 bytes are no blanks
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        std::vector<std::uint8_t> text = {std::uint8_t(c.stored.size())};
+        text.insert(text.end(), c.stored.begin(), c.stored.end());
+        PIPLManager m;
+        m.loadFromPIPL(list(2, {property("name", text, int(text.size())), property("catg", text, int(text.size()))}));
+        EXPECT_EQ(m.getName(), c.shown);
+        EXPECT_EQ(m.getCategory(), c.shown);
+    }
+}
+
 TEST(PiplManager, FilterCaseFlagsComeFromTheCaseRecord) {
     PIPLManager m;
     std::vector<std::uint8_t> fici(28, 0);

@@ -41,4 +41,43 @@ bool markAsDotNet(std::vector<std::uint8_t>& module) {
     return true;
 }
 
+namespace {
+std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    std::uint32_t v = 0;
+    std::memcpy(&v, &b[at], 4);
+    return v;
+}
+void putLe32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) { std::memcpy(&b[at], &v, 4); }
+}  // namespace
+
+bool replaceResources(std::vector<std::uint8_t>& module,
+                      const std::function<std::vector<std::uint8_t>(std::uint32_t address)>& make) {
+    if (module.size() < 0x40 || module[0] != 'M' || module[1] != 'Z') return false;
+    const std::size_t pe = le32(module, 0x3C);
+    if (pe + 24 > module.size()) return false;
+    const std::size_t sectionCount = module[pe + 6] | module[pe + 7] << 8;
+    const std::size_t optionalSize = module[pe + 20] | module[pe + 21] << 8;
+    const std::size_t optional = pe + 24;
+    const bool wide = module[optional] == 0x0B && module[optional + 1] == 0x02;
+    const std::size_t resourceEntry = optional + (wide ? 112 : 96) + 2 * 8;
+    const std::size_t sections = optional + optionalSize;
+    if (sectionCount == 0 || sections + sectionCount * 40 > module.size()) return false;
+    // The section whose file data comes last, so what is appended extends it.
+    std::size_t last = sections;
+    for (std::size_t i = 1; i < sectionCount; ++i)
+        if (le32(module, sections + i * 40 + 20) > le32(module, last + 20)) last = sections + i * 40;
+    const std::uint32_t rawSize = le32(module, last + 16), rawOffset = le32(module, last + 20);
+    const std::uint32_t address = le32(module, last + 12) + rawSize;
+    std::vector<std::uint8_t> directory = make(address);
+    directory.resize((directory.size() + 511) & ~std::size_t(511));
+    module.resize(rawOffset + rawSize);
+    module.insert(module.end(), directory.begin(), directory.end());
+    const std::uint32_t grown = rawSize + std::uint32_t(directory.size());
+    putLe32(module, last + 16, grown);
+    putLe32(module, last + 8, std::max(le32(module, last + 8), grown));
+    putLe32(module, resourceEntry, address);
+    putLe32(module, resourceEntry + 4, std::uint32_t(directory.size()));
+    return true;
+}
+
 }  // namespace mugwarp::test

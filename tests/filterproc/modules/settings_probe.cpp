@@ -293,7 +293,80 @@ void blockOnly(std::int16_t selector, FilterRecord* r, std::int16_t* result) {
     }
 }
 
+// "Handle Settings" keeps its amount as text in a handle of its own, whose
+// address sits in its parameter block beside a signature and the version of
+// the handle suite it was made with, as expression filters keep their
+// expressions. A block whose handle or version does not hold up is refused
+// with "erroneous parameter block".
+struct HandleParams {
+    std::uint32_t signature;
+    std::int16_t suiteVersion;
+    std::uint8_t unaligned;  // the handle follows at an odd offset, as a packed structure has it
+    Handle expression;
+} __attribute__((packed));
+constexpr std::uint32_t kHandleSignature = code("HSet");
+
+std::string expressionFor(std::int32_t amount) { return withAmount("amount=", amount); }
+
+bool expressionAmount(FilterRecord* r, const HandleParams& p, std::int32_t& amount) {
+    if (p.signature != kHandleSignature || p.suiteVersion != r->handleProcs->handleProcsVersion || !p.expression)
+        return false;
+    const std::int32_t size = r->handleProcs->getSizeProc(p.expression);
+    const std::string text = size > 7 ? std::string(*p.expression, std::size_t(size)) : std::string();
+    if (!text.starts_with("amount=")) return false;
+    amount = std::atoi(text.c_str() + 7);
+    return true;
+}
+
+void withHandle(std::int16_t selector, FilterRecord* r, std::int16_t* result) {
+    HandleParams* p = parameters<HandleParams>(r, selector == kSelectorParameters);
+    std::int32_t amount = kDefaultAmount;
+    if (selector == kSelectorParameters) {
+        if (!p) {
+            *result = kMemFullErr;
+            return;
+        }
+        if (p->expression) expressionAmount(r, *p, amount);
+        dialog(r, amount);
+        if (p->expression) r->handleProcs->disposeProc(p->expression);
+        p->signature = kHandleSignature;
+        p->suiteVersion = r->handleProcs->handleProcsVersion;
+        p->expression = handleWith(r, expressionFor(amount));
+    } else if (selector == kSelectorStart) {
+        if (!p || !expressionAmount(r, *p, amount)) {
+            *result = kFilterBadParameters;
+            return;
+        }
+        requestAll(r);
+    } else if (selector == kSelectorContinue) {
+        expressionAmount(r, *p, amount);
+        addAmount(r, amount);
+    }
+}
+
 }  // namespace
+
+MUGWARP_FILTER_ENTRY void HandleSettings(std::int16_t s, void* record, std::intptr_t*, std::int16_t* result) {
+    *result = kNoErr;
+    if (s != kSelectorAbout) withHandle(s, static_cast<FilterRecord*>(record), result);
+}
+
+#ifdef _WIN32
+#include <windows.h>
+// "Nagging Settings" is "Block Settings" that, as some filters do when their
+// saved settings do not suit them, opens a message box of its own at start
+// whatever it was told.
+MUGWARP_FILTER_ENTRY void NaggingSettings(std::int16_t s, void* record, std::intptr_t*, std::int16_t* result) {
+    *result = kNoErr;
+    if (s == kSelectorStart) MessageBoxA(nullptr, "Can't run this filter", "Nagging Settings", MB_OK);
+    if (s != kSelectorAbout) blockOnly(s, static_cast<FilterRecord*>(record), result);
+}
+#else
+MUGWARP_FILTER_ENTRY void NaggingSettings(std::int16_t s, void* record, std::intptr_t*, std::int16_t* result) {
+    *result = kNoErr;
+    if (s != kSelectorAbout) blockOnly(s, static_cast<FilterRecord*>(record), result);
+}
+#endif
 
 MUGWARP_FILTER_ENTRY void ScriptedSettings(std::int16_t s, void* record, std::intptr_t*, std::int16_t* result) {
     *result = kNoErr;

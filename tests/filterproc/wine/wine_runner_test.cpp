@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <thread>
 
@@ -225,6 +226,58 @@ TEST_P(WindowsFilters, KeepTheirSettingsAsTheirNativeBuildDoesAndReplayThemWitho
         // Every descriptor procedure stored the same bytes from both builds.
         EXPECT_EQ(windows.settings, native.settings);
     }
+}
+
+// Settings replayed in a runner that never ran the filter (a batch, a later
+// session): a handle kept inside the parameter block comes back with its
+// contents; a filter that opens a message box anyway is ended at once, the
+// picture kept, instead of waiting for someone to close the box.
+TEST_P(WindowsFilters, ReplaysInANewRunnerKeepHandlesAndEndFiltersThatAskForADialog) {
+    filterproc::RunnerTimings timings;
+    timings.runTimeoutMs = 20000;  // a box nobody closes must not hold the suite
+    filterproc::FilterRunners fresh(testRunners().locations(), timings);
+    filterproc::FilterRunnerHost replay(fresh);
+    const RecordedProbe run = recordAndReplay(host, entryNamed(testModules(), "Handle Settings"), 31, &replay);
+    EXPECT_EQ(run.recorded, probeResult(TestPicture(33, 21), 31));
+    EXPECT_EQ(run.replayed, run.recorded);
+
+    TestPicture picture(33, 21);
+    const auto before = picture.pixels;
+    replay.options.startSettings = {std::vector<std::uint8_t>{7, 0, 0, 0}, std::nullopt};
+    replay.options.showDialog = false;
+    try {
+        runInRunner(replay, entryNamed(testModules(), "Nagging Settings"), picture);
+        ADD_FAILURE() << "the message box went unnoticed";
+    } catch (const filterproc::RunnerFault& e) {
+        EXPECT_STREQ(e.what(), "The filter 'Nagging Settings' could not run from its saved settings (it asked for its dialog).");
+    }
+    EXPECT_EQ(picture.pixels, before);
+    replay.options = {};
+    EXPECT_TRUE(runInRunner(replay, entryNamed(windows(), "Invert"), picture));
+}
+
+// A module's own DLL lies beside it, as third-party filters ship theirs: the
+// runner finds it there. Alone, the module names the DLL it misses (tried
+// first: a DLL once loaded would serve any module asking for its name).
+TEST_P(WindowsFilters, FindTheDllBesideThemAndNameItWhenItIsMissing) {
+    const std::string folder = std::string(MUGWARP_FAULT_MODULES "/") + GetParam().folder + "/beside";
+    TestPicture expected(19, 7), picture(19, 7);
+    const TempDir alone;
+    std::filesystem::copy_file(folder + "/beside.8bf", alone.path("beside.8bf"));
+    PSPluginList lonely;
+    lonely.scanDirectory(alone.dir().string(), false);
+    try {
+        runInRunner(host, entryNamed(lonely, "Beside"), picture);
+        ADD_FAILURE() << "ran without its DLL";
+    } catch (const PhotoshopError& e) {
+        EXPECT_NE(std::string(e.what()).find("it needs mugwarp_beside_helper.dll, which is neither beside it nor installed"),
+                  std::string::npos) << e.what();
+    }
+    EXPECT_EQ(picture.pixels, expected.pixels);
+
+    for (std::uint32_t& p : expected.pixels) p ^= 0x005A5A5Au;
+    ASSERT_TRUE(runInRunner(host, entryNamed(list(folder), "Beside"), picture));
+    EXPECT_EQ(picture.pixels, expected.pixels);
 }
 
 // The same probe as a Windows module. Its sockets are made by the Wine server,
