@@ -19,7 +19,7 @@
 namespace mugwarp::cli {
 
 std::string batchUsage() {
-    return "usage: mugwarp-cli batch --out DIR [--format jpg|png|webp|bmp|gif|pdf] [--jobs N] [--plugins DIR]\n"
+    return std::string("usage: mugwarp-cli batch --out DIR [--format jpg|png|webp|bmp|gif|pdf] [--jobs N] [--plugins DIR]\n"
            "                         [--filter-timeout S] FILE... -- ACTION...\n"
            "  applies the same edit actions (as 'mugwarp-cli edit' knows them, --size and\n"
            "  --effect included) to every FILE and writes DIR/NAME.EXT, NAME being the\n"
@@ -27,7 +27,7 @@ std::string batchUsage() {
            "  --out DIR     where the results go (made if missing); never over an input\n"
            "  --format F    the format of every result (default: each picture's own)\n"
            "  --jobs N      pictures worked on side by side (default: the number of cores);\n"
-           "                each job starts its filter runners once and keeps them\n"
+           "                each job starts its filter runners once and keeps them\n") +
            saveFlagsHelp() +
            "  a picture that fails is named and the others go on; the exit code is 0 only\n"
            "  when every picture was written\n";

@@ -156,9 +156,10 @@ TEST_F(ConvertCommand, FailuresAndBadArguments) {
 TEST_F(ConvertCommand, InfoDescribesPictures) {
     Result r = cli("info " + sample(), dir_);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "format: JPEG\nwidth: 512\nheight: 512\n");
+    const std::string plain = "orientation: none\ntransparency: no\nmetadata: none\n";
+    EXPECT_EQ(r.out, "format: JPEG\nwidth: 512\nheight: 512\n" + plain);
     ASSERT_EQ(cli("convert " + sample() + " " + path("p.bmp"), dir_).status, 0);
-    EXPECT_EQ(cli("info " + path("p.bmp"), dir_).out, "format: BMP\nwidth: 512\nheight: 512\n");
+    EXPECT_EQ(cli("info " + path("p.bmp"), dir_).out, "format: BMP\nwidth: 512\nheight: 512\n" + plain);
 
     GifImage gif;
     PixelSurface picture(9, 5);
