@@ -5,6 +5,7 @@
 #include "app/image_view.h"
 #include "app/main_window.h"
 #include "app/overlay_controller.h"
+#include "app/photo_info_setting.h"
 #include "app/picture_saving.h"
 #include "app/status_line.h"
 #include "app/zoom.h"
@@ -27,6 +28,7 @@ void MainWindow::buildFileMenu() {
     actions_.save->setToolTip(QStringLiteral("Save"));
     actions_.saveAs = addCommand(menus_.file, QStringLiteral("&Save As..."), "saveas1", [this] { saveAs(); });
     actions_.saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    addKeepPhotoInformationCommand(menus_.file);
     menus_.file->addSeparator();
     buildLoadFiltersCommand(menus_.file);
     menus_.file->addSeparator();
@@ -70,6 +72,10 @@ void MainWindow::loadAndShow(const QString& path) {
     afterPictureLoaded();
     selectArrowTool();
     setTitleFor(path);
+    // An animation's first frame or an ignored colour profile is worth a word,
+    // not a question.
+    if (!document_.loadNotes().empty())
+        status_->tell(QString::fromStdString(document_.loadNotes().front()));
 }
 
 void MainWindow::afterPictureLoaded() {

@@ -43,10 +43,11 @@ void MainWindow::insertPictureFrom(const QString& folderName) {
     const QString path = chooseOpenFile_(this, folder.isEmpty() ? QString() : folder + QStringLiteral("/*"));
     if (path.isEmpty()) return;
     try {
-        const std::string file = path.toStdString();
-        const bool transparent =
-            isGifFileName(file) && ask_(this, QStringLiteral("Confirm"), QStringLiteral("Transparent Image?"));
-        ClipartPicture clipart = loadClipartPicture(file, transparent);
+        // Read before asking: the question is for GIFs, told by their content.
+        PictureFile file = readPictureFile(path.toStdString());
+        const bool transparent = file.kind == PictureKind::Gif &&
+                                 ask_(this, QStringLiteral("Confirm"), QStringLiteral("Transparent Image?"));
+        ClipartPicture clipart = clipartFromFile(std::move(file), transparent);
         if (clipart.keyed) {
             // Keyed clipart leaves the picture's outer colour at the document's
             // key, which a GIF save still treats as transparent.

@@ -26,10 +26,15 @@ QString describedFilter(const QString& description, const QStringList& extension
 
 QStringList PictureFileDialog::openFilters() {
     return {
-        describedFilter(QStringLiteral("All"), {QStringLiteral("gif"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("bmp")}),
+        describedFilter(QStringLiteral("All"), {QStringLiteral("gif"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("bmp"),
+                                                QStringLiteral("png"), QStringLiteral("webp"), QStringLiteral("heic"),
+                                                QStringLiteral("heif"), QStringLiteral("avif")}),
         describedFilter(QStringLiteral("CompuServe GIF Image"), {QStringLiteral("gif")}),
         describedFilter(QStringLiteral("JPEG Image File"), {QStringLiteral("jpg"), QStringLiteral("jpeg")}),
         describedFilter(QStringLiteral("Bitmaps"), {QStringLiteral("bmp")}),
+        describedFilter(QStringLiteral("PNG Image"), {QStringLiteral("png")}),
+        describedFilter(QStringLiteral("WebP Image"), {QStringLiteral("webp")}),
+        describedFilter(QStringLiteral("HEIC and AVIF Photo"), {QStringLiteral("heic"), QStringLiteral("heif"), QStringLiteral("avif")}),
     };
 }
 
@@ -39,6 +44,8 @@ QStringList PictureFileDialog::saveFilters() {
         describedFilter(QStringLiteral("Bitmaps"), {QStringLiteral("bmp")}),
         describedFilter(QStringLiteral("Portable Document Format"), {QStringLiteral("pdf")}),
         describedFilter(QStringLiteral("CompuServe GIF Image"), {QStringLiteral("gif")}),
+        describedFilter(QStringLiteral("PNG Image"), {QStringLiteral("png")}),
+        describedFilter(QStringLiteral("WebP Image"), {QStringLiteral("webp")}),
     };
 }
 
@@ -68,7 +75,7 @@ PictureFileDialog::PictureFileDialog(QWidget* parent, Purpose purpose) : QFileDi
 
 void PictureFileDialog::showPreview(const QString& path) {
     QImageReader reader(path);
-    reader.setAutoTransform(false);
+    reader.setAutoTransform(true);  // phone photos preview upright, as they open
     QSize size = reader.size();
     if (QFileInfo(path).isFile() && size.isValid()) {
         size.scale(kPreviewSize, Qt::KeepAspectRatio);

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/overlay_stack.h"
+#include "app/photo_info_setting.h"
 #include "document/document.h"
 #include "formats/picture_io.h"
 #include "raster/error.h"
@@ -29,7 +30,9 @@ void writeDocumentPicture(Document& document, const OverlayStack& overlays, cons
     // objects of their own).
     if (format != PictureFormat::Bmp) document.snapshotForUndo();
     const std::string target = path.toStdString();
-    savePicture(flattened ? *flattened : document.display(), target, document.keyColor());
+    SaveOptions options;
+    if (keepPhotoInformation()) options.photoInfo = &document.photoInfo();
+    savePicture(flattened ? *flattened : document.display(), target, document.keyColor(), options);
     if (format == PictureFormat::Gif && !flattened) {
         // The document becomes the GIF as written: colours reduced, deformation
         // baked in, so that source, display and map agree again. With overlays

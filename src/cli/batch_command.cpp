@@ -12,13 +12,14 @@
 #include "cli/cli_commands.h"
 #include "cli/edit_actions.h"
 #include "cli/overlay_actions.h"
+#include "cli/save_flags.h"
 #include "formats/picture_io.h"
 #include "raster/error.h"
 
 namespace mugwarp::cli {
 
 std::string batchUsage() {
-    return "usage: mugwarp-cli batch --out DIR [--format jpg|bmp|gif|pdf] [--jobs N] [--plugins DIR]\n"
+    return std::string("usage: mugwarp-cli batch --out DIR [--format jpg|png|webp|bmp|gif|pdf] [--jobs N] [--plugins DIR]\n"
            "                         [--filter-timeout S] FILE... -- ACTION...\n"
            "  applies the same edit actions (as 'mugwarp-cli edit' knows them, --size and\n"
            "  --effect included) to every FILE and writes DIR/NAME.EXT, NAME being the\n"
@@ -28,7 +29,8 @@ std::string batchUsage() {
            "  --jobs N      pictures worked on side by side (default: the number of cores);\n"
            "                each job starts its filter runners once and keeps them\n"
            "  --filter-timeout S  a filter still running after S seconds is asked to stop,\n"
-           "                and ended 2 s later (default: 300; 0: no limit)\n"
+           "                and ended 2 s later (default: 300; 0: no limit)\n") +
+           saveFlagsHelp() +
            "  a picture that fails is named and the others go on; the exit code is 0 only\n"
            "  when every picture was written\n";
 }
@@ -40,6 +42,7 @@ namespace fs = std::filesystem;
 struct BatchScript {
     std::string outDir;
     std::string format;  // extension without the dot; empty: each input's own
+    SaveFlags save;
     int jobs = 0;
     std::string pluginFolder;
     int filterTimeoutMs = FilterActions::kDefaultRunTimeoutMs;
@@ -48,7 +51,7 @@ struct BatchScript {
     std::size_t historyNeeded = 0;  // steps up to the last undo or redo
 };
 
-const std::vector<std::string> kFormats = {"jpg", "bmp", "gif", "pdf"};
+const std::vector<std::string> kFormats = {"jpg", "png", "webp", "bmp", "gif", "pdf"};
 
 BatchScript parseBatch(const std::vector<std::string>& args) {
     BatchScript script;
@@ -66,7 +69,7 @@ BatchScript parseBatch(const std::vector<std::string>& args) {
         } else if (arg == "--format") {
             script.format = valueOf(i, "a format");
             if (std::find(kFormats.begin(), kFormats.end(), script.format) == kFormats.end())
-                throw UsageError{"--format is jpg, bmp, gif or pdf, not '" + script.format + "'"};
+                throw UsageError{"--format is jpg, png, webp, bmp, gif or pdf, not '" + script.format + "'"};
         } else if (arg == "--jobs") {
             script.jobs = parseInt(valueOf(i, "a number"), 1, 64, "--jobs");
         } else if (arg == "--plugins") {
@@ -159,7 +162,7 @@ void runJob(const BatchScript& script, const std::vector<BatchItem>& items, std:
             replay(session, item.input, script.steps, script.historyNeeded);
             session.document.selectArrowTool();
             savePicture(flattenedPicture(session.document, session.overlays), item.output,
-                        session.document.keyColor());
+                        session.document.keyColor(), script.save.options(session.document.photoInfo()));
             progress.pictureDone(item.input, item.output);
         } catch (const ActionError& e) {
             progress.pictureFailed(item.input, e.message);
@@ -174,7 +177,11 @@ void runJob(const BatchScript& script, const std::vector<BatchItem>& items, std:
 int runBatch(const std::vector<std::string>& args) {
     BatchScript script;
     try {
-        script = parseBatch(args);
+        std::vector<std::string> rest;
+        SaveFlags save;
+        if (!takeSaveFlags(args, rest, save)) throw UsageError{"--quality takes a number from 1 to 100"};
+        script = parseBatch(rest);
+        script.save = save;
     } catch (const UsageError& e) {
         std::cerr << "mugwarp-cli batch: " << e.message << "\n" << batchUsage();
         return 2;

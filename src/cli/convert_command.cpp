@@ -1,6 +1,8 @@
 #include <iostream>
 
 #include "cli/cli_commands.h"
+#include "cli/save_flags.h"
+#include "formats/picture_file.h"
 #include "formats/picture_io.h"
 #include "raster/error.h"
 #include "raster/pixel_surface.h"
@@ -8,26 +10,29 @@
 namespace mugwarp::cli {
 namespace {
 
-// The picture as the editor opens it: JPEG and BMP as decoded (opaque, except
-// the alpha a 32-bit BMP carries, so erased places stay erased); a GIF's
+// The picture as the editor opens it: transparent places of a PNG, WebP or
+// HEIC laid on the document's outer colour, BMP as decoded (the alpha a
+// 32-bit BMP carries stays, so erased places stay erased); a GIF's
 // transparent colour keyed to alpha 0, a GIF without one fully opaque.
 struct OpenedPicture {
     PixelSurface pixels;
     PlatformColor key = kDefaultKeyColor;
+    PhotoInfo info;
 };
 
 OpenedPicture open(const std::string& path) {
     OpenedPicture opened;
-    if (lowerExtension(path) != ".gif") {
-        opened.pixels.assign(loadPicture(path));
+    PictureFile file = readPictureFile(path);
+    if (file.kind != PictureKind::Gif) {
+        opened.info = std::move(file.info);
+        opened.pixels.assign(flattenOnto(std::move(file), kPictureOuterColor));
         return opened;
     }
-    GifPicture gif = loadGifPicture(path);
-    opened.pixels.assign(gif.composite);
+    opened.pixels.assign(file.bitmap);
     opened.pixels.resetAlpha(255);
     opened.key = kNoKeyColor;
-    if (gif.transparentColor) {
-        opened.key = *gif.transparentColor;
+    if (file.gifKey) {
+        opened.key = *file.gifKey;
         const Argb keyRgb = argbFromPlatform(opened.key, 0);
         for (int y = 0; y < opened.pixels.height(); ++y) {
             Argb* row = opened.pixels.row(y);
@@ -41,20 +46,24 @@ OpenedPicture open(const std::string& path) {
 }  // namespace
 
 std::string convertUsage() {
-    return "usage: mugwarp-cli convert IN OUT\n"
-           "  loads IN (BMP, JPEG or GIF) as the editor opens it and saves it as OUT in the\n"
-           "  format its extension names: .jpg or .jpeg, .bmp, .gif or .pdf\n";
+    return "usage: mugwarp-cli convert [OPTIONS] IN OUT\n"
+           "  loads IN (BMP, JPEG, GIF, PNG, WebP, HEIC or AVIF, told by its content) as the\n"
+           "  editor opens it, upright and in sRGB, and saves it as OUT in the format its\n"
+           "  extension names: .jpg or .jpeg, .png, .webp, .bmp, .gif or .pdf\n" +
+           saveFlagsHelp();
 }
 
-int runConvert(const std::vector<std::string>& args) {
-    if (args.size() != 2) {
+int runConvert(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args;
+    SaveFlags flags;
+    if (!takeSaveFlags(arguments, args, flags) || args.size() != 2) {
         std::cerr << convertUsage();
         return 2;
     }
     try {
         if (!checkOutputExtension(args[1])) return 1;
         const OpenedPicture picture = open(args[0]);
-        savePicture(picture.pixels, args[1], picture.key);
+        savePicture(picture.pixels, args[1], picture.key, flags.options(picture.info));
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";
         return 1;

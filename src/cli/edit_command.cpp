@@ -5,6 +5,7 @@
 #include "cli/cli_commands.h"
 #include "cli/edit_actions.h"
 #include "cli/overlay_actions.h"
+#include "cli/save_flags.h"
 #include "formats/picture_io.h"
 #include "raster/error.h"
 
@@ -36,6 +37,7 @@ std::string editUsage(const std::string& command) {
         "                clipart and text are placed with their top-left at X,Y and drawn into\n"
         "                OUT as Save draws overlays (transparent keys a GIF's transparent colour);\n"
         "                undo goes one step further back each time, redo one step forward\n";
+    text += saveFlagsHelp();
     return text;
 }
 
@@ -87,8 +89,11 @@ Script parseScript(const std::vector<std::string>& args) {
 
 int runEdit(const std::vector<std::string>& args, const std::string& command) {
     Script script;
+    SaveFlags save;
     try {
-        script = parseScript(args);
+        std::vector<std::string> rest;
+        if (!takeSaveFlags(args, rest, save)) throw UsageError{"--quality takes a number from 1 to 100"};
+        script = parseScript(rest);
     } catch (const UsageError& e) {
         std::cerr << "mugwarp-cli " << command << ": " << e.message << "\n" << editUsage(command);
         return 2;
@@ -103,7 +108,7 @@ int runEdit(const std::vector<std::string>& args, const std::string& command) {
         // Saving ends a flat-image tool as choosing the arrow tool does.
         session.document.selectArrowTool();
         savePicture(flattenedPicture(session.document, session.overlays), script.output,
-                    session.document.keyColor());
+                    session.document.keyColor(), save.options(session.document.photoInfo()));
     } catch (const ActionError& e) {
         std::cerr << "mugwarp-cli " << command << ": " << e.message << "\n";
         return 1;

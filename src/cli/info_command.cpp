@@ -4,6 +4,7 @@
 #include "cli/cli_commands.h"
 #include "formats/file_io.h"
 #include "formats/gif_image.h"
+#include "formats/picture_file.h"
 #include "formats/picture_io.h"
 #include "raster/error.h"
 
@@ -45,12 +46,44 @@ void describeGif(const std::string& path) {
     }
 }
 
+// The names EXIF gives its orientations.
+const char* orientationName(int orientation) {
+    static const char* const names[] = {"none",
+                                        "Horizontal (normal)",
+                                        "Mirror horizontal",
+                                        "Rotate 180",
+                                        "Mirror vertical",
+                                        "Mirror horizontal and rotate 270 CW",
+                                        "Rotate 90 CW",
+                                        "Mirror horizontal and rotate 90 CW",
+                                        "Rotate 270 CW"};
+    return orientation >= 1 && orientation <= 8 ? names[orientation] : names[0];
+}
+
+void describePicture(const PictureFile& file) {
+    std::cout << "format: " << pictureKindName(file.kind) << "\n";
+    std::cout << "width: " << file.bitmap.width() << "\n";
+    std::cout << "height: " << file.bitmap.height() << "\n";
+    std::cout << "orientation: ";
+    if (file.declaredOrientation == 0) std::cout << "none\n";
+    else std::cout << file.declaredOrientation << " (" << orientationName(file.declaredOrientation) << ")\n";
+    std::cout << "transparency: " << (file.hasAlpha ? "yes" : "no") << "\n";
+    std::string blocks;
+    for (const auto& [name, bytes] : {std::pair{"EXIF", &file.info.exif}, std::pair{"XMP", &file.info.xmp},
+                                      std::pair{"IPTC", &file.info.iptc}})
+        if (!bytes->empty()) blocks += (blocks.empty() ? "" : ", ") + std::string(name);
+    std::cout << "metadata: " << (blocks.empty() ? "none" : blocks) << "\n";
+    for (const std::string& note : file.notes) std::cout << "note: " << note << "\n";
+}
+
 }  // namespace
 
 std::string infoUsage() {
     return "usage: mugwarp-cli info FILE\n"
-           "  prints the picture's format, width and height, one \"name: value\" per line;\n"
-           "  for a GIF also its version, frames, transparent colour and comment\n";
+           "  prints the picture's format (told by its content), width and height, one\n"
+           "  \"name: value\" per line; for a GIF also its version, frames, transparent colour\n"
+           "  and comment; for other pictures the orientation the file declares (the size is\n"
+           "  the upright one), whether it has transparency, and its metadata blocks\n";
 }
 
 int runInfo(const std::vector<std::string>& args) {
@@ -60,15 +93,9 @@ int runInfo(const std::vector<std::string>& args) {
     }
     const std::string& path = args[0];
     try {
-        const std::string ext = lowerExtension(path);
-        if (ext == ".gif") {
-            describeGif(path);
-            return 0;
-        }
-        const PlatformBitmap picture = loadPicture(path);
-        std::cout << "format: " << (ext == ".bmp" ? "BMP" : "JPEG") << "\n";
-        std::cout << "width: " << picture.width() << "\n";
-        std::cout << "height: " << picture.height() << "\n";
+        const PictureFile file = readPictureFile(path);
+        if (file.kind == PictureKind::Gif) describeGif(path);
+        else describePicture(file);
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";
         return 1;

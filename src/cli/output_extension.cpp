@@ -9,7 +9,7 @@ bool checkOutputExtension(const std::string& path) {
     if (pictureFormatFor(path) != PictureFormat::None) return true;
     const std::string ext = lowerExtension(path);
     std::cerr << "Cannot save as " << (ext.empty() ? "a file without extension" : ext)
-              << ": use .bmp, .jpg, .jpeg, .gif or .pdf\n";
+              << ": use .bmp, .jpg, .jpeg, .png, .webp, .gif or .pdf\n";
     return false;
 }
 

@@ -7,6 +7,7 @@
 
 #include "document/flat_picture.h"
 #include "document/surface_settings.h"
+#include "formats/picture_file.h"
 #include "formats/picture_io.h"
 
 namespace mugwarp {
@@ -17,29 +18,33 @@ struct DecodedPicture {
     PixelSurface pixels;
     PlatformColor key = kDefaultKeyColor;
     Argb outer = kDefaultOuterColor;
+    PhotoInfo info;
+    std::vector<std::string> notes;
 };
 
 // Reads a picture file the way the document shows it, without touching the
 // document, so that a file that fails to decode changes nothing.
 DecodedPicture decodePicture(const std::string& path) {
     DecodedPicture out;
-    if (lowerExtension(path) != ".gif") {
-        out.pixels.assign(loadPicture(path));
+    PictureFile file = readPictureFile(path);
+    out.notes = std::move(file.notes);
+    if (file.kind != PictureKind::Gif) {
+        out.info = std::move(file.info);
+        out.pixels.assign(flattenOnto(std::move(file), kDefaultOuterColor));
         out.key = kDefaultKeyColor;
         return out;
     }
-    GifPicture gif = loadGifPicture(path);
-    if (gif.transparentColor) {
-        out.key = *gif.transparentColor;
+    if (file.gifKey) {
+        out.key = *file.gifKey;
         out.outer = outerColorForKey(out.key);
-        clearKeyColor(gif.composite, out.key);
-        out.pixels.assign(gif.composite);
+        clearKeyColor(file.bitmap, out.key);
+        out.pixels.assign(file.bitmap);
     } else {
         // No transparent colour: the whole frame is opaque. (Keying with the
         // "no colour" value would read as white and punch out white pixels.)
         out.key = kNoKeyColor;
         out.outer = outerColorForKey(out.key);
-        out.pixels.assign(gif.composite);
+        out.pixels.assign(file.bitmap);
         out.pixels.resetAlpha(255);
     }
     return out;
@@ -71,6 +76,8 @@ void Document::loadPicture(const std::string& path) {
     DecodedPicture decoded = decodePicture(path);
     PixelSurface undo = keepingHistory_ ? decoded.pixels : PixelSurface();
     installPicture(decoded.pixels, decoded.key, decoded.outer, path);
+    photoInfo_ = std::move(decoded.info);
+    loadNotes_ = std::move(decoded.notes);
     undo_ = std::make_shared<PixelSurface>(std::move(undo));
     pendingRect_ = {};
     history_.clear();

@@ -4,10 +4,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/key_color.h"
 #include "document/object_step.h"
 #include "document/tool_code.h"
+#include "formats/photo_info.h"
 #include "document/undo_history.h"
 #include "raster/color.h"
 #include "raster/geometry.h"
@@ -52,6 +54,12 @@ public:
     // Undo brings back the picture as it was before the reload.
     void reloadPicture(const std::string& path);
     void reloadPicture() { reloadPicture(std::string(pictureFileName_)); }
+    // The camera's information (EXIF, XMP, IPTC) of the photo last opened,
+    // for saves that keep it; empty for pictures that carried none.
+    const PhotoInfo& photoInfo() const { return photoInfo_; }
+    // What the last open had to say besides the picture (an animation's
+    // first frame, an ignored colour profile).
+    const std::vector<std::string>& loadNotes() const { return loadNotes_; }
 
     // Makes picture the new undeformed source and display and clears the
     // deformation, baking in what was shown. clearBorder makes the source's
@@ -266,6 +274,8 @@ private:
     ToolCode currentTool_ = ToolCode::Arrow;
     bool sizeChanged_ = false;
     std::string pictureFileName_;
+    PhotoInfo photoInfo_;
+    std::vector<std::string> loadNotes_;
     std::string documentFileName_;
     std::string baseDir_;
     PlatformColor keyColor_ = 0;

@@ -1,6 +1,7 @@
 #include "edit/clipart_picture.h"
 
 #include "document/key_color.h"
+#include "formats/picture_file.h"
 #include "formats/picture_io.h"
 
 namespace mugwarp {
@@ -8,20 +9,29 @@ namespace mugwarp {
 bool isGifFileName(const std::string& path) { return lowerExtension(path) == ".gif"; }
 
 ClipartPicture loadClipartPicture(const std::string& path, bool transparentGif) {
+    return clipartFromFile(readPictureFile(path), transparentGif);
+}
+
+ClipartPicture clipartFromFile(PictureFile file, bool transparentGif) {
     ClipartPicture out;
-    if (!isGifFileName(path)) {
-        out.picture.assign(loadPicture(path));
-    } else {
-        GifPicture gif = loadGifPicture(path);
+    if (file.kind == PictureKind::Gif) {
         if (transparentGif) {
-            const PlatformColor key = gif.transparentColor.value_or(kNoKeyColor);
-            clearKeyColor(gif.composite, key);
-            out.picture.assign(gif.composite);
+            const PlatformColor key = file.gifKey.value_or(kNoKeyColor);
+            clearKeyColor(file.bitmap, key);
+            out.picture.assign(file.bitmap);
             out.keyed = true;
         } else {
-            out.picture.assign(gif.composite);
+            out.picture.assign(file.bitmap);
             out.picture.resetAlpha(255);
         }
+    } else if (file.hasAlpha) {
+        // The picture's own transparency says what the overlay leaves
+        // see-through; the overlay model knows only "drawn" and "not drawn".
+        out.keyed = thresholdAlpha(file.bitmap);
+        out.picture.assign(file.bitmap);
+        if (!out.keyed) out.picture.resetAlpha(255);
+    } else {
+        out.picture.assign(flattenOnto(std::move(file), kPictureOuterColor));
     }
     out.picture.setDrawMode(DrawMode::Blend);
     out.picture.setMasterAlpha(255);

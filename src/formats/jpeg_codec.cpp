@@ -28,10 +28,12 @@ struct ErrorManager {
     std::jmp_buf jump;
     int warnings = 0;
     int firstWarningCode = 0;
+    char text[JMSG_LENGTH_MAX] = {};
 };
 
 extern "C" void onError(j_common_ptr info) {
     auto* mgr = reinterpret_cast<ErrorManager*>(info->err);
+    info->err->format_message(info, mgr->text);
     std::longjmp(mgr->jump, 1);
 }
 
@@ -50,7 +52,39 @@ void installErrorManager(ErrorManager& mgr) {
     mgr.pub.output_message = onOutputMessage;
 }
 
-[[noreturn]] void raiseJpegError(int code) { throw Error("JPEG error #" + std::to_string(code)); }
+[[noreturn]] void raiseJpegError(const ErrorManager& err) {
+    std::string text = err.text;
+    if (text.empty()) text = "the decoder gave up";
+    throw Error("JPEG data damaged: " + text);
+}
+
+constexpr int kApp1 = JPEG_APP0 + 1;
+constexpr int kApp13 = JPEG_APP0 + 13;
+constexpr char kExifId[] = "Exif\0";  // and a second NUL: 6 bytes
+constexpr char kXmpId[] = "http://ns.adobe.com/xap/1.0/";  // with its NUL: 29 bytes
+constexpr char kPhotoshopId[] = "Photoshop 3.0";
+
+bool markerStarts(const jpeg_saved_marker_ptr m, const char* id, std::size_t n) {
+    return m->data_length >= n && std::memcmp(m->data, id, n) == 0;
+}
+
+void collectMarkers(jpeg_decompress_struct& cinfo, JpegDecodeResult& out) {
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+        const std::uint8_t* data = m->data;
+        if (m->marker == kApp1 && out.info.exif.empty() && markerStarts(m, kExifId, 6))
+            out.info.exif.assign(data + 6, data + m->data_length);
+        else if (m->marker == kApp1 && out.info.xmp.empty() && markerStarts(m, kXmpId, sizeof kXmpId))
+            out.info.xmp.assign(data + sizeof kXmpId, data + m->data_length);
+        else if (m->marker == kApp13 && out.info.iptc.empty() && markerStarts(m, kPhotoshopId, sizeof kPhotoshopId))
+            out.info.iptc.assign(data, data + m->data_length);
+    }
+    JOCTET* icc = nullptr;
+    unsigned int iccLength = 0;
+    if (jpeg_read_icc_profile(&cinfo, &icc, &iccLength) && icc) {
+        out.iccProfile.assign(icc, icc + iccLength);
+        std::free(icc);
+    }
+}
 
 // Inks to screen colours. Adobe's writers store CMYK inverted (0 = full ink)
 // and mark the file with their APP14 segment; every such file a user meets
@@ -82,11 +116,16 @@ void greyRowToArgb(const JSAMPLE* src, std::uint8_t* dst, int width) {
 // Everything that may be jumped over lives in the caller; this frame only
 // holds trivially destructible locals besides what it was handed.
 int decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, std::span<const std::uint8_t> file,
-               PlatformBitmap& out, std::vector<JSAMPLE>& rowBuffer) {
+               JpegDecodeResult& result, std::vector<JSAMPLE>& rowBuffer) {
     if (setjmp(err.jump)) return err.pub.msg_code != 0 ? err.pub.msg_code : -1;
+    PlatformBitmap& out = result.bitmap;
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+    jpeg_save_markers(&cinfo, kApp1, 0xFFFF);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
+    jpeg_save_markers(&cinfo, kApp13, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
+    collectMarkers(cinfo, result);
 
     bool cmyk = false;
     bool grey = false;
@@ -187,7 +226,17 @@ struct Compressor {
 
 static_assert(std::endian::native == std::endian::little, "surface words are read as blue, green, red, alpha bytes");
 
-int encodeInto(Compressor& c, ErrorManager& err, const PixelSurface& picture) {
+void writeMarker(jpeg_compress_struct& cinfo, int marker, const char* id, std::size_t idLength,
+                 const std::vector<std::uint8_t>& body) {
+    // A segment holds at most 65533 bytes; a longer block cannot be written
+    // as one and is left out rather than cut.
+    if (body.empty() || idLength + body.size() > 65533) return;
+    jpeg_write_m_header(&cinfo, marker, unsigned(idLength + body.size()));
+    for (std::size_t i = 0; i < idLength; ++i) jpeg_write_m_byte(&cinfo, id[i]);
+    for (std::uint8_t b : body) jpeg_write_m_byte(&cinfo, b);
+}
+
+int encodeInto(Compressor& c, ErrorManager& err, const PixelSurface& picture, const JpegExtras& extras) {
     if (setjmp(err.jump)) return err.pub.msg_code != 0 ? err.pub.msg_code : -1;
     jpeg_compress_struct& cinfo = c.cinfo;
     jpeg_create_compress(&cinfo);
@@ -203,9 +252,15 @@ int encodeInto(Compressor& c, ErrorManager& err, const PixelSurface& picture) {
     cinfo.input_components = 4;
     cinfo.in_color_space = JCS_EXT_BGRX;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
+    jpeg_set_quality(&cinfo, std::clamp(extras.quality, 1, 100), TRUE);
     cinfo.dct_method = JDCT_FLOAT;  // after set_defaults, which resets it
     jpeg_start_compress(&cinfo, TRUE);
+    // EXIF comes first, right after the JFIF header, where readers look for it.
+    writeMarker(cinfo, kApp1, kExifId, 6, extras.info.exif);
+    if (!extras.iccProfile.empty())
+        jpeg_write_icc_profile(&cinfo, extras.iccProfile.data(), unsigned(extras.iccProfile.size()));
+    writeMarker(cinfo, kApp1, kXmpId, sizeof kXmpId, extras.info.xmp);
+    writeMarker(cinfo, kApp13, "", 0, extras.info.iptc);
     while (cinfo.next_scanline < cinfo.image_height) {
         const Argb* src = picture.row(static_cast<int>(cinfo.next_scanline));
         JSAMPROW row = const_cast<JSAMPLE*>(reinterpret_cast<const JSAMPLE*>(src));
@@ -224,22 +279,22 @@ JpegDecodeResult decodeJpeg(std::span<const std::uint8_t> file) {
     installErrorManager(err);
     Decompressor d;
     d.cinfo.err = &err.pub;
-    const int code = decodeInto(d.cinfo, err, file, result.bitmap, rowBuffer);
+    const int code = decodeInto(d.cinfo, err, file, result, rowBuffer);
     if (code == -2)
         checkPictureSize(d.cinfo.output_width, d.cinfo.output_height, "JPEG image");
-    if (code != 0) raiseJpegError(code);
+    if (code != 0) raiseJpegError(err);
     result.warnings = err.warnings;
     result.firstWarningCode = err.firstWarningCode;
     return result;
 }
 
-std::vector<std::uint8_t> encodeJpeg(const PixelSurface& picture) {
+std::vector<std::uint8_t> encodeJpeg(const PixelSurface& picture, const JpegExtras& extras) {
     ErrorManager err;
     installErrorManager(err);
     Compressor c;
     c.cinfo.err = &err.pub;
-    const int code = encodeInto(c, err, picture);
-    if (code != 0) raiseJpegError(code);
+    const int code = encodeInto(c, err, picture, extras);
+    if (code != 0) raiseJpegError(err);
     return std::move(c.destination.bytes);
 }
 

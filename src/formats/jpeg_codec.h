@@ -1,7 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
+
+#include "formats/photo_info.h"
 
 #include "raster/pixel_surface.h"
 #include "raster/platform_bitmap.h"
@@ -15,16 +18,27 @@ struct JpegDecodeResult {
     // could not read filled in by it. 0 for a clean file.
     int warnings = 0;
     int firstWarningCode = 0;
+    // The blocks beside the pixels: EXIF, XMP, IPTC and the ICC colour profile
+    // (reassembled from its APP2 pieces); empty where the file has none.
+    PhotoInfo info;
+    std::vector<std::uint8_t> iccProfile;
 };
 
 // Decodes baseline, extended, progressive and arithmetic-coded JPEGs in grey,
-// YCbCr, RGB, CMYK and YCCK. Errors raise Error("JPEG error #N") with the
-// library's message code.
+// YCbCr, RGB, CMYK and YCCK. Errors raise Error with the library's
+// description of what is wrong ("Not a JPEG file: starts with 0x89 0x50").
 JpegDecodeResult decodeJpeg(std::span<const std::uint8_t> file);
 
-// Quality 90, baseline, floating-point DCT, every other setting at the
-// library's defaults; the file is the one 3-component RGB rows give (alpha is
-// dropped).
-std::vector<std::uint8_t> encodeJpeg(const PixelSurface& picture);
+// What a saved JPEG carries besides the pixels.
+struct JpegExtras {
+    int quality = 90;
+    PhotoInfo info;  // written as found (EXIF should already be fit for upright pixels)
+    std::vector<std::uint8_t> iccProfile;
+};
+
+// Baseline, floating-point DCT, every other setting at the library's
+// defaults (quality 90 unless the extras say otherwise); the file is the one
+// 3-component RGB rows give (alpha is dropped).
+std::vector<std::uint8_t> encodeJpeg(const PixelSurface& picture, const JpegExtras& extras = {});
 
 }  // namespace mugwarp

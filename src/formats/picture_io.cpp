@@ -1,10 +1,15 @@
 #include "formats/picture_io.h"
 
 #include "formats/bmp_codec.h"
+#include "formats/color_profile.h"
+#include "formats/exif_block.h"
 #include "formats/file_io.h"
 #include "formats/gif_image.h"
 #include "formats/indexed_expand.h"
 #include "formats/jpeg_codec.h"
+#include "formats/picture_file.h"
+#include "formats/png_codec.h"
+#include "formats/webp_codec.h"
 #include "raster/error.h"
 
 namespace mugwarp {
@@ -14,8 +19,14 @@ namespace {
     throw Error("Unknown picture file extension (." + (ext.empty() ? std::string() : ext.substr(1)) + ")");
 }
 
-bool isJpegExtension(const std::string& ext) {
-    return ext == ".jpg" || ext == ".jpeg" || ext == ".jpe" || ext == ".jfif";
+// The photo's blocks as they go into a file of upright pixels.
+PhotoInfo infoForSaving(const SaveOptions& options) {
+    PhotoInfo info;
+    if (!options.photoInfo) return info;
+    info.exif = exifForSaving(options.photoInfo->exif);
+    info.xmp = options.photoInfo->xmp;
+    info.iptc = options.photoInfo->iptc;
+    return info;
 }
 
 }  // namespace
@@ -30,12 +41,7 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
-PlatformBitmap loadPicture(const std::string& path) {
-    const std::string ext = lowerExtension(path);
-    if (ext == ".bmp") return decodeBmp(readWholeFile(path));
-    if (isJpegExtension(ext)) return decodeJpeg(readWholeFile(path)).bitmap;
-    unknownExtension(ext);
-}
+PlatformBitmap loadPicture(const std::string& path) { return flattenOnto(readPictureFile(path), kPictureOuterColor); }
 
 GifPicture loadGifPicture(const std::string& path) {
     GifImage gif;
@@ -56,14 +62,34 @@ PictureFormat pictureFormatFor(const std::string& path) {
     if (ext == ".jpg" || ext == ".jpeg") return PictureFormat::Jpeg;
     if (ext == ".gif") return PictureFormat::Gif;
     if (ext == ".pdf") return PictureFormat::Pdf;
+    if (ext == ".png") return PictureFormat::Png;
+    if (ext == ".webp") return PictureFormat::Webp;
     return PictureFormat::None;
 }
 
-void savePicture(const PixelSurface& picture, const std::string& path, PlatformColor keyColor) {
+void savePicture(const PixelSurface& picture, const std::string& path, PlatformColor keyColor,
+                 const SaveOptions& options) {
     if (picture.isEmpty()) throw Error("Cannot save an empty picture");
     switch (pictureFormatFor(path)) {
         case PictureFormat::Bmp: writeFileAtomically(path, encodeBmp(picture)); break;
-        case PictureFormat::Jpeg: writeFileAtomically(path, encodeJpeg(picture)); break;
+        case PictureFormat::Jpeg: {
+            JpegExtras extras;
+            extras.quality = options.quality;
+            extras.info = infoForSaving(options);
+            extras.iccProfile = srgbProfileBytes();
+            writeFileAtomically(path, encodeJpeg(picture, extras));
+            break;
+        }
+        case PictureFormat::Png: writeFileAtomically(path, encodePng(picture)); break;
+        case PictureFormat::Webp: {
+            WebpExtras extras;
+            extras.lossless = options.webpLossless;
+            extras.quality = options.quality;
+            extras.info = infoForSaving(options);
+            extras.info.iptc.clear();
+            writeFileAtomically(path, encodeWebp(picture, extras));
+            break;
+        }
         case PictureFormat::Gif: saveGifPicture(picture, path, keyColor); break;
         case PictureFormat::Pdf: savePdfPicture(picture, path); break;
         case PictureFormat::None: unknownExtension(lowerExtension(path));

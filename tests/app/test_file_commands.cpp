@@ -2,6 +2,7 @@
 #include <QFileInfo>
 
 #include "app_test_support.h"
+#include "formats/picture_file.h"
 #include "formats/picture_io.h"
 
 using namespace mugwarp;
@@ -230,10 +231,10 @@ private slots:
         TestWindow w;
         openAndWarp(w);
         const QString title = shownTitle(*w);
-        const QString path = dir_.filePath(QStringLiteral("face.png"));
+        const QString path = dir_.filePath(QStringLiteral("face.tiff"));
         chooseSave(w, path);
         w->actions().saveAs->trigger();
-        QCOMPARE(w.errors, QStringList{QStringLiteral("Unknown picture file extension (.png)")});
+        QCOMPARE(w.errors, QStringList{QStringLiteral("Unknown picture file extension (.tiff)")});
         QVERIFY(!QFileInfo::exists(path));
         QCOMPARE(shownTitle(*w), title);
         QCOMPARE(QString::fromStdString(w->document().documentFileName()), samplePortrait());
@@ -250,6 +251,43 @@ private slots:
         QVERIFY(w.errors.isEmpty());
     }
 
+    // A PNG's transparent corner is laid on the document's outer colour; a
+    // picture opened from a photo keeps its EXIF in a JPEG save only while
+    // File > "Keep photo information when saving" is ticked.
+    void pngOpensAndPhotoInformationFollowsTheSetting() {
+        TestWindow w;
+        PixelSurface picture(20, 10);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 20; ++x) picture.row(y)[x] = 0xFF336699;
+        picture.row(0)[0] = 0x00000000;
+        const QString png = dir_.filePath(QStringLiteral("web.jpg"));  // a PNG saved under a JPEG name
+        savePicture(picture, (png + QStringLiteral(".png")).toStdString(), kDefaultKeyColor);
+        QVERIFY(QFile::rename(png + QStringLiteral(".png"), png));
+        QVERIFY(w->openPicture(png));
+        QCOMPARE(w->document().display().pixel(0, 0) | 0xFF000000u, 0xFFFDFEFFu);
+        QCOMPARE(w->document().display().pixel(5, 5), 0xFF336699u);
+
+        PhotoInfo info;
+        info.exif = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x0F, 0x01, 2, 0, 4, 0, 0, 0, 'A', 'c', 'm', 0, 0, 0, 0, 0};
+        SaveOptions keep;
+        keep.photoInfo = &info;
+        const QString photo = dir_.filePath(QStringLiteral("camera.jpg"));
+        savePicture(picture, photo.toStdString(), kDefaultKeyColor, keep);
+        QVERIFY(w->openPicture(photo));
+        QAction* setting = w->findChild<QAction*>(QStringLiteral("keepPhotoInformation"));
+        QVERIFY(setting);
+        QVERIFY(setting->isChecked());
+        for (const bool on : {true, false}) {
+            setting->setChecked(on);
+            const QString out = dir_.filePath(on ? QStringLiteral("kept.jpg") : QStringLiteral("bare.jpg"));
+            chooseSave(w, out);
+            w->actions().saveAs->trigger();
+            QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join('\n')));
+            QCOMPARE(readPictureFile(out.toStdString()).info.exif.empty(), !on);
+        }
+        setting->setChecked(true);
+    }
+
     void damagedFileLeavesTheOpenPictureUntouched() {
         TestWindow w;
         openAndWarp(w);
@@ -262,7 +300,10 @@ private slots:
         file.close();
         QVERIFY(!w->openPicture(damaged));
         QCOMPARE(w.errors.size(), 1);
-        QVERIFY(w.errors.first().startsWith(QStringLiteral("JPEG error #")));
+        // Named, and in words rather than a library's error number.
+        QVERIFY2(w.errors.first().startsWith(QStringLiteral("Cannot open damaged.jpg: JPEG data damaged: ")),
+                 qPrintable(w.errors.first()));
+        QVERIFY(!w.errors.first().contains(QLatin1Char('#')));
         QCOMPARE(displayImage(*w), shown);
         QCOMPARE(shownTitle(*w), title);
         QCOMPARE(QString::fromStdString(w->document().documentFileName()), samplePortrait());

@@ -98,7 +98,7 @@ TEST(BatchCommand, BadCommandLinesAreUsageErrors) {
                                    out + kSample + " --",                  // no actions
                                    out + "-- rotate:cw",                   // no pictures
                                    "" + kSample + " -- rotate:cw",         // no --out
-                                   out + "--format png " + kSample + " -- rotate:cw",
+                                   out + "--format tiff " + kSample + " -- rotate:cw",
                                    out + "--jobs 0 " + kSample + " -- rotate:cw",
                                    out + kSample + " -- nonsense:1"}) {
         EXPECT_EQ(cli("batch " + args).status, 2) << args;

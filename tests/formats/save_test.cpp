@@ -251,10 +251,10 @@ TEST(AtomicSave, UnwritableDirectoryIsAClearError) {
         EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"/nonexistent-dir/x.bmp\".", 0), 0u) << e.what();
     }
     try {
-        savePicture(test::gradientPicture(5, 5), "/tmp/x.png", kDefaultKeyColor);
+        savePicture(test::gradientPicture(5, 5), "/tmp/x.tiff", kDefaultKeyColor);
         FAIL();
     } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "Unknown picture file extension (.png)");
+        EXPECT_STREQ(e.what(), "Unknown picture file extension (.tiff)");
     }
 }
 
