@@ -243,7 +243,8 @@ private slots:
         window.resize(900, 700);
         window.show();
         QVERIFY(window.openPicture(samplePortrait()));
-        stroke(window, 1);
+        window.actions().rotate180->trigger();  // an unsaved change, whatever the timing
+        QVERIFY(window.document().isModified());
         RecoveryKeeper& keeper = *window.recoveryKeeper();
         const fs::path temporary = keeper.writer().file().string() + ".tmp";
         const auto noticeBox = [&] { return window.findChild<QMessageBox*>(QStringLiteral("recoveryNotice")); };
