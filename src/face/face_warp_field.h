@@ -69,7 +69,7 @@ Rect faceWarpRegion(const std::vector<FacePoint>& from, const Rect& picture);
 
 // The zone is this many times the control points' half extent; the window
 // reaches zero at kMarginFactor times the zone.
-inline constexpr double kZoneFactor = 1.5;
-inline constexpr double kMarginFactor = 1.6;
+inline constexpr double kZoneFactor = 1.7;
+inline constexpr double kMarginFactor = 2.0;
 
 }  // namespace mugwarp

@@ -85,6 +85,9 @@ void addFeatureMoves(const LandmarkSet& p, const FaceFrame& f, const CaricatureS
         const Vec longer = f.down * (0.18 * length * k);
         for (const Weighted w : {Weighted{28, 0.33}, {29, 0.67}, {30, 1}, {31, 1}, {32, 1}, {33, 1}, {34, 1}, {35, 1}})
             m.add(w.index, longer * w.weight);
+        // The mouth makes room (or follows) part of the way: a nose base
+        // pushed into the lip would fold the picture.
+        for (std::size_t i = kMouthBegin; i < kMouthEnd; ++i) m.add(i, longer * 0.45);
     }
     const FacePoint mouth = centroid(p, kMouthBegin, kMouthEnd);
     if (const double k = t(FaceFeature::MouthWidth)) m.widen(kMouthBegin, kMouthEnd, mouth, f, 0.3 * k);
