@@ -5,6 +5,7 @@
 #include "face/face_landmarks.h"
 #include "face/face_warp_field.h"
 #include "raster/displacement_map.h"
+#include "warp/warp_canvas.h"
 
 namespace mugwarp {
 
@@ -26,7 +27,11 @@ public:
     // Shows the picture with these settings: the face's region of the
     // deformation is made again from the one kept and re-rendered.
     // Returns the share of the moves applied (below 1 where they would fold).
-    double show(const CaricatureSettings& settings);
+    // A preview step above 1 renders only every step-th pixel of every
+    // step-th row, each filling its step x step block: enough for a view
+    // that shows the picture reduced by that much, and step^2 times less
+    // work. accept() then renders at full resolution.
+    double show(const CaricatureSettings& settings, int previewStep = 1);
     // The change becomes one step (none when the picture is as it was).
     void accept();
     // The deformation and the picture go back to what they were; no step.
@@ -36,15 +41,19 @@ public:
 
 private:
     void compose();
+    void composePreview(int step);
+    void restoreShownPixels(WarpCanvas& canvas);
 
     Document& document_;
     LandmarkSet face_;
     LandmarkSet mean_;
     Rect region_;             // the largest region any setting can change
     DisplacementMap kept_;    // the deformation under region_ when the edit began
+    bool keptIsZero_ = true;  // ... all zero there (a picture not deformed yet)
     FaceWarpField field_;
     CaricatureSettings settings_;
     bool open_ = true;
+    bool previewOnly_ = false;  // the map and pixels shown are a preview's
 };
 
 // The same without the panel: one step with these settings on this face.

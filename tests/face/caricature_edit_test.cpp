@@ -109,11 +109,29 @@ TEST(CaricatureEdit, SettingsTriedBeforeOkLeaveNoTrace) {
     wild[FaceFeature::Smile] = 100;
     edit.show(wild);
     edit.show(CaricatureSettings{});
-    edit.show(strong());
+    // The last look a coarse preview, as the panel shows a reduced view:
+    // OK renders at full resolution all the same.
+    edit.show(strong(), 4);
+    EXPECT_FALSE(samePixels(tried.display(), direct.display()));
     edit.accept();
     EXPECT_TRUE(samePixels(tried.display(), direct.display()));
     EXPECT_TRUE(sameMap(tried.deformation(), direct.deformation()));
     EXPECT_EQ(tried.historyUsage().undoSteps, 1);
+}
+
+// A script that will never undo keeps no picture for undo: cancelling (as
+// an edit dropped by an error does) renders the kept deformation instead.
+TEST(CaricatureEdit, CancelWithoutHistoryStillLeavesThePictureAsItWas) {
+    Document doc;
+    doc.stopKeepingHistory();
+    doc.loadPicture(kPortrait);
+    const PixelSurface before = doc.display();
+    {
+        CaricatureEdit edit(doc, portraitFace(), meanFace());
+        edit.show(strong());
+        EXPECT_FALSE(samePixels(doc.display(), before));
+    }  // dropped unaccepted
+    EXPECT_TRUE(samePixels(doc.display(), before));
 }
 
 TEST(CaricatureEdit, NeutralSettingsChangeNothingAndMakeNoStep) {
