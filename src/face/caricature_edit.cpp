@@ -37,7 +37,15 @@ CaricatureEdit::~CaricatureEdit() {
 double CaricatureEdit::show(const CaricatureSettings& settings, int previewStep) {
     settings_ = settings;
     field_ = FaceWarpField(caricatureMoves(face_, mean_, settings), document_.display().bounds());
-    previewOnly_ = previewStep > 1 && !field_.isIdentity();
+    if (field_.isIdentity()) {
+        // Nothing to show: the picture as it was, and no change under way
+        // when nothing was shown yet (opening the panel changes nothing).
+        if (shown_) putBack();
+        shown_ = previewOnly_ = false;
+        return field_.shareApplied();
+    }
+    shown_ = true;
+    previewOnly_ = previewStep > 1;
     if (previewOnly_) composePreview(previewStep);
     else compose();
     return field_.shareApplied();
@@ -156,16 +164,20 @@ void CaricatureEdit::accept() {
     document_.commitChange();
 }
 
+void CaricatureEdit::putBack() {
+    if (region_.isEmpty()) return;
+    WarpCanvas canvas = document_.warpCanvas();
+    DisplacementMap& map = canvas.remap.displacementMap();
+    for (int y = region_.top; y < region_.bottom; ++y)
+        std::copy_n(kept_.row(y - region_.top), region_.width(), map.row(y) + region_.left);
+    restoreShownPixels(canvas);
+}
+
 void CaricatureEdit::cancel() {
     if (!open_) return;
     open_ = false;
-    if (!region_.isEmpty()) {
-        WarpCanvas canvas = document_.warpCanvas();
-        DisplacementMap& map = canvas.remap.displacementMap();
-        for (int y = region_.top; y < region_.bottom; ++y)
-            std::copy_n(kept_.row(y - region_.top), region_.width(), map.row(y) + region_.left);
-        restoreShownPixels(canvas);
-    }
+    if (shown_) putBack();
+    shown_ = previewOnly_ = false;
     field_ = FaceWarpField();
     document_.commitChange();  // the picture is as it was: no step
 }

@@ -43,6 +43,8 @@ private:
     void compose();
     void composePreview(int step);
     void restoreShownPixels(WarpCanvas& canvas);
+    // The kept deformation and the pixels shown before, back in the region.
+    void putBack();
 
     Document& document_;
     LandmarkSet face_;
@@ -54,6 +56,7 @@ private:
     CaricatureSettings settings_;
     bool open_ = true;
     bool previewOnly_ = false;  // the map and pixels shown are a preview's
+    bool shown_ = false;        // the region shows something of this edit
 };
 
 // The same without the panel: one step with these settings on this face.

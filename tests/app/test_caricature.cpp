@@ -66,6 +66,9 @@ private slots:
         CaricaturePanel* panel = openPanel(w);
         QTRY_VERIFY_WITH_TIMEOUT(panel->facesFound(), kSearchMs);
         QVERIFY(!panel->faceChooser()->isEnabled());  // one face: nothing to choose
+        // Found and shown with every slider at 0: nothing changed yet.
+        QVERIFY(!w->document().isModified());
+        QCOMPARE(displayImage(*w), before);
         panel->slider(FaceFeature::Exaggerate)->setValue(200);
         panel->slider(FaceFeature::EyeSize)->setValue(40);
         panel->flushPreview();
