@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -49,6 +50,7 @@ CaricaturePanel::CaricaturePanel(Document& document, QWidget* view, QWidget* par
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons_->button(QDialogButtonBox::Reset), &QPushButton::clicked, this, &CaricaturePanel::reset);
+
 
     marks_ = new LandmarkMarks(view_, QSize(document_.pictureWidth(), document_.pictureHeight()));
     marks_->hide();
@@ -98,6 +100,16 @@ void CaricaturePanel::buildSliders(QGridLayout* grid) {
         boxes_[i] = box;
         ++row;
     }
+}
+
+// Return completes a number typed into a box; it must not also close the
+// panel, as it would through the OK button the button box makes the default.
+void CaricaturePanel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CaricaturePanel::start() {

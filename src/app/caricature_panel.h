@@ -64,6 +64,11 @@ signals:
 
 public slots:
     void done(int result) override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+public slots:
     void reset();
 
 private:

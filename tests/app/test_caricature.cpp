@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 
 #include "app/caricature_panel.h"
 #include "app/landmark_marks.h"
@@ -69,7 +70,15 @@ private slots:
         // Found and shown with every slider at 0: nothing changed yet.
         QVERIFY(!w->document().isModified());
         QCOMPARE(displayImage(*w), before);
-        panel->slider(FaceFeature::Exaggerate)->setValue(200);
+        // A number typed into its box and Return: the slider follows and the
+        // panel stays open.
+        auto* box = panel->findChildren<QSpinBox*>().at(int(FaceFeature::Exaggerate));
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("200"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->slider(FaceFeature::Exaggerate)->value(), 200);
         panel->slider(FaceFeature::EyeSize)->setValue(40);
         panel->flushPreview();
         const QImage preview = displayImage(*w);
