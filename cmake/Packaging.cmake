@@ -14,8 +14,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://mugwarp.github.io/)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # The libraries the programs and plug-ins link against, as dpkg-shlibdeps finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Windows filters need Wine; everything else works without it.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine64")
+# Windows filters need Wine, the face tools (Mugwarp > Caricature..., the
+# faces command and the face: action) the landmark model; everything else
+# works without them, and the face tools say what to install.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine64, libdlib-data")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine32")
 # The first line is the synopsis, the rest the extended description (CPack
 # indents it and marks the empty line between paragraphs).

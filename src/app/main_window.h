@@ -1,6 +1,7 @@
 #pragma once
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <filesystem>
@@ -32,6 +33,7 @@ class QToolBar;
 namespace mugwarp {
 
 class AboutWindow;
+class CaricaturePanel;
 class RecoveryKeeper;
 struct RecoverySnapshot;
 class FlatView;
@@ -133,6 +135,9 @@ public:
     void setLayersVisible(bool visible);
     // File > Print and the toolbar's Print button (main_window_print.cpp).
     void print();
+    // Mugwarp > Caricature... (main_window_caricature.cpp): the face panel.
+    void openCaricaturePanel();
+    CaricaturePanel* caricaturePanel() const;
 
     // One expiry of the 50 ms stroke timer.
     void strokeTimerTick();
@@ -203,6 +208,7 @@ public:
         QAction* talkBubble = nullptr;
         QAction* text = nullptr;
         QAction* loadFilters = nullptr;
+        QAction* caricature = nullptr;
     };
     const Actions& actions() const { return actions_; }
 
@@ -236,6 +242,7 @@ private:
     void buildFileMenu();
     void buildEditMenu();
     void buildMugwarpMenu();
+    void buildCaricatureCommand();
     void buildViewMenu();
     void buildInsertMenu();
     void buildHelpMenu();
@@ -360,6 +367,7 @@ private:
     std::unique_ptr<HelpWindow> help_;
     std::unique_ptr<FiltersMenu> filters_;
     std::unique_ptr<RecoveryKeeper> recovery_;
+    QPointer<CaricaturePanel> caricaturePanel_;
 
     int zoomPercent_ = 0;
     int wheelRemainder_ = 0;

@@ -19,6 +19,7 @@ void MainWindow::buildMugwarpMenu() {
     actions_.putty = addCommand(menus_.mugwarp, QStringLiteral("Putty"), "Putty1", [this] { selectWarpTool(WarpTool::Putty); });
     actions_.warp = addCommand(menus_.mugwarp, QStringLiteral("Warp"), "Warp1", [this] { selectWarpTool(WarpTool::Warp); });
     actions_.twirl = addCommand(menus_.mugwarp, QStringLiteral("Twirl"), "Twirl1", [this] { selectWarpTool(WarpTool::Twirl); });
+    buildCaricatureCommand();
 }
 
 // The bar stays on the screen and only its contents come and go, keeping

@@ -20,6 +20,7 @@ const ActionTable& actionTable() {
         addFlatActions(t);
         addOverlayActions(t);
         addFilterActions(t);
+        addFaceActions(t);
         return t;
     }();
     return table;

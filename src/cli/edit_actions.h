@@ -67,6 +67,7 @@ void addCanvasActions(ActionTable& table);  // rotate, resize
 void addFlatActions(ActionTable& table);    // erase, paint, pick, crop
 void addOverlayActions(ActionTable& table); // clipart, text
 void addFilterActions(ActionTable& table);  // filter, filter-repeat
+void addFaceActions(ActionTable& table);    // face
 
 // Parses one ACTION word ("NAME" or "NAME:ARGUMENTS").
 Action parseAction(const std::string& word);

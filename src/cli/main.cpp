@@ -47,6 +47,8 @@ const Command kCommands[] = {
      mugwarp::cli::runFilterSettings, mugwarp::cli::filterSettingsUsage},
     {"filters", "[--verbose] [--plugins DIR | DIR]", "list the filter plug-ins below DIR in menu order", mugwarp::cli::runFilters,
      mugwarp::cli::filtersUsage},
+    {"faces", "IN [--json]", "print each face's box and 68 landmarks", mugwarp::cli::runFaces,
+     mugwarp::cli::facesUsage},
     {"help", "[COMMAND]", "print this, or all that COMMAND takes", help, helpUsage},
 };
 
