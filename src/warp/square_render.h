@@ -11,6 +11,11 @@ struct WarpCanvas;
 // part of rect inside the display.
 Rect renderSquare(WarpCanvas& canvas, const Rect& rect);
 
+// The same as renderSquare, but where canRenderDirectly it renders each row
+// itself from the map with the brush's own row kernels, which gives the same
+// pixels without the general remap's set-up.
+Rect renderArea(WarpCanvas& canvas, const Rect& rect);
+
 // Whether the canvas is set up as the document sets it up: source, display
 // and map of one size, source and mapping rectangles equal to the bounds (so
 // display pixel (x, y) samples the source at (x, y) plus its vector, with no

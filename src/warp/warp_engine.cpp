@@ -53,6 +53,26 @@ void WarpEngine::setSize(int size) {
     updateBrushes();
 }
 
+void WarpEngine::setPenPressure(double pressure) {
+    const double stepped = std::nearbyint(std::clamp(std::isnan(pressure) ? 1.0 : pressure, 0.0, 1.0) * 64.0) / 64.0;
+    if (stepped == penPressure_) return;
+    penPressure_ = stepped;
+    penFixed_ = toFixed(stepped);
+    if (pressureMode_ == PressureMode::Size) updateBrushes();
+}
+
+void WarpEngine::setPressureMode(PressureMode mode) {
+    if (mode == pressureMode_) return;
+    pressureMode_ = mode;
+    updateBrushes();
+}
+
+std::uint32_t WarpEngine::fieldStrength() const {
+    double s = effectStrength(effect_);
+    if (pressureMode_ == PressureMode::Strength) s *= penPressure_;
+    return static_cast<std::uint32_t>(std::clamp(std::nearbyint(s * 65536.0), 0.0, 65536.0));
+}
+
 void WarpEngine::setEffect(int effect) {
     effect_ = std::clamp(effect, kMinEffect, kMaxEffect);
     brush_.setPinch(effect_ / 100.0);
@@ -66,9 +86,22 @@ void WarpEngine::setTool(WarpTool tool) {
 }
 
 void WarpEngine::updateBrushes() {
-    meshes_[0].setSize(size_, size_);
-    meshes_[1].setSize(size_, size_);
-    scratch_.setSize(size_, size_);
+    activeSize_ = size_;
+    if (pressureMode_ == PressureMode::Size) {
+        activeSize_ = std::max(kMinSize, static_cast<int>(std::lround(size_ * penPressure_)));
+    }
+    const int size = activeSize_;
+    if (brushKind(tool_) != BrushKind::Mesh) {
+        // Reconstruct, Smooth, Freeze and Thaw weigh with the straight cone
+        // whatever Effect, which sets their strength instead of the shape.
+        WarpBrush cone = brush_;
+        cone.setPinch(0.0);
+        weights_ = buildBrushWeights(cone, size);
+        return;
+    }
+    meshes_[0].setSize(size, size);
+    meshes_[1].setSize(size, size);
+    scratch_.setSize(size, size);
     buildBrushMeshes();
 }
 
@@ -88,12 +121,43 @@ void WarpEngine::beginStroke(PixelPoint topLeft, int meshIndex) {
 }
 
 Rect WarpEngine::applyBrush(WarpCanvas& canvas, PixelPoint at) {
+    const Rect rendered = brushKind(tool_) == BrushKind::Mesh ? applyMesh(canvas, at) : applyField(canvas, at);
+    last_ = at;
+    return rendered;
+}
+
+Rect WarpEngine::applyField(WarpCanvas& canvas, PixelPoint at) {
     DisplacementMap& map = canvas.remap.displacementMap();
-    const int size = size_;
+    const int size = activeSize_;
+    const FieldApplication application{
+        weights_, fieldStrength(), canvas.freeze, at,
+        std::max(0, -at.x), std::min(at.x + size - 1, map.width() - 1) - at.x,
+        std::max(0, -at.y), std::min(at.y + size - 1, map.height() - 1) - at.y};
+    if (application.isEmpty()) return {};
+    switch (tool_) {
+        case WarpTool::Freeze:
+        case WarpTool::Thaw:
+            // The mask has the picture's size, or none when nothing has been
+            // frozen yet (and so nothing can be thawed).
+            if (canvas.freeze == nullptr || canvas.freeze->width() != map.width() ||
+                canvas.freeze->height() != map.height()) {
+                return {};
+            }
+            paintFreezeMask(application, tool_ == WarpTool::Thaw, *canvas.freeze);
+            return application.mapArea();
+        case WarpTool::Smooth: smoothField(application, smoothRadius(), map, smoothSums_); break;
+        default: reconstructField(application, map); break;
+    }
+    return renderArea(canvas, application.mapArea());
+}
+
+Rect WarpEngine::applyMesh(WarpCanvas& canvas, PixelPoint at) {
+    DisplacementMap& map = canvas.remap.displacementMap();
+    const int size = activeSize_;
     // Putty has one mesh; its multipliers carry the direction, so the right
     // button drags exactly like the left.
     const int meshIndex = tool_ == WarpTool::Putty ? 0 : strokeMesh_;
-    const DisplacementMap& mesh = meshes_[meshIndex];
+    const DisplacementMap* mesh = &meshes_[meshIndex];
 
     Fixed multiplierX = kFixedOne;
     Fixed multiplierY = kFixedOne;
@@ -104,9 +168,20 @@ Rect WarpEngine::applyBrush(WarpCanvas& canvas, PixelPoint at) {
         multiplierX = dragX_;
         multiplierY = dragY_;
     }
+    if (pressureMode_ == PressureMode::Strength && penFixed_ != kFixedOne) {
+        multiplierX = fixedMul(multiplierX, penFixed_);
+        multiplierY = fixedMul(multiplierY, penFixed_);
+    }
+
+    const Rect clip{std::max(0, -at.x), std::max(0, -at.y), std::min(at.x + size, map.width()) - at.x,
+                    std::min(at.y + size, map.height()) - at.y};
+    if (canvas.freeze != nullptr && canvas.freeze->width() == map.width() && canvas.freeze->height() == map.height()) {
+        if (frozenMesh_.width() != size) frozenMesh_.setSize(size, size);
+        if (freezeMesh(*mesh, *canvas.freeze, at, clip, frozenMesh_)) mesh = &frozenMesh_;
+    }
 
     const BrushApplication application{
-        mesh, map, scratch_, at, multiplierX, multiplierY,
+        *mesh, map, scratch_, at, multiplierX, multiplierY,
         std::max(0, -at.x), std::min(at.x + size - 1, map.width() - 1) - at.x,
         std::max(0, -at.y), std::min(at.y + size - 1, map.height() - 1) - at.y,
         ((std::abs(static_cast<std::int64_t>(multiplierY)) * meshReachY_[meshIndex]) >> 16) + 1,
@@ -123,7 +198,6 @@ Rect WarpEngine::applyBrush(WarpCanvas& canvas, PixelPoint at) {
         copyScratchBack(application);
         rendered = renderSquare(canvas, square);
     }
-    last_ = at;
     return rendered;
 }
 
