@@ -6,8 +6,10 @@
 #include <utility>
 
 #include "document/flat_picture.h"
+#include "document/freeze_mask.h"
 #include "document/surface_settings.h"
 #include "formats/picture_io.h"
+#include "raster/error.h"
 
 namespace mugwarp {
 
@@ -73,6 +75,7 @@ void Document::loadPicture(const std::string& path) {
     installPicture(decoded.pixels, decoded.key, decoded.outer, path);
     undo_ = std::make_shared<PixelSurface>(std::move(undo));
     pendingRect_ = {};
+    dropFreezeMask();
     history_.clear();
     savedState_ = history_.stateId();
     historyChanged();
@@ -83,6 +86,7 @@ void Document::loadRecovered(PixelSurface picture, PlatformColor key, Argb outer
     installPicture(picture, key, outer, pictureFileName);
     undo_ = std::make_shared<PixelSurface>(std::move(undo));
     pendingRect_ = {};
+    dropFreezeMask();
     history_.clear();
     savedState_ = ~std::uint64_t{0};
     historyChanged();
@@ -121,6 +125,7 @@ void Document::installPicture(PixelSurface& picture, PlatformColor key, Argb out
     resetDeformation();
     sizeChanged_ = false;
     pictureLoaded_ = true;
+    fitFreezeMask();
 }
 
 void Document::loadPicture() { loadPicture(std::string(pictureFileName_)); }
@@ -150,6 +155,12 @@ void Document::rebasePicture(const PixelSurface& picture, bool clearBorder) {
     pictureWidth_ = source_.width();
     pictureHeight_ = source_.height();
     resetDeformation();
+    if (carriedFreeze_) {
+        freeze_ = std::move(*carriedFreeze_);
+        carriedFreeze_.reset();
+        freezeTouched_ = true;
+    }
+    fitFreezeMask();
     commitChange();
 }
 
@@ -225,7 +236,18 @@ void Document::commitChange() { commitChange(traits()); }
 // holds the picture as shown, ready for the next change. A step may keep the
 // block undo_ held (after a change of size), never the one it holds now.
 void Document::commitChange(const PictureTraits& before) {
-    if (!pictureLoaded_ || !changePending()) return;
+    if (!pictureLoaded_) return;
+    FreezeChange freeze = takeFreezeChange();
+    if (!changePending()) {
+        if (!freeze.changed) return;
+        if (freeze.step) {
+            history_.record(std::nullopt, std::move(freeze.step));
+        } else {
+            history_.clear();
+        }
+        historyChanged();
+        return;
+    }
     if (!keepingHistory_) {
         history_.clear();  // a state of its own, though no step to come back to
         pendingRect_ = {};
@@ -251,7 +273,7 @@ void Document::commitChange(const PictureTraits& before) {
     }
     try {
         std::optional<PictureStep> step = PictureStep::record(undo_, display_, changed, before, traits(), sizeChanged_);
-        if (step) history_.record(std::move(*step));
+        if (step || freeze.step) history_.record(std::move(step), std::move(freeze.step));
     } catch (const std::exception&) {
         // Without memory for the step the picture itself is still whole:
         // only the history before it is given up.
@@ -279,6 +301,7 @@ void Document::recordObjectStep(std::unique_ptr<ObjectStep> step) {
 void Document::stopKeepingHistory() {
     commitChange();
     keepingHistory_ = false;
+    freezeKept_ = ByteMap();
     history_.clear();
     undo_ = std::make_shared<PixelSurface>();
     historyChanged();
@@ -314,17 +337,18 @@ Document::UndoResult Document::showStep(bool undoing) {
     commitChange();
     if (undoing ? !history_.canUndo() : !history_.canRedo()) return result;
     HistoryStep& entry = undoing ? history_.stepToUndo() : history_.stepToRedo();
-    if (entry.object) {
+    if (!entry.picture) {
         // A step that cannot be applied changed nothing and stays.
+        ObjectStep& object = entry.object ? *entry.object : *entry.freeze;
         if (undoing) {
-            entry.object->undo();
+            object.undo();
             history_.moveBack();
         } else {
-            entry.object->redo();
+            object.redo();
             history_.moveForward();
         }
         result.applied = true;
-        result.objectsChanged = true;
+        result.objectsChanged = entry.object != nullptr;
         historyChanged();
         return result;
     }
@@ -346,6 +370,13 @@ Document::UndoResult Document::showStep(bool undoing) {
         history_.clear();
         historyChanged();
         throw;
+    }
+    if (entry.freeze) {
+        if (undoing) {
+            entry.freeze->undo();
+        } else {
+            entry.freeze->redo();
+        }
     }
     const PictureTraits& shown = undoing ? step.traitsBefore() : step.traitsAfter();
     result.sizeRestored = step.resized();
@@ -402,6 +433,79 @@ void Document::beginUndoableChange() {
 void Document::enterWarpTool(int toolCode) {
     if (isFlatTool(currentTool_)) rebuildFromSource();
     currentTool_ = static_cast<ToolCode>(toolCode);
+}
+
+WarpCanvas Document::warpCanvas() {
+    deformationCleared_ = false;  // the brush writes into the map
+    if (isFreezeTool(currentTool_)) {
+        // The first Freeze stroke makes the mask; Thaw has nothing to take
+        // from while there is none.
+        if (currentTool_ == ToolCode::Freeze && freeze_.width() == 0) freeze_ = ByteMap(pictureWidth_, pictureHeight_);
+        freezeTouched_ = true;
+    }
+    return {source_, display_, remap_, &freeze_};
+}
+
+void Document::setFreezeMask(ByteMap mask) {
+    const bool none = mask.width() == 0 || mask.height() == 0;
+    if (!none && (mask.width() != pictureWidth_ || mask.height() != pictureHeight_)) {
+        throw Error("The freeze mask does not fit the picture.");
+    }
+    ByteMap kept = keepingHistory_ && !none ? mask : ByteMap();
+    freeze_ = none ? ByteMap() : std::move(mask);
+    freezeKept_ = std::move(kept);
+    carriedFreeze_.reset();
+    freezeTouched_ = false;
+}
+
+void Document::freezeNone() {
+    if (!pictureLoaded_) return;
+    commitChange();
+    freeze_ = ByteMap();
+    freezeTouched_ = true;
+    commitChange();
+}
+
+void Document::invertFreeze() {
+    if (!pictureLoaded_) return;
+    commitChange();
+    freeze_ = invertedMask(freeze_, pictureWidth_, pictureHeight_);
+    freezeTouched_ = true;
+    commitChange();
+}
+
+void Document::dropFreezeMask() {
+    freeze_ = ByteMap();
+    freezeKept_ = ByteMap();
+    carriedFreeze_.reset();
+    freezeTouched_ = false;
+}
+
+// A mask that no longer fits the picture (another size without a carried
+// mask) cannot say what to keep: nothing stays frozen.
+void Document::fitFreezeMask() {
+    if (freeze_.width() == 0 || (freeze_.width() == pictureWidth_ && freeze_.height() == pictureHeight_)) return;
+    freeze_ = ByteMap();
+    freezeTouched_ = true;
+}
+
+Document::FreezeChange Document::takeFreezeChange() {
+    if (!freezeTouched_) return {};
+    freezeTouched_ = false;
+    // A mask with nothing frozen is no mask: brushes then skip it.
+    if (freeze_.width() != 0 && !anyFrozen(freeze_)) freeze_ = ByteMap();
+    if (!keepingHistory_) return {true, nullptr};
+    const bool sameSize = freeze_.width() == freezeKept_.width() && freeze_.height() == freezeKept_.height();
+    const Rect rect = sameSize ? changedCells(freezeKept_, freeze_) : Rect{};
+    if (sameSize && rect.isEmpty()) return {};
+    MaskPatch before = MaskPatch::cut(freezeKept_, sameSize ? rect : freezeKept_.bounds());
+    MaskPatch after = MaskPatch::cut(freeze_, sameSize ? rect : freeze_.bounds());
+    if (sameSize) {
+        after.putInto(freezeKept_);
+    } else {
+        freezeKept_ = freeze_;
+    }
+    return {true, std::make_unique<FreezeMaskStep>(freeze_, freezeKept_, std::move(before), std::move(after))};
 }
 
 }  // namespace mugwarp
