@@ -50,6 +50,12 @@ public:
 
     // Not owned; nullptr draws none.
     void setLayers(const ViewLayers* layers) { layers_ = layers; }
+    // Drawn over the layers (the freeze mask and the mesh); not owned.
+    void setGuides(const ViewLayers* guides) { guides_ = guides; }
+
+    // The pen's pressure (0..1) with the last press, move or release; 1 for
+    // the mouse.
+    double penPressure() const { return penPressure_; }
 
     // The brush outline: a circle of the given radius in view pixels. Visible
     // means wanted: it is drawn only while the pointer is over the view.
@@ -77,6 +83,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void tabletEvent(QTabletEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -88,6 +95,8 @@ private:
 
     const PixelSurface* surface_ = nullptr;
     const ViewLayers* layers_ = nullptr;
+    const ViewLayers* guides_ = nullptr;
+    double penPressure_ = 1.0;
     ViewMapping mapping_;
     bool checkerboardVisible_ = true;
     bool outlineVisible_ = false;
