@@ -14,7 +14,7 @@ namespace {
 constexpr int kTintOpacity = 128;
 // Points per mesh line between two crossings: short enough that a bent line
 // looks smooth, few enough for a full repaint well inside a frame.
-constexpr int kPointsPerCell = 4;
+constexpr int kPointsPerCell = 8;
 // How far a bent line may have been pulled from its straight place and still
 // be drawn in a partial repaint.
 constexpr int kMeshReach = 96;

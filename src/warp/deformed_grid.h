@@ -8,10 +8,12 @@ struct GridPoint {
     double y = 0;
 };
 
-// Where the picture's point q is shown now. Display pixel p shows the source
-// at p + d(p), so q is shown at the p with p + d(p) = q; a few rounds of
-// p := q - d(p) find it wherever the deformation does not fold (elsewhere
-// the mesh just shows the fold). Outside the map d counts as zero.
+// Where the picture's point q is shown now, to first order. Display pixel p
+// shows the source at p + d(p), so q is shown near q - d(q). Solving
+// p + d(p) = q exactly would need d to change slowly, which a strong twirl
+// does not: there the exact answer jumps between the layers of the fold,
+// while this one stays continuous, so the mesh's lines never break. Outside
+// the map d counts as zero.
 GridPoint shownPosition(const DisplacementMap& map, GridPoint q);
 
 }  // namespace mugwarp

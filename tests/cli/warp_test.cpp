@@ -230,7 +230,7 @@ TEST_F(WarpCommand, ReconstructBrushesAPullBackToTheOriginal) {
     const PlatformBitmap original = warpPortrait("original.bmp", {"restore"});
     const PlatformBitmap back = warpPortrait(
         "back.bmp", {"--size", "60", "putty:left:240,250/255,252/270,256", "--size", "160", "--effect", "100",
-                     "reconstruct:left:255,253:hold=3000"});
+                     "reconstruct:left:255,253:hold=300"});
     for (int y = 0; y < 512; ++y)
         for (int x = 0; x < 512; ++x) ASSERT_EQ(back.pixelArgb(x, y), original.pixelArgb(x, y)) << x << "," << y;
     // Smooth is a step of its own: undone, the pull is back as it was.
