@@ -30,9 +30,9 @@ constexpr std::array kTools = {
     ToolEntry{ToolCode::Smooth, B::Smooth, "Smooth", "Smooth: even out the pulls", "smoothButton", "Smooth1", Qt::Key_M,
               1, 7, true, "Brush over jagged pulls to even them out; a plain shift stays as it is"},
     ToolEntry{ToolCode::Freeze, B::Freeze, "Freeze", "Freeze: protect from the brushes", "freezeButton", "Freeze1",
-              Qt::Key_F, 0, 8, true, "Paint the red mask over what the other brushes must not move; Effect sets how fast"},
+              Qt::Key_F, 0, 8, true, "Paint the red mask over what the other brushes must not move; the right button thaws"},
     ToolEntry{ToolCode::Thaw, B::Thaw, "Thaw", "Thaw: remove the protection", "thawButton", "Thaw1", Qt::Key_H, 1, 8,
-              true, "Brush the red freeze mask away; Mugwarp \u203a Freeze None clears it all"},
+              true, "Brush the red freeze mask away (the right button freezes); Mugwarp \u203a Freeze None clears it all"},
 };
 
 }  // namespace

@@ -55,9 +55,10 @@ int windowCount(int from, int radius, int limit) {
     return std::min(limit - 1, from + radius) - std::max(0, from - radius) + 1;
 }
 
+// Nearest, halves away from zero; a plain conversion instead of a library
+// call, as this runs twice per cell. The moves are far inside the range.
 Fixed roundedFixed(double value) {
-    const double r = std::floor(value + 0.5);
-    return static_cast<Fixed>(std::clamp(r, -2147483648.0, 2147483647.0));
+    return static_cast<Fixed>(static_cast<std::int64_t>(value + (value < 0 ? -0.5 : 0.5)));
 }
 
 }  // namespace
@@ -88,16 +89,28 @@ BrushWeights buildBrushWeights(const WarpBrush& brush, int size) {
     return out;
 }
 
-void reconstructField(const FieldApplication& a, DisplacementMap& map) {
+void reconstructField(const FieldApplication& a, DisplacementMap& map, const RowDone& rowDone) {
     if (a.isEmpty()) return;
-    forEachShare(a, [&](int t, int s, std::uint32_t share) {
-        FixedVector& v = map.row(a.at.y + t)[a.at.x + s];
-        const std::uint32_t keep = 65536 - share;
-        v = {shrinkTowardsZero(v.x, keep), shrinkTowardsZero(v.y, keep)};
-    });
+    const bool frozen = a.freeze != nullptr && a.freeze->width() > 0;
+    for (int t = a.firstRow; t <= a.lastRow; ++t) {
+        const ColumnSpan span = a.weights.spans[static_cast<std::size_t>(t)];
+        const int first = std::max(span.first, a.firstColumn);
+        const int last = std::min(span.last, a.lastColumn);
+        if (first > last) continue;
+        const std::uint32_t* w = a.weights.row(t);
+        const std::uint8_t* mask = frozen ? a.freeze->row(a.at.y + t) + a.at.x : nullptr;
+        FixedVector* cells = map.row(a.at.y + t) + a.at.x;
+        for (int s = first; s <= last; ++s) {
+            if (w[s] == 0) continue;
+            const std::uint32_t keep = 65536 - shareOf(w[s], a.strength, mask != nullptr ? mask + s : nullptr);
+            cells[s] = {shrinkTowardsZero(cells[s].x, keep), shrinkTowardsZero(cells[s].y, keep)};
+        }
+        rowDone(a.at.y + t, a.at.x + first, a.at.x + last);
+    }
 }
 
-void smoothField(const FieldApplication& a, int radius, DisplacementMap& map, std::vector<std::int64_t>& sums) {
+void smoothField(const FieldApplication& a, int radius, DisplacementMap& map, std::vector<std::int64_t>& sums,
+                 const RowDone& rowDone) {
     if (a.isEmpty()) return;
     radius = std::max(radius, 1);
     const int width = map.width();
@@ -105,28 +118,30 @@ void smoothField(const FieldApplication& a, int radius, DisplacementMap& map, st
     const int x0 = a.at.x + a.firstColumn;
     const int x1 = a.at.x + a.lastColumn;
     const int y0 = a.at.y + a.firstRow;
-    const int y1 = a.at.y + a.lastRow;
     const int columns = x1 - x0 + 1;
-    const int rowsAbove = std::max(0, y0 - radius);
-    const int rowsBelow = std::min(height - 1, y1 + radius);
-    const int sumRows = rowsBelow - rowsAbove + 1;
-    // Row sums of every row the vertical windows reach, two per column, then
-    // one running column sum: every mean is read from the map as it was.
-    sums.resize(static_cast<std::size_t>(sumRows + 1) * columns * 2);
-    std::int64_t* const rowSums = sums.data();
-    std::int64_t* const columnSums = sums.data() + static_cast<std::size_t>(sumRows) * columns * 2;
-    for (int y = rowsAbove; y <= rowsBelow; ++y) {
+    const std::size_t stride = static_cast<std::size_t>(columns) * 2;
+    // Row sums (x and y of each window of 2 radius + 1 columns) for the rows
+    // the vertical window holds, in a ring of 2 radius + 2 rows that stays in
+    // cache, and their running sum down each column. A row's sum is taken as
+    // it enters the window, before the row is written: every mean reads the
+    // map as it was.
+    const int ring = 2 * radius + 2;
+    sums.resize(static_cast<std::size_t>(ring + 1) * stride);
+    std::int64_t* const columnSums = sums.data() + static_cast<std::size_t>(ring) * stride;
+    const auto slot = [&](int y) { return sums.data() + static_cast<std::size_t>(y % ring) * stride; };
+    const auto takeRowSums = [&](int y) {
         const FixedVector* cells = map.row(y);
-        std::int64_t* out = rowSums + static_cast<std::size_t>(y - rowsAbove) * columns * 2;
+        std::int64_t* out = slot(y);
         std::int64_t sx = 0;
         std::int64_t sy = 0;
         for (int x = std::max(0, x0 - radius); x <= std::min(width - 1, x0 + radius); ++x) {
             sx += cells[x].x;
             sy += cells[x].y;
         }
-        for (int x = x0; x <= x1; ++x) {
-            out[2 * (x - x0)] = sx;
-            out[2 * (x - x0) + 1] = sy;
+        for (int i = 0; i < columns; ++i) {
+            const int x = x0 + i;
+            out[2 * i] = sx;
+            out[2 * i + 1] = sy;
             if (x + radius + 1 < width) {
                 sx += cells[x + radius + 1].x;
                 sy += cells[x + radius + 1].y;
@@ -136,49 +151,48 @@ void smoothField(const FieldApplication& a, int radius, DisplacementMap& map, st
                 sy -= cells[x - radius].y;
             }
         }
-    }
-    std::fill(columnSums, columnSums + static_cast<std::size_t>(columns) * 2, 0);
+    };
+    const auto addRow = [&](int y, int sign) {
+        const std::int64_t* in = slot(y);
+        for (std::size_t i = 0; i < stride; ++i) columnSums[i] += sign * in[i];
+    };
+    std::fill(columnSums, columnSums + stride, 0);
     for (int y = std::max(0, y0 - radius); y <= std::min(height - 1, y0 + radius); ++y) {
-        const std::int64_t* in = rowSums + static_cast<std::size_t>(y - rowsAbove) * columns * 2;
-        for (int i = 0; i < columns * 2; ++i) columnSums[i] += in[i];
+        takeRowSums(y);
+        addRow(y, 1);
     }
     std::vector<double> inverseColumnCounts(static_cast<std::size_t>(columns));
-    for (int x = x0; x <= x1; ++x) inverseColumnCounts[static_cast<std::size_t>(x - x0)] = 1.0 / windowCount(x, radius, width);
-
-    const auto smoothRow = [&](int t) {
-        const int y = a.at.y + t;
-        const double inverseRows = 1.0 / windowCount(y, radius, height);
-        FixedVector* cells = map.row(y);
-        const std::uint32_t* w = a.weights.row(t);
-        const std::uint8_t* mask = a.freeze != nullptr && a.freeze->width() > 0 ? a.freeze->row(y) + a.at.x : nullptr;
-        const ColumnSpan span = a.weights.spans[static_cast<std::size_t>(t)];
-        for (int s = std::max(span.first, a.firstColumn); s <= std::min(span.last, a.lastColumn); ++s) {
-            if (w[s] == 0) continue;
-            const std::uint32_t share = shareOf(w[s], a.strength, mask != nullptr ? mask + s : nullptr);
-            if (share == 0) continue;
-            const int i = a.at.x + s - x0;
-            const double inverse = inverseRows * inverseColumnCounts[static_cast<std::size_t>(i)];
-            const double part = share / 65536.0;
-            FixedVector& v = cells[a.at.x + s];
-            const double meanX = static_cast<double>(columnSums[2 * i]) * inverse;
-            const double meanY = static_cast<double>(columnSums[2 * i + 1]) * inverse;
-            v = {static_cast<Fixed>(v.x + roundedFixed((meanX - v.x) * part)),
-                 static_cast<Fixed>(v.y + roundedFixed((meanY - v.y) * part))};
-        }
-    };
-    // Every row sum is taken before any cell is written, so no write can
-    // feed into a later mean.
+    for (int i = 0; i < columns; ++i) inverseColumnCounts[static_cast<std::size_t>(i)] = 1.0 / windowCount(x0 + i, radius, width);
+    const bool frozen = a.freeze != nullptr && a.freeze->width() > 0;
     for (int t = a.firstRow; t <= a.lastRow; ++t) {
         const int y = a.at.y + t;
-        smoothRow(t);
-        // Slide the column window down one row.
-        if (y + radius + 1 <= rowsBelow) {
-            const std::int64_t* in = rowSums + static_cast<std::size_t>(y + radius + 1 - rowsAbove) * columns * 2;
-            for (int i = 0; i < columns * 2; ++i) columnSums[i] += in[i];
+        const ColumnSpan span = a.weights.spans[static_cast<std::size_t>(t)];
+        const int first = std::max(span.first, a.firstColumn);
+        const int last = std::min(span.last, a.lastColumn);
+        if (first <= last) {
+            const double inverseRows = 1.0 / windowCount(y, radius, height);
+            FixedVector* cells = map.row(y) + a.at.x;
+            const std::uint32_t* w = a.weights.row(t);
+            const std::uint8_t* mask = frozen ? a.freeze->row(y) + a.at.x : nullptr;
+            const std::int64_t* sumsAt = columnSums + 2 * static_cast<std::size_t>(a.at.x - x0);
+            const double* inverseAt = inverseColumnCounts.data() + (a.at.x - x0);
+            for (int s = first; s <= last; ++s) {
+                // A zero weight gives a zero share and leaves the cell as it is.
+                const std::uint32_t share = shareOf(w[s], a.strength, mask != nullptr ? mask + s : nullptr) &
+                                            (w[s] != 0 ? ~0u : 0u);
+                const double unit = share * (1.0 / 65536.0);
+                const double part = unit * inverseRows * inverseAt[s];
+                FixedVector& v = cells[s];
+                v = {v.x + roundedFixed(static_cast<double>(sumsAt[2 * s]) * part - v.x * unit),
+                     v.y + roundedFixed(static_cast<double>(sumsAt[2 * s + 1]) * part - v.y * unit)};
+            }
+            rowDone(y, a.at.x + first, a.at.x + last);
         }
-        if (y - radius >= rowsAbove) {
-            const std::int64_t* out = rowSums + static_cast<std::size_t>(y - radius - rowsAbove) * columns * 2;
-            for (int i = 0; i < columns * 2; ++i) columnSums[i] -= out[i];
+        // Slide the window down one row.
+        if (y - radius >= 0) addRow(y - radius, -1);
+        if (y + radius + 1 < height) {
+            takeRowSums(y + radius + 1);
+            addRow(y + radius + 1, 1);
         }
     }
 }
@@ -193,27 +207,6 @@ void paintFreezeMask(const FieldApplication& a, bool thaw, ByteMap& mask) {
         const auto step = static_cast<int>((std::uint64_t{room} * share + 65535) >> 16);
         m = static_cast<std::uint8_t>(thaw ? m - step : m + step);
     });
-}
-
-bool freezeMesh(const DisplacementMap& mesh, const ByteMap& mask, PixelPoint at, const Rect& clip, DisplacementMap& out) {
-    if (clip.isEmpty() || mask.width() == 0) return false;
-    bool any = false;
-    for (int t = clip.top; t < clip.bottom && !any; ++t) {
-        const std::uint8_t* m = mask.row(at.y + t) + at.x;
-        any = std::any_of(m + clip.left, m + clip.right, [](std::uint8_t f) { return f != 0; });
-    }
-    if (!any) return false;
-    const auto& unfrozen = unfrozenShares();
-    for (int t = clip.top; t < clip.bottom; ++t) {
-        const std::uint8_t* m = mask.row(at.y + t) + at.x;
-        const FixedVector* in = mesh.row(t);
-        FixedVector* cells = out.row(t);
-        for (int s = clip.left; s < clip.right; ++s) {
-            const std::int64_t keep = unfrozen[m[s]];
-            cells[s] = {static_cast<Fixed>((in[s].x * keep) >> 16), static_cast<Fixed>((in[s].y * keep) >> 16)};
-        }
-    }
-    return true;
 }
 
 }  // namespace mugwarp

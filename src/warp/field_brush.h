@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "raster/displacement_map.h"
@@ -40,24 +41,24 @@ struct FieldApplication {
     Rect mapArea() const { return {at.x + firstColumn, at.y + firstRow, at.x + lastColumn + 1, at.y + lastRow + 1}; }
 };
 
+// Called with each map row an application finished, and the columns of it
+// that may have changed (first..last, map columns), in order from the top.
+using RowDone = std::function<void(int y, int first, int last)>;
+
 // Reconstruct: each vector becomes v (1 - share), rounded towards zero, so
 // that every cell with a share reaches exactly zero after enough applications.
-void reconstructField(const FieldApplication& a, DisplacementMap& map);
+void reconstructField(const FieldApplication& a, DisplacementMap& map, const RowDone& rowDone);
 
 // Smooth: each vector moves by its share towards the mean of the vectors in
 // the (2 radius + 1)-square around it (cells outside the map are left out of
-// the mean). A uniform field stays as it is. sums is scratch space.
-void smoothField(const FieldApplication& a, int radius, DisplacementMap& map, std::vector<std::int64_t>& sums);
+// the mean), the mean always taken over the map as it was. A uniform field
+// stays as it is. sums is scratch space.
+void smoothField(const FieldApplication& a, int radius, DisplacementMap& map, std::vector<std::int64_t>& sums,
+                 const RowDone& rowDone);
 
 // Freeze (thaw false) raises each mask cell by its share of what is left to
 // 255, rounded up; Thaw lowers it by its share, rounded up. The mask is the
 // map's size; a.freeze is not consulted.
 void paintFreezeMask(const FieldApplication& a, bool thaw, ByteMap& mask);
-
-// A brush mesh as the freeze mask lets it act at its place: each cell of the
-// clip scaled by the part of its map cell that is not frozen (fully frozen
-// cells become zero, free ones stay exactly as they are). Returns false, and
-// leaves out alone, when no cell under the clip is frozen.
-bool freezeMesh(const DisplacementMap& mesh, const ByteMap& mask, PixelPoint at, const Rect& clip, DisplacementMap& out);
 
 }  // namespace mugwarp

@@ -17,26 +17,29 @@ Rect renderSquare(WarpCanvas& canvas, const Rect& rect) {
     return area;
 }
 
+RowRenderer::RowRenderer(WarpCanvas& canvas)
+    : canvas_(canvas), sample_(canvas.source, gammaTable()), kernels_(warp_detail::rowKernels()) {}
+
+void RowRenderer::render(int y, int first, int last) const {
+    if (first > last) return;
+    const PixelSurface& source = canvas_.source;
+    const warp_detail::RenderRow row{&sample_, source.bits(), source.width(), source.height(), first, y};
+    const FixedVector* vectors = canvas_.remap.displacementMap().row(y) + first;
+    Argb* const out = canvas_.display.bits() + static_cast<std::ptrdiff_t>(y) * canvas_.display.width();
+    const int count = last - first;
+    switch (kernels_) {
+        case warp_detail::RowKernels::Avx512: warp_detail::renderPixelsAvx512(row, 0, count, vectors, out); break;
+        case warp_detail::RowKernels::Avx2: warp_detail::renderPixelsAvx2(row, 0, count, vectors, out); break;
+        case warp_detail::RowKernels::Portable: warp_detail::renderPixels(row, 0, count, vectors, out); break;
+    }
+}
+
 Rect renderArea(WarpCanvas& canvas, const Rect& rect) {
     if (!canRenderDirectly(canvas)) return renderSquare(canvas, rect);
     const Rect area = rect.intersected(canvas.display.bounds());
     if (area.isEmpty()) return {};
-    const PixelSurface& source = canvas.source;
-    const DisplacementMap& map = canvas.remap.displacementMap();
-    const BilinearSource sample(source, gammaTable());
-    const warp_detail::RowKernels kernels = warp_detail::rowKernels();
-    const int first = 0;
-    const int last = area.width() - 1;
-    for (int y = area.top; y < area.bottom; ++y) {
-        const warp_detail::RenderRow row{&sample, source.bits(), source.width(), source.height(), area.left, y};
-        const FixedVector* vectors = map.row(y) + area.left;
-        Argb* const out = canvas.display.bits() + static_cast<std::ptrdiff_t>(y) * canvas.display.width();
-        switch (kernels) {
-            case warp_detail::RowKernels::Avx512: warp_detail::renderPixelsAvx512(row, first, last, vectors, out); break;
-            case warp_detail::RowKernels::Avx2: warp_detail::renderPixelsAvx2(row, first, last, vectors, out); break;
-            case warp_detail::RowKernels::Portable: warp_detail::renderPixels(row, first, last, vectors, out); break;
-        }
-    }
+    const RowRenderer rows(canvas);
+    for (int y = area.top; y < area.bottom; ++y) rows.render(y, area.left, area.right - 1);
     canvas.display.changed(area);
     return area;
 }

@@ -126,11 +126,21 @@ Rect WarpEngine::applyBrush(WarpCanvas& canvas, PixelPoint at) {
     return rendered;
 }
 
+void WarpEngine::runField(const FieldApplication& application, DisplacementMap& map, const RowDone& rowDone) {
+    if (tool_ == WarpTool::Smooth) {
+        smoothField(application, smoothRadius(), map, smoothSums_, rowDone);
+    } else {
+        reconstructField(application, map, rowDone);
+    }
+}
+
 Rect WarpEngine::applyField(WarpCanvas& canvas, PixelPoint at) {
     DisplacementMap& map = canvas.remap.displacementMap();
     const int size = activeSize_;
+    const bool masked =
+        canvas.freeze != nullptr && canvas.freeze->width() == map.width() && canvas.freeze->height() == map.height();
     const FieldApplication application{
-        weights_, fieldStrength(), canvas.freeze, at,
+        weights_, fieldStrength(), masked ? canvas.freeze : nullptr, at,
         std::max(0, -at.x), std::min(at.x + size - 1, map.width() - 1) - at.x,
         std::max(0, -at.y), std::min(at.y + size - 1, map.height() - 1) - at.y};
     if (application.isEmpty()) return {};
@@ -139,16 +149,23 @@ Rect WarpEngine::applyField(WarpCanvas& canvas, PixelPoint at) {
         case WarpTool::Thaw:
             // The mask has the picture's size, or none when nothing has been
             // frozen yet (and so nothing can be thawed).
-            if (canvas.freeze == nullptr || canvas.freeze->width() != map.width() ||
-                canvas.freeze->height() != map.height()) {
-                return {};
-            }
-            paintFreezeMask(application, tool_ == WarpTool::Thaw, *canvas.freeze);
+            if (!masked) return {};
+            // The right button does the other one's work.
+            paintFreezeMask(application, (tool_ == WarpTool::Thaw) != (strokeMesh_ == 1), *canvas.freeze);
             return application.mapArea();
-        case WarpTool::Smooth: smoothField(application, smoothRadius(), map, smoothSums_); break;
-        default: reconstructField(application, map); break;
+        default: break;
     }
-    return renderArea(canvas, application.mapArea());
+    const Rect area = application.mapArea();
+    if (!canRenderDirectly(canvas)) {
+        runField(application, map, [](int, int, int) {});
+        return renderSquare(canvas, area);
+    }
+    // Each row is rendered as soon as it is written, while its vectors are in cache.
+    const RowRenderer rows(canvas);
+    runField(application, map, [&rows](int y, int first, int last) { rows.render(y, first, last); });
+    const Rect rendered = area.intersected(canvas.display.bounds());
+    canvas.display.changed(rendered);
+    return rendered;
 }
 
 Rect WarpEngine::applyMesh(WarpCanvas& canvas, PixelPoint at) {
@@ -157,7 +174,7 @@ Rect WarpEngine::applyMesh(WarpCanvas& canvas, PixelPoint at) {
     // Putty has one mesh; its multipliers carry the direction, so the right
     // button drags exactly like the left.
     const int meshIndex = tool_ == WarpTool::Putty ? 0 : strokeMesh_;
-    const DisplacementMap* mesh = &meshes_[meshIndex];
+    const DisplacementMap& mesh = meshes_[meshIndex];
 
     Fixed multiplierX = kFixedOne;
     Fixed multiplierY = kFixedOne;
@@ -173,19 +190,15 @@ Rect WarpEngine::applyMesh(WarpCanvas& canvas, PixelPoint at) {
         multiplierY = fixedMul(multiplierY, penFixed_);
     }
 
-    const Rect clip{std::max(0, -at.x), std::max(0, -at.y), std::min(at.x + size, map.width()) - at.x,
-                    std::min(at.y + size, map.height()) - at.y};
-    if (canvas.freeze != nullptr && canvas.freeze->width() == map.width() && canvas.freeze->height() == map.height()) {
-        if (frozenMesh_.width() != size) frozenMesh_.setSize(size, size);
-        if (freezeMesh(*mesh, *canvas.freeze, at, clip, frozenMesh_)) mesh = &frozenMesh_;
-    }
+    const bool frozen =
+        canvas.freeze != nullptr && canvas.freeze->width() == map.width() && canvas.freeze->height() == map.height();
 
     const BrushApplication application{
-        *mesh, map, scratch_, at, multiplierX, multiplierY,
+        mesh, map, scratch_, at, multiplierX, multiplierY,
         std::max(0, -at.x), std::min(at.x + size - 1, map.width() - 1) - at.x,
         std::max(0, -at.y), std::min(at.y + size - 1, map.height() - 1) - at.y,
         ((std::abs(static_cast<std::int64_t>(multiplierY)) * meshReachY_[meshIndex]) >> 16) + 1,
-        meshSpans_[meshIndex]};
+        meshSpans_[meshIndex], frozen ? canvas.freeze : nullptr};
     const Rect square{at.x, at.y, at.x + size, at.y + size};
     Rect rendered;
     if (canRenderDirectly(canvas)) {

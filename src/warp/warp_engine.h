@@ -84,6 +84,7 @@ private:
     void buildBrushMeshes();
     Rect applyMesh(WarpCanvas& canvas, PixelPoint topLeft);
     Rect applyField(WarpCanvas& canvas, PixelPoint topLeft);
+    void runField(const FieldApplication& application, DisplacementMap& map, const RowDone& rowDone);
 
     WarpBrush brush_;
     WarpTool tool_ = WarpTool::Putty;
@@ -93,7 +94,6 @@ private:
     std::array<std::int64_t, 2> meshReachY_{};  // largest |Y| of each mesh, fixed point
     std::array<std::vector<ColumnSpan>, 2> meshSpans_;  // nonZeroColumns of each mesh
     DisplacementMap scratch_;
-    DisplacementMap frozenMesh_;  // the stroke mesh as the freeze mask lets it act
     BrushWeights weights_;
     std::vector<std::int64_t> smoothSums_;
     double penPressure_ = 1.0;

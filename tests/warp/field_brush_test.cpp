@@ -224,7 +224,14 @@ TEST(FreezeBrush, PaintsAndThawsTheMaskWithoutTouchingThePicture) {
     EXPECT_EQ(mask.value(10, 10), 0);
     EXPECT_TRUE(f.mapIsZero());
     EXPECT_TRUE(testing::samePixels(f.display, before));
+    // The right button of Freeze thaws, and that of Thaw freezes.
+    freeze.beginStroke(brushTopLeft({40, 40}, 30), 1);
+    for (int i = 0; i < 3; ++i) freeze.applyBrush(canvas, brushTopLeft({40, 40}, 30));
+    EXPECT_LT(mask.value(40, 40), 255);
     WarpEngine thaw = engineFor(WarpTool::Thaw, 40);
+    thaw.beginStroke(brushTopLeft({40, 40}, 40), 1);
+    for (int i = 0; i < 40; ++i) thaw.applyBrush(canvas, brushTopLeft({40, 40}, 40));
+    EXPECT_EQ(mask.value(40, 40), 255);
     holdAt(thaw, canvas, {40, 40}, 200);
     for (int y = 0; y < 80; ++y)
         for (int x = 0; x < 80; ++x) ASSERT_EQ(mask.value(x, y), 0) << x << "," << y;
