@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPolygonF>
+#include <algorithm>
 #include <vector>
 
 #include "document/document.h"
@@ -18,6 +19,16 @@ constexpr int kPointsPerCell = 8;
 // How far a bent line may have been pulled from its straight place and still
 // be drawn in a partial repaint.
 constexpr int kMeshReach = 96;
+
+// A few segments per call: the painter fills a call's spans on worker
+// threads, and waits for them, once there are more than about a hundred.
+void drawInPieces(QPainter& painter, const QPolygonF& line) {
+    constexpr qsizetype kSegmentsPerCall = 8;
+    for (qsizetype first = 0; first + 1 < line.size(); first += kSegmentsPerCall) {
+        const qsizetype count = std::min(kSegmentsPerCall + 1, line.size() - first);
+        painter.drawPolyline(line.constData() + first, static_cast<int>(count));
+    }
+}
 
 }  // namespace
 
@@ -57,7 +68,7 @@ void BrushGuides::paintOver(QPainter& painter, const QRect& viewArea) const {
     painter.save();
     painter.setClipRect(viewArea);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(QColor(40, 200, 255, 170), 1));
+    painter.setPen(QPen(QColor(40, 200, 255), 1));
     const double step = double(kMeshSpacing) / kPointsPerCell;
     const int firstX = (reach.left() + kMeshSpacing - 1) / kMeshSpacing * kMeshSpacing;
     const int firstY = (reach.top() + kMeshSpacing - 1) / kMeshSpacing * kMeshSpacing;
@@ -65,12 +76,12 @@ void BrushGuides::paintOver(QPainter& painter, const QRect& viewArea) const {
     for (int x = firstX; x <= reach.right(); x += kMeshSpacing) {
         line.clear();
         for (double y = reach.top(); y <= reach.bottom() + step; y += step) line.append(shown(x, y));
-        painter.drawPolyline(line);
+        drawInPieces(painter, line);
     }
     for (int y = firstY; y <= reach.bottom(); y += kMeshSpacing) {
         line.clear();
         for (double x = reach.left(); x <= reach.right() + step; x += step) line.append(shown(x, y));
-        painter.drawPolyline(line);
+        drawInPieces(painter, line);
     }
     painter.restore();
 }
