@@ -189,6 +189,44 @@ void BM_MoveAndRepaint(benchmark::State& state) {
     }
 }
 
+// A full repaint of the visible view with View > Show Mesh off and on, in
+// turns, after a Putty pull; the difference of the medians is the mesh's cost.
+void BM_MeshRepaint(benchmark::State& state) {
+    MainWindow window(StartupOptions::quick());
+    window.setErrorReporter([&state](const QString& message) { state.SkipWithError(qPrintable(message)); });
+    window.resize(1600, 1000);
+    window.show();
+    QCoreApplication::processEvents();
+    if (!window.openPicture(largePicture())) return;
+    window.actions().putty->trigger();
+    ImageView* view = window.view();
+    sendMouse(view, QEvent::MouseButtonPress, strokePoint(0), Qt::LeftButton, Qt::LeftButton);
+    for (int i = 0; i < 40; ++i) sendMouse(view, QEvent::MouseMove, strokePoint(i), Qt::NoButton, Qt::LeftButton);
+    sendMouse(view, QEvent::MouseButtonRelease, strokePoint(39), Qt::LeftButton, Qt::NoButton);
+    QCoreApplication::processEvents();
+    const QRect visible = view->visibleRegion().boundingRect();
+    for (auto _ : state) {
+        std::vector<double> without, with;
+        for (int turn = 0; turn < 60; ++turn) {
+            for (const bool mesh : {false, true}) {
+                if (window.actions().showMesh->isChecked() != mesh) window.actions().showMesh->trigger();
+                QCoreApplication::processEvents();
+                QElapsedTimer clock;
+                clock.start();
+                view->repaint(visible);
+                (mesh ? with : without).push_back(clock.nsecsElapsed() / 1e6);
+            }
+        }
+        state.SetIterationTime(median(with) / 1000.0);
+        state.counters["without_mesh_ms"] = median(without);
+        state.counters["with_mesh_ms"] = median(with);
+        state.counters["mesh_adds_ms"] = median(with) - median(without);
+        state.counters["view_w"] = visible.width();
+        state.counters["view_h"] = visible.height();
+    }
+}
+
+BENCHMARK(BM_MeshRepaint)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyBrushOnly)->Arg(100)->Arg(500)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveAndRepaint)->Arg(100)->Arg(500)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -9,6 +9,7 @@
 #include <QtMath>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTabletEvent>
 
 #include "app/view_renderer.h"
 #include "raster/pixel_surface.h"
@@ -159,6 +160,7 @@ void ImageView::paintEvent(QPaintEvent* event) {
         if (surface_ && !surface_->isEmpty() && !mapping_.isEmpty() && !pictureArea.isEmpty()) {
             renderViewRectInto(paintBuffer_, *surface_, mapping_, pictureArea, checkerboardVisible_, background);
             if (layers_) layers_->renderInto(paintBuffer_, pictureArea);
+            if (guides_) guides_->renderInto(paintBuffer_, pictureArea);
             // An image of exactly the area under a clip of exactly the area
             // is one plain copy on this thread; any other shape goes through
             // the painter's span filling, which hands large batches to worker
@@ -173,6 +175,7 @@ void ImageView::paintEvent(QPaintEvent* event) {
         }
     }
     if (layers_) layers_->paintOver(painter, event->rect());
+    if (guides_) guides_->paintOver(painter, event->rect());
     if (brushOutlineDrawn() && event->rect().intersects(outlineBounds())) {
         // Equal dashes alternating black and white keep the outline readable
         // on light and dark pictures alike.
@@ -211,6 +214,7 @@ void ImageView::paintEvent(QPaintEvent* event) {
 }
 
 void ImageView::mousePressEvent(QMouseEvent* event) {
+    penPressure_ = 1.0;
     emit pressed(viewPixelAt(event->position()), event->button(), event->buttons());
 }
 
@@ -220,11 +224,33 @@ void ImageView::mouseMoveEvent(QMouseEvent* event) {
         pointerInside_ = true;
         if (outlineVisible_) update(outlineRegion());
     }
+    penPressure_ = 1.0;
     emit moved(viewPixelAt(event->position()), event->buttons());
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event) {
+    penPressure_ = 1.0;
     emit released(viewPixelAt(event->position()), event->button(), event->buttons());
+}
+
+// A pen acts as the mouse does, with its pressure; accepted, so that no
+// mouse event is made from it as well.
+void ImageView::tabletEvent(QTabletEvent* event) {
+    penPressure_ = qBound(0.0, event->pressure(), 1.0);
+    const QPoint at = viewPixelAt(event->position());
+    switch (event->type()) {
+    case QEvent::TabletPress: emit pressed(at, event->button(), event->buttons()); break;
+    case QEvent::TabletMove:
+        if (!pointerInside_) {
+            pointerInside_ = true;
+            if (outlineVisible_) update(outlineBounds());
+        }
+        emit moved(at, event->buttons());
+        break;
+    case QEvent::TabletRelease: emit released(at, event->button(), event->buttons()); break;
+    default: return;
+    }
+    event->accept();
 }
 
 }  // namespace mugwarp

@@ -51,6 +51,12 @@ public:
 
     // Not owned; nullptr draws none.
     void setLayers(const ViewLayers* layers) { layers_ = layers; }
+    // Drawn over the layers (the freeze mask and the mesh); not owned.
+    void setGuides(const ViewLayers* guides) { guides_ = guides; }
+
+    // The pen's pressure (0..1) with the last press, move or release; 1 for
+    // the mouse.
+    double penPressure() const { return penPressure_; }
 
     // The brush outline: a circle round the disc the brush changes, whose
     // size (diameter) is given in picture pixels and drawn at the view's zoom.
@@ -82,6 +88,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void tabletEvent(QTabletEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -94,6 +101,8 @@ private:
 
     const PixelSurface* surface_ = nullptr;
     const ViewLayers* layers_ = nullptr;
+    const ViewLayers* guides_ = nullptr;
+    double penPressure_ = 1.0;
     ViewMapping mapping_;
     bool checkerboardVisible_ = true;
     bool outlineVisible_ = false;

@@ -13,6 +13,7 @@
 #include <QToolBar>
 
 #include "app/about_window.h"
+#include "app/brush_guides.h"
 #include "app/filters_menu.h"
 #include "app/help_window.h"
 #include "app/artwork.h"
@@ -66,6 +67,7 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
     status_ = new StatusLine(this);
     setStatusBar(status_);
     buildToolPalette();
+    buildBrushCommands();
 
     // Only File (without Save and Save As), Help and the toolbar start enabled.
     for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view, menus_.insert}) menu->menuAction()->setEnabled(false);

@@ -20,6 +20,7 @@
 #include "warp/stroke_controller.h"
 
 class QAction;
+class QCheckBox;
 class QFont;
 class QLabel;
 class QPrinter;
@@ -34,6 +35,7 @@ namespace mugwarp {
 
 class AboutWindow;
 class CaricaturePanel;
+class BrushGuides;
 class RecoveryKeeper;
 struct RecoverySnapshot;
 class FlatView;
@@ -142,6 +144,15 @@ public:
     // One expiry of the 50 ms stroke timer.
     void strokeTimerTick();
 
+    // The freeze mask and the mesh (main_window_brushes.cpp): Mugwarp >
+    // Freeze None and Invert Freeze, View > Show Freeze Mask and Show Mesh,
+    // and whether a pen's pressure sets the brush's size (else its strength).
+    void freezeNone();
+    void invertFreeze();
+    void setPenSetsSize(bool on);
+    const BrushGuides& brushGuides() const { return *guides_; }
+    QCheckBox* penSizeToggle() const { return penSetsSize_; }
+
     const Document& document() const { return document_; }
     const StrokeController& strokes() const { return strokes_; }
     ImageView* view() const { return view_; }
@@ -195,6 +206,14 @@ public:
         QAction* putty = nullptr;
         QAction* warp = nullptr;
         QAction* twirl = nullptr;
+        QAction* reconstruct = nullptr;
+        QAction* smooth = nullptr;
+        QAction* freeze = nullptr;
+        QAction* thaw = nullptr;
+        QAction* freezeNone = nullptr;
+        QAction* invertFreeze = nullptr;
+        QAction* showFreezeMask = nullptr;  // View, checkable
+        QAction* showMesh = nullptr;        // View, checkable
         QAction* original = nullptr;
         QAction* zoomIn = nullptr;
         QAction* zoomOut = nullptr;
@@ -252,6 +271,8 @@ private:
     void buildWarpSettingsBar();
     void buildView();
     void buildToolPalette();
+    void buildBrushCommands();  // main_window_brushes.cpp
+    void repaintFreezeStroke(const Rect& pictureRect);
     QAction* addCommand(QMenu* menu, const QString& caption, const char* name, std::function<void()> command);
 
     // Runs a command so that an error it throws is reported and the window goes on.
@@ -353,6 +374,8 @@ private:
     QSlider* effectBar_ = nullptr;
     QSpinBox* sizeBox_ = nullptr;
     QSpinBox* effectBox_ = nullptr;
+    QCheckBox* penSetsSize_ = nullptr;
+    std::unique_ptr<BrushGuides> guides_;
     StatusLine* status_ = nullptr;
     QScrollArea* scrollArea_ = nullptr;
     QWidget* canvas_ = nullptr;

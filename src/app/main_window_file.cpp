@@ -81,7 +81,9 @@ void MainWindow::loadAndShow(const QString& path) {
 void MainWindow::afterPictureLoaded() {
     for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view, menus_.insert, menus_.filters}) menu->menuAction()->setEnabled(true);
     for (QAction* action : {actions_.save, actions_.saveAs, actions_.putty, actions_.warp, actions_.twirl,
-                            actions_.original, actions_.zoomIn, actions_.zoomOut, actions_.fitInWindow})
+                            actions_.original, actions_.zoomIn, actions_.zoomOut, actions_.fitInWindow,
+                            actions_.reconstruct, actions_.smooth, actions_.freeze, actions_.thaw, actions_.freezeNone,
+                            actions_.invertFreeze})
         action->setEnabled(true);
     view_->pictureReplaced();
     applyZoomToView();

@@ -24,6 +24,7 @@ PixelPoint toPixelPoint(QPoint p) { return {p.x(), p.y()}; }
 
 void MainWindow::onViewPressed(QPoint viewPoint, Qt::MouseButton, Qt::MouseButtons buttons) {
     if (!document_.pictureLoaded() || !warpToolActive()) return;
+    strokes_.setPenPressure(view_->penPressure());
     strokes_.press(toPixelPoint(view_->viewToPicture(viewPoint)), strokeButtons(buttons));
 }
 
@@ -31,8 +32,10 @@ void MainWindow::onViewMoved(QPoint viewPoint, Qt::MouseButtons buttons) {
     if (!document_.pictureLoaded() || !warpToolActive()) return;
     view_->moveBrushOutline(viewPoint);
     // The brush application reports its square through the document's change
-    // handler, which repaints just that part of the view.
-    strokes_.move(toPixelPoint(view_->viewToPicture(viewPoint)), strokeButtons(buttons));
+    // handler, which repaints just that part of the view; the freeze mask is
+    // no part of the picture, so its square is repainted here.
+    strokes_.setPenPressure(view_->penPressure());
+    repaintFreezeStroke(strokes_.move(toPixelPoint(view_->viewToPicture(viewPoint)), strokeButtons(buttons)));
 }
 
 // A drag that went on after Undo or Redo ended its stroke still warps; what
@@ -42,7 +45,7 @@ void MainWindow::onViewReleased() {
     document_.commitChange();
 }
 
-void MainWindow::strokeTimerTick() { strokes_.tick(); }
+void MainWindow::strokeTimerTick() { repaintFreezeStroke(strokes_.tick()); }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);

@@ -6,19 +6,47 @@
 #include <QMenuBar>
 #include <QSlider>
 #include <QToolBar>
+#include <algorithm>
+#include <vector>
 
 #include "app/image_view.h"
 #include "app/main_window.h"
+#include "app/tool_table.h"
 #include "warp/warp_engine.h"
 
 namespace mugwarp {
 
+// The brush tools of the tool table, in the order of their codes: the three
+// that move pixels, then those that take moves back or protect from them.
 void MainWindow::buildMugwarpMenu() {
     menus_.mugwarp = menuBar()->addMenu(QStringLiteral("Mugwarp"));
     menus_.mugwarp->setObjectName(QStringLiteral("Mugwarp1"));
-    actions_.putty = addCommand(menus_.mugwarp, QStringLiteral("Putty"), "Putty1", [this] { selectWarpTool(WarpTool::Putty); });
-    actions_.warp = addCommand(menus_.mugwarp, QStringLiteral("Warp"), "Warp1", [this] { selectWarpTool(WarpTool::Warp); });
-    actions_.twirl = addCommand(menus_.mugwarp, QStringLiteral("Twirl"), "Twirl1", [this] { selectWarpTool(WarpTool::Twirl); });
+    std::vector<const ToolEntry*> brushes;
+    for (const ToolEntry& tool : toolTable())
+        if (tool.onMugwarpMenu) brushes.push_back(&tool);
+    std::sort(brushes.begin(), brushes.end(), [](const ToolEntry* a, const ToolEntry* b) { return a->code < b->code; });
+    bool movingBrushes = true;
+    for (const ToolEntry* tool : brushes) {
+        const auto brush = static_cast<WarpTool>(tool->code);
+        if (movingBrushes && brushKind(brush) != BrushKind::Mesh) {
+            menus_.mugwarp->addSeparator();
+            movingBrushes = false;
+        }
+        QAction* action = addCommand(menus_.mugwarp, QString::fromUtf8(tool->name), tool->actionName,
+                                     [this, brush] { selectWarpTool(brush); });
+        action->setShortcut(QKeySequence(tool->key));
+        action->setStatusTip(QString::fromUtf8(tool->hint));
+        switch (tool->code) {
+        case ToolCode::Putty: actions_.putty = action; break;
+        case ToolCode::Warp: actions_.warp = action; break;
+        case ToolCode::Twirl: actions_.twirl = action; break;
+        case ToolCode::Reconstruct: actions_.reconstruct = action; break;
+        case ToolCode::Smooth: actions_.smooth = action; break;
+        case ToolCode::Freeze: actions_.freeze = action; break;
+        case ToolCode::Thaw: actions_.thaw = action; break;
+        default: break;
+        }
+    }
     buildCaricatureCommand();
 }
 

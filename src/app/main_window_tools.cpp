@@ -1,12 +1,14 @@
 #include <QAction>
 #include <QToolBar>
 
+#include "app/brush_guides.h"
 #include "app/flat_view.h"
 #include "app/image_size_dialog.h"
 #include "app/image_view.h"
 #include "app/main_window.h"
 #include "app/palette_dock.h"
 #include "app/status_line.h"
+#include "app/tool_table.h"
 
 namespace mugwarp {
 
@@ -39,38 +41,21 @@ void MainWindow::buildToolPalette() {
     buildToolShortcuts();
 }
 
-// One key per tool, as on the palette's tooltips. Putty, Warp and Twirl have
+// One key per tool, as on the palette's tooltips. The brush tools have
 // theirs on the Mugwarp menu; the others have no menu item, so the window
 // holds their keys. They act like the palette's buttons.
 void MainWindow::buildToolShortcuts() {
-    actions_.putty->setShortcut(QKeySequence(Qt::Key_P));
-    actions_.warp->setShortcut(QKeySequence(Qt::Key_W));
-    actions_.twirl->setShortcut(QKeySequence(Qt::Key_T));
-    using B = ToolPalette::Button;
-    const struct { B button; Qt::Key key; const char* name; } keys[] = {
-        {B::Arrow, Qt::Key_A, "arrowKey"}, {B::Erase, Qt::Key_E, "eraseKey"}, {B::Paint, Qt::Key_B, "paintKey"},
-        {B::PickColour, Qt::Key_I, "pickColourKey"}, {B::Crop, Qt::Key_C, "cropKey"},
-    };
-    for (const auto& k : keys) {
-        QAction* action = addCommand(nullptr, QString(), k.name, [this, button = k.button] { onPaletteButton(button); });
-        action->setShortcut(QKeySequence(k.key));
+    for (const ToolEntry& tool : toolTable()) {
+        if (tool.onMugwarpMenu) continue;
+        QAction* action = addCommand(nullptr, QString(), tool.actionName, [this, button = tool.button] { onPaletteButton(button); });
+        action->setShortcut(QKeySequence(tool.key));
         addAction(action);
     }
 }
 
 void MainWindow::showActiveTool() {
-    using B = ToolPalette::Button;
     const ToolCode tool = document_.currentTool();
-    switch (tool) {
-    case ToolCode::Arrow: palette_->showActiveTool(B::Arrow); break;
-    case ToolCode::Putty: palette_->showActiveTool(B::Putty); break;
-    case ToolCode::Warp: palette_->showActiveTool(B::Warp); break;
-    case ToolCode::Twirl: palette_->showActiveTool(B::Twirl); break;
-    case ToolCode::Erase: palette_->showActiveTool(B::Erase); break;
-    case ToolCode::Paint: palette_->showActiveTool(B::Paint); break;
-    case ToolCode::PickColour: palette_->showActiveTool(B::PickColour); break;
-    case ToolCode::Crop: palette_->showActiveTool(B::Crop); break;
-    }
+    if (const ToolEntry* entry = toolEntry(tool)) palette_->showActiveTool(entry->button);
     status_->showTool(tool, document_.pictureLoaded());
 }
 
@@ -79,6 +64,8 @@ void MainWindow::showViewMode(ViewMode mode) {
     viewMode_ = mode;
     flatView_->setVisible(mode == ViewMode::Flat);
     view_->setBrushOutlineVisible(mode == ViewMode::Warp);
+    if (guides_) guides_->setBrushToolChosen(mode == ViewMode::Warp);
+    view_->update();
     warpSettings_->setVisible(mode == ViewMode::Warp);
     // Overlays are only hidden outside the arrow mode: they stay in place and
     // a save still draws them in.
@@ -134,32 +121,26 @@ void MainWindow::choosePaintColour(const QColor& colour) {
 
 void MainWindow::onPaletteButton(ToolPalette::Button which) {
     using B = ToolPalette::Button;
-    const ToolCode tool = document_.currentTool();
+    if (const ToolEntry* entry = toolEntry(which)) {
+        const ToolCode tool = entry->code;
+        if (tool == ToolCode::Arrow) {
+            selectArrowTool();
+        } else if (isWarpTool(tool)) {
+            if (tool != document_.currentTool()) selectWarpTool(static_cast<WarpTool>(tool));
+        } else if (tool == ToolCode::Crop || tool == ToolCode::PickColour || tool != document_.currentTool()) {
+            // Crop and Pick Colour start afresh when chosen again.
+            selectFlatTool(tool);
+        }
+        return;
+    }
     switch (which) {
-    case B::Arrow: selectArrowTool(); break;
     case B::Delete: deleteSelection(); break;
     case B::ZoomIn: zoomIn(); break;
     case B::ZoomOut: zoomOut(); break;
-    case B::Crop: selectFlatTool(ToolCode::Crop); break;
     case B::Original: zoomOriginal(); break;
-    case B::Erase:
-        if (tool != ToolCode::Erase) selectFlatTool(ToolCode::Erase);
-        break;
-    case B::Paint:
-        if (tool != ToolCode::Paint) selectFlatTool(ToolCode::Paint);
-        break;
-    case B::Twirl:
-        if (tool != ToolCode::Twirl) selectWarpTool(WarpTool::Twirl);
-        break;
-    case B::PickColour: selectFlatTool(ToolCode::PickColour); break;
-    case B::Putty:
-        if (tool != ToolCode::Putty) selectWarpTool(WarpTool::Putty);
-        break;
-    case B::Warp:
-        if (tool != ToolCode::Warp) selectWarpTool(WarpTool::Warp);
-        break;
     case B::Text: insertText(); break;
     case B::Clipart: insertClipart(); break;
+    default: break;
     }
 }
 

@@ -138,6 +138,44 @@ void drawPicture(QPainter& p, PalettePicture which) {
         p.drawRect(QRectF(3, 9, 6, 6));
         p.drawRect(QRectF(11, 7, 10, 10));
         break;
+    case PalettePicture::Reconstruct: {
+        // An arrow turning back on itself.
+        p.setPen(QPen(kBlue, 2.4, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(5, 5, 14, 14), 90 * 16, 270 * 16);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kBlue);
+        const QPointF head[] = {{12, 1}, {12, 9}, {7, 5}};
+        p.drawPolygon(head, 3);
+        break;
+    }
+    case PalettePicture::Smooth: {
+        // A jagged line above and its smooth twin below.
+        p.setPen(QPen(kInk, 1.6));
+        const QPointF jagged[] = {{3, 9}, {7, 4}, {10, 10}, {14, 3}, {17, 9}, {21, 5}};
+        p.drawPolyline(jagged, 6);
+        QPainterPath wave;
+        wave.moveTo(3, 18);
+        wave.cubicTo(9, 13, 15, 22, 21, 16);
+        p.setPen(QPen(kBlue, 2.4));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(wave);
+        break;
+    }
+    case PalettePicture::Freeze:
+    case PalettePicture::Thaw: {
+        // A snowflake; Thaw crosses it out.
+        p.setPen(QPen(QColor(70, 150, 220), 2, Qt::SolidLine, Qt::RoundCap));
+        for (int i = 0; i < 3; ++i) {
+            const double a = i * M_PI / 3 + M_PI / 2;
+            p.drawLine(QPointF(12 + 9 * std::cos(a), 12 + 9 * std::sin(a)), QPointF(12 - 9 * std::cos(a), 12 - 9 * std::sin(a)));
+        }
+        if (which == PalettePicture::Thaw) {
+            p.setPen(QPen(kAccent, 2.6, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(4, 20), QPointF(20, 4));
+        }
+        break;
+    }
     }
 }
 

@@ -2,35 +2,10 @@
 
 #include <QLabel>
 
+#include "app/tool_table.h"
+
 namespace mugwarp {
 namespace {
-
-struct ToolHelp {
-    const char* name;
-    const char* hint;
-};
-
-ToolHelp helpFor(ToolCode tool) {
-    switch (tool) {
-    case ToolCode::Arrow:
-        return {"Select", "Click an object to select it; drag it to move it, drag a handle to resize (Ctrl: about its centre)"};
-    case ToolCode::Putty:
-        return {"Putty", "Drag to push the picture along; the right button pushes the other way"};
-    case ToolCode::Warp:
-        return {"Warp", "Hold the left button to swell, the right button to shrink; Up/Down: size, Left/Right: effect"};
-    case ToolCode::Twirl:
-        return {"Twirl", "Hold the left button to turn the picture one way, the right button to turn it the other way"};
-    case ToolCode::Erase:
-        return {"Erase", "Drag to make the picture transparent; the palette's size menu sets the square"};
-    case ToolCode::Paint:
-        return {"Paint", "Drag to paint squares in the palette's colour; the size menu sets the square"};
-    case ToolCode::PickColour:
-        return {"Pick Colour", "Click to take the colour under the pointer for Paint"};
-    case ToolCode::Crop:
-        return {"Crop", "Drag a rectangle around the part to keep"};
-    }
-    return {"", ""};
-}
 
 QLabel* addLabel(QStatusBar* bar, const char* name, bool permanent) {
     auto* label = new QLabel(bar);
@@ -59,8 +34,12 @@ void StatusLine::showTool(ToolCode tool, bool pictureLoaded) {
         tool_->setText(QStringLiteral("Open a picture with File \u203a Open (Ctrl+O), or drop one on the window"));
         return;
     }
-    const ToolHelp help = helpFor(tool);
-    tool_->setText(QStringLiteral("%1: %2").arg(QString::fromUtf8(help.name), QString::fromUtf8(help.hint)));
+    const ToolEntry* help = toolEntry(tool);
+    if (help == nullptr) {
+        tool_->clear();
+        return;
+    }
+    tool_->setText(QStringLiteral("%1: %2").arg(QString::fromUtf8(help->name), QString::fromUtf8(help->hint)));
 }
 
 void StatusLine::showPicture(QSize size, int zoomPercent) {

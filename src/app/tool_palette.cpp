@@ -4,11 +4,13 @@
 #include <QCloseEvent>
 #include <QMoveEvent>
 #include <QColorDialog>
+#include <QKeySequence>
 #include <QMenu>
 #include <QProxyStyle>
 #include <QToolButton>
 
 #include "app/palette_artwork.h"
+#include "app/tool_table.h"
 
 namespace mugwarp {
 
@@ -18,6 +20,7 @@ constexpr int kButtonEdge = 30;
 constexpr int kPitch = 32;
 const QSize kSwatch(40, 12);
 constexpr int kSizePictureEdge = 32;
+constexpr int kButtonRows = 9;
 
 PalettePicture pictureOf(ToolPalette::Button which) {
     using B = ToolPalette::Button;
@@ -36,6 +39,10 @@ PalettePicture pictureOf(ToolPalette::Button which) {
     case B::Warp: return PalettePicture::Warp;
     case B::Text: return PalettePicture::Text;
     case B::Clipart: return PalettePicture::Clipart;
+    case B::Reconstruct: return PalettePicture::Reconstruct;
+    case B::Smooth: return PalettePicture::Smooth;
+    case B::Freeze: return PalettePicture::Freeze;
+    case B::Thaw: return PalettePicture::Thaw;
     }
     return PalettePicture::Arrow;
 }
@@ -78,23 +85,20 @@ ToolPalette::ToolPalette(QWidget* mainWindow)
     toolGroup_ = new QButtonGroup(this);
     toolGroup_->setExclusive(true);
     using B = Button;
-    addButton(B::Arrow, 0, 0, "arrowButton", QStringLiteral("Select objects (A)"));
+    for (const ToolEntry& tool : toolTable()) {
+        const QString key = QKeySequence(tool.key).toString(QKeySequence::NativeText);
+        addButton(tool.button, tool.column, tool.row, tool.buttonName,
+                  QStringLiteral("%1 (%2)").arg(QString::fromUtf8(tool.tip), key));
+    }
     addButton(B::Delete, 1, 0, "deleteButton", QStringLiteral("Delete the selected object"));
     addButton(B::ZoomIn, 0, 1, "zoomInButton", QStringLiteral("Zoom in"));
     addButton(B::ZoomOut, 1, 1, "zoomOutButton", QStringLiteral("Zoom out"));
-    addButton(B::Crop, 0, 2, "cropButton", QStringLiteral("Crop (C)"));
     addButton(B::Original, 1, 2, "originalButton", QStringLiteral("Original size"));
-    addButton(B::Erase, 0, 3, "eraseButton", QStringLiteral("Erase (E)"));
-    addButton(B::Paint, 1, 3, "paintButton", QStringLiteral("Paint (B)"));
-    addButton(B::Twirl, 0, 4, "twirlButton", QStringLiteral("Twirl (T)"));
-    addButton(B::PickColour, 1, 4, "pickColourButton", QStringLiteral("Pick colour (I)"));
-    addButton(B::Putty, 0, 5, "puttyButton", QStringLiteral("Putty (P)"));
-    addButton(B::Warp, 1, 5, "warpButton", QStringLiteral("Warp (W)"));
     addButton(B::Text, 0, 6, "textButton", QStringLiteral("Insert text"));
     addButton(B::Clipart, 1, 6, "clipartButton", QStringLiteral("Insert clipart"));
     buildSizeMenu();
     buildColourSelector();
-    setFixedSize(2 * kPitch - 2, 256 + 21);
+    setFixedSize(2 * kPitch - 2, kButtonRows * kPitch + 32 + 21);
 }
 
 void ToolPalette::addButton(Button which, int column, int row, const char* name, const QString& tip) {
@@ -117,16 +121,7 @@ void ToolPalette::addButton(Button which, int column, int row, const char* name,
     buttons_[static_cast<std::size_t>(which)] = b;
 }
 
-bool ToolPalette::isToolButton(Button which) {
-    using B = Button;
-    switch (which) {
-    case B::Arrow: case B::Crop: case B::Erase: case B::Paint: case B::Twirl: case B::PickColour: case B::Putty:
-    case B::Warp:
-        return true;
-    default:
-        return false;
-    }
-}
+bool ToolPalette::isToolButton(Button which) { return toolEntry(which) != nullptr; }
 
 void ToolPalette::showActiveTool(Button which) {
     if (isToolButton(which)) button(which)->setChecked(true);
@@ -156,7 +151,7 @@ void ToolPalette::buildSizeMenu() {
     sizeButton_->setIcon(paletteIcon(PalettePicture::SizeDrop));
     sizeButton_->setMenu(sizeMenu_);
     sizeButton_->setPopupMode(QToolButton::InstantPopup);
-    sizeButton_->setGeometry(0, 224, 62, 25);
+    sizeButton_->setGeometry(0, kButtonRows * kPitch, 62, 25);
 }
 
 void ToolPalette::buildColourSelector() {
@@ -181,7 +176,7 @@ void ToolPalette::buildColourSelector() {
     colourButton_->setMenu(colourMenu_);
     colourButton_->setPopupMode(QToolButton::InstantPopup);
     colourButton_->setIconSize(kSwatch);
-    colourButton_->setGeometry(0, 256, 62, 21);
+    colourButton_->setGeometry(0, kButtonRows * kPitch + 32, 62, 21);
     showColour(colour_);
 }
 

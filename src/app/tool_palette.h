@@ -10,7 +10,7 @@ class QToolButton;
 
 namespace mugwarp {
 
-// The floating "Tools" window: fourteen tool and command buttons, the
+// The floating "Tools" window: eighteen tool and command buttons, the
 // Erase/Paint square size drop-down and the paint colour selector. It stays
 // on top of the main window and cannot be closed by the user. Each button
 // runs its command and then gives the keyboard focus back to the main window,
@@ -19,9 +19,10 @@ class ToolPalette : public QWidget {
     Q_OBJECT
 public:
     enum class Button {
-        Arrow, Delete, ZoomIn, ZoomOut, Crop, Original, Erase, Paint, Twirl, PickColour, Putty, Warp, Text, Clipart
+        Arrow, Delete, ZoomIn, ZoomOut, Crop, Original, Erase, Paint, Twirl, PickColour, Putty, Warp, Text, Clipart,
+        Reconstruct, Smooth, Freeze, Thaw
     };
-    static constexpr int kButtonCount = 14;
+    static constexpr int kButtonCount = 18;
 
     struct SquareSize {
         int size;          // edge of the square in view pixels
@@ -33,8 +34,8 @@ public:
     explicit ToolPalette(QWidget* mainWindow);
 
     QToolButton* button(Button which) const { return buttons_[static_cast<std::size_t>(which)]; }
-    // The tool buttons (Arrow, Crop, Erase, Paint, Pick Colour and the warp
-    // tools) stay pressed while their tool is active, one at a time.
+    // The tool buttons (those of the tool table) stay pressed while their
+    // tool is active, one at a time.
     static bool isToolButton(Button which);
     // Presses the button of the tool now active; the window calls this after
     // every change of tool, however it was chosen.

@@ -62,7 +62,7 @@ using ActionTable = std::map<std::string, ActionFamily, std::less<>>;
 // Every action the edit command knows, by name. Each family of actions lives
 // in its own file and adds itself in edit_actions.cpp.
 const ActionTable& actionTable();
-void addWarpActions(ActionTable& table);    // putty, warp, twirl, undo, redo, restore
+void addWarpActions(ActionTable& table);    // the brushes, freeze-none, freeze-invert, undo, redo, restore
 void addCanvasActions(ActionTable& table);  // rotate, resize
 void addFlatActions(ActionTable& table);    // erase, paint, pick, crop
 void addOverlayActions(ActionTable& table); // clipart, text

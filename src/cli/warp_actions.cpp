@@ -65,6 +65,12 @@ void addWarpActions(ActionTable& table) {
     table["putty"] = {"putty" + stroke, strokeParser(WarpTool::Putty)};
     table["warp"] = {"warp" + stroke, strokeParser(WarpTool::Warp)};
     table["twirl"] = {"twirl" + stroke, strokeParser(WarpTool::Twirl)};
+    table["reconstruct"] = {"reconstruct" + stroke, strokeParser(WarpTool::Reconstruct)};
+    table["smooth"] = {"smooth" + stroke, strokeParser(WarpTool::Smooth)};
+    table["freeze"] = {"freeze" + stroke, strokeParser(WarpTool::Freeze)};
+    table["thaw"] = {"thaw" + stroke, strokeParser(WarpTool::Thaw)};
+    table["freeze-none"] = {"freeze-none", bareParser([](EditSession& s) { s.document.freezeNone(); })};
+    table["freeze-invert"] = {"freeze-invert", bareParser([](EditSession& s) { s.document.invertFreeze(); })};
     table["undo"] = {"undo", bareParser([](EditSession& s) { s.document.undo(); })};
     table["redo"] = {"redo", bareParser([](EditSession& s) { s.document.redo(); })};
     table["restore"] = {"restore", bareParser([](EditSession& s) { s.document.restore(); })};

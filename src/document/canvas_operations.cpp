@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "document/document.h"
+#include "document/freeze_mask.h"
 #include "raster/pixel_surface.h"
 
 namespace mugwarp {
@@ -46,6 +47,7 @@ void resizePicture(Document& document, int width, int height) {
     stretchNearest(document.display(), resized);
     document.setSizeChanged(true);
     document.snapshotForUndo();
+    document.carryFreezeMask(stretchedMask(document.freezeMask(), resized.width(), resized.height()));
     document.rebasePicture(resized, true);
     if (isFlatTool(document.currentTool())) document.refreshFlatPicture();
 }
@@ -63,6 +65,7 @@ void rotatePicture(Document& document, Rotation rotation) {
     case Rotation::Clockwise: shown.rotate90ClockwiseInto(turned); break;
     case Rotation::CounterClockwise: shown.rotate90CounterClockwiseInto(turned); break;
     }
+    document.carryFreezeMask(rotatedMask(document.freezeMask(), rotation));
     document.rebasePicture(turned, true);
     if (isFlatTool(document.currentTool())) document.refreshFlatPicture();
 }

@@ -80,6 +80,7 @@ void Document::loadPicture(const std::string& path) {
     loadNotes_ = std::move(decoded.notes);
     undo_ = std::make_shared<PixelSurface>(std::move(undo));
     pendingRect_ = {};
+    dropFreezeMask();
     history_.clear();
     savedState_ = history_.stateId();
     historyChanged();
@@ -90,6 +91,7 @@ void Document::loadRecovered(PixelSurface picture, PlatformColor key, Argb outer
     installPicture(picture, key, outer, pictureFileName);
     undo_ = std::make_shared<PixelSurface>(std::move(undo));
     pendingRect_ = {};
+    dropFreezeMask();
     history_.clear();
     savedState_ = ~std::uint64_t{0};
     historyChanged();
@@ -128,6 +130,7 @@ void Document::installPicture(PixelSurface& picture, PlatformColor key, Argb out
     resetDeformation();
     sizeChanged_ = false;
     pictureLoaded_ = true;
+    fitFreezeMask();
 }
 
 void Document::loadPicture() { loadPicture(std::string(pictureFileName_)); }
@@ -157,6 +160,12 @@ void Document::rebasePicture(const PixelSurface& picture, bool clearBorder) {
     pictureWidth_ = source_.width();
     pictureHeight_ = source_.height();
     resetDeformation();
+    if (carriedFreeze_) {
+        freeze_ = std::move(*carriedFreeze_);
+        carriedFreeze_.reset();
+        freezeTouched_ = true;
+    }
+    fitFreezeMask();
     commitChange();
 }
 
@@ -232,7 +241,18 @@ void Document::commitChange() { commitChange(traits()); }
 // holds the picture as shown, ready for the next change. A step may keep the
 // block undo_ held (after a change of size), never the one it holds now.
 void Document::commitChange(const PictureTraits& before) {
-    if (!pictureLoaded_ || !changePending()) return;
+    if (!pictureLoaded_) return;
+    FreezeChange freeze = takeFreezeChange();
+    if (!changePending()) {
+        if (!freeze.changed) return;
+        if (freeze.step) {
+            history_.record(std::nullopt, std::move(freeze.step));
+        } else {
+            history_.clear();
+        }
+        historyChanged();
+        return;
+    }
     if (!keepingHistory_) {
         history_.clear();  // a state of its own, though no step to come back to
         pendingRect_ = {};
@@ -258,7 +278,7 @@ void Document::commitChange(const PictureTraits& before) {
     }
     try {
         std::optional<PictureStep> step = PictureStep::record(undo_, display_, changed, before, traits(), sizeChanged_);
-        if (step) history_.record(std::move(*step));
+        if (step || freeze.step) history_.record(std::move(step), std::move(freeze.step));
     } catch (const std::exception&) {
         // Without memory for the step the picture itself is still whole:
         // only the history before it is given up.
@@ -286,6 +306,7 @@ void Document::recordObjectStep(std::unique_ptr<ObjectStep> step) {
 void Document::stopKeepingHistory() {
     commitChange();
     keepingHistory_ = false;
+    freezeKept_ = ByteMap();
     history_.clear();
     undo_ = std::make_shared<PixelSurface>();
     historyChanged();
@@ -321,17 +342,18 @@ Document::UndoResult Document::showStep(bool undoing) {
     commitChange();
     if (undoing ? !history_.canUndo() : !history_.canRedo()) return result;
     HistoryStep& entry = undoing ? history_.stepToUndo() : history_.stepToRedo();
-    if (entry.object) {
+    if (!entry.picture) {
         // A step that cannot be applied changed nothing and stays.
+        ObjectStep& object = entry.object ? *entry.object : *entry.freeze;
         if (undoing) {
-            entry.object->undo();
+            object.undo();
             history_.moveBack();
         } else {
-            entry.object->redo();
+            object.redo();
             history_.moveForward();
         }
         result.applied = true;
-        result.objectsChanged = true;
+        result.objectsChanged = entry.object != nullptr;
         historyChanged();
         return result;
     }
@@ -353,6 +375,13 @@ Document::UndoResult Document::showStep(bool undoing) {
         history_.clear();
         historyChanged();
         throw;
+    }
+    if (entry.freeze) {
+        if (undoing) {
+            entry.freeze->undo();
+        } else {
+            entry.freeze->redo();
+        }
     }
     const PictureTraits& shown = undoing ? step.traitsBefore() : step.traitsAfter();
     result.sizeRestored = step.resized();

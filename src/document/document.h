@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "formats/photo_info.h"
 #include "document/undo_history.h"
 #include "raster/color.h"
+#include "raster/displacement_map.h"
 #include "raster/geometry.h"
 #include "raster/pixel_surface.h"
 #include "raster/platform_bitmap.h"
@@ -81,6 +83,24 @@ public:
     // Restore: takes back every deformation made since the picture was last
     // rebased, keeping the previous display as the undo picture.
     void restore();
+
+    // --- Freeze mask -------------------------------------------------------
+    // How much each pixel is kept from moving: an empty 0 x 0 map while
+    // nothing is frozen, otherwise the picture's size, 0 free to 255 fully
+    // frozen. Never part of the picture: not saved, printed or filtered.
+    const ByteMap& freezeMask() const { return freeze_; }
+    // Replaces the mask (the picture's size, or empty for none) as part of the
+    // state shown now, with no step of its own (loads of project and recovery
+    // files). Throws Error for a mask of another size, changing nothing.
+    void setFreezeMask(ByteMap mask);
+    // Mugwarp > Freeze None and Invert Freeze (nothing frozen becomes all
+    // frozen): one step each.
+    void freezeNone();
+    void invertFreeze();
+    // The mask the picture takes with the canvas change the next rebase makes
+    // (a rotation, Image Size, a crop), in the same step. Without one, a
+    // rebase that changes the size drops the mask.
+    void carryFreezeMask(ByteMap mask) { carriedFreeze_ = std::move(mask); }
 
     // --- Tool modes (the document's side of choosing a tool) ---------------
     // Arrow tool: leaves the flat tools (rebuildFromSource) if one is active;
@@ -233,10 +253,7 @@ public:
     void setEraseSize(int size) { eraseSize_ = size; }
 
     // --- StrokeTarget ----------------------------------------------------
-    WarpCanvas warpCanvas() override {
-        deformationCleared_ = false;  // the brush writes into the map
-        return {source_, display_, remap_};
-    }
+    WarpCanvas warpCanvas() override;
     void beginUndoableChange() override;
     void endUndoableChange() override { commitChange(); }
     void enterWarpTool(int toolCode) override;
@@ -251,6 +268,14 @@ private:
     void markChanged(const Rect& r);
     void historyChanged() const;
     UndoResult showStep(bool undoing);
+    struct FreezeChange {
+        bool changed = false;
+        std::unique_ptr<ObjectStep> step;  // null when no history is kept
+    };
+    // The mask's change since the last step, once.
+    FreezeChange takeFreezeChange();
+    void dropFreezeMask();
+    void fitFreezeMask();
 
     PixelSurface source_;
     PixelSurface display_;
@@ -260,6 +285,10 @@ private:
     mutable bool flatStale_ = false;
     UndoHistory history_;
     Rect pendingRect_;  // where the display may differ from undo_
+    ByteMap freeze_;
+    ByteMap freezeKept_;  // the mask as of the last step (while history is kept)
+    std::optional<ByteMap> carriedFreeze_;
+    bool freezeTouched_ = false;  // a brush or command may have changed the mask
     ChangeHandler onDisplayChange_;
     std::function<void()> onHistoryChange_;
 

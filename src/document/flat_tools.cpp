@@ -5,6 +5,7 @@
 
 #include "document/document.h"
 #include "document/flat_picture.h"
+#include "document/freeze_mask.h"
 
 namespace mugwarp {
 
@@ -120,6 +121,7 @@ FlatTools::Result FlatTools::release() {
     }
     document_.setSizeChanged(true);
     document_.snapshotForUndo();
+    document_.carryFreezeMask(croppedMask(document_.freezeMask(), crop));
     document_.rebasePicture(cut, false);
     document_.selectArrowTool();
     result.cropped = true;

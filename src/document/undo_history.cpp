@@ -22,6 +22,13 @@ void UndoHistory::record(std::unique_ptr<ObjectStep> step) {
     record(std::move(entry));
 }
 
+void UndoHistory::record(std::optional<PictureStep> picture, std::unique_ptr<ObjectStep> freeze) {
+    HistoryStep entry;
+    entry.picture = std::move(picture);
+    entry.freeze = std::move(freeze);
+    record(std::move(entry));
+}
+
 void UndoHistory::record(HistoryStep step) {
     step.id = nextId_++;
     steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(position_), steps_.end());

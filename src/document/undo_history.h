@@ -21,8 +21,12 @@ struct HistoryUsage {
 struct HistoryStep {
     std::optional<PictureStep> picture;
     std::unique_ptr<ObjectStep> object;
+    // The freeze mask's change, alone or with the picture's in the same step.
+    std::unique_ptr<ObjectStep> freeze;
     std::uint64_t id = 0;
-    std::size_t bytes() const { return (picture ? picture->bytes() : 0) + (object ? object->bytes() : 0); }
+    std::size_t bytes() const {
+        return (picture ? picture->bytes() : 0) + (object ? object->bytes() : 0) + (freeze ? freeze->bytes() : 0);
+    }
 };
 
 // The steps of the document's history, oldest first, with the place the
@@ -41,6 +45,9 @@ public:
     void clear();
     void record(PictureStep step);
     void record(std::unique_ptr<ObjectStep> step);
+    // A step of the picture (none for a change of the mask alone) together
+    // with a change of the freeze mask.
+    void record(std::optional<PictureStep> picture, std::unique_ptr<ObjectStep> freeze);
 
     bool canUndo() const { return position_ > 0; }
     bool canRedo() const { return position_ < steps_.size(); }

@@ -23,6 +23,25 @@ ColumnSpan changedColumns(const BrushApplication& a, int t) {
     return {std::max(span.first, a.firstColumn), std::min(span.last, a.lastColumn)};
 }
 
+// Brush vectors first..last of mesh row t as the freeze mask lets them act,
+// into out (indexed like the mesh row); false, leaving out alone, when no
+// cell of the span is frozen. Free cells keep their vectors bit for bit and
+// fully frozen ones get none. Brush vectors stay below 256 pixels (2^24 in
+// 16.16; a few tens of pixels even at the largest brush), so floats hold
+// them exactly and the row vectorises.
+bool frozenRow(const BrushApplication& a, int t, int first, int last, FixedVector* out) {
+    const std::uint8_t* mask = a.freeze->row(a.at.y + t) + a.at.x;
+    unsigned any = 0;
+    for (int s = first; s <= last; ++s) any |= mask[s];
+    if (any == 0) return false;
+    const FixedVector* in = a.mesh.row(t);
+    for (int s = first; s <= last; ++s) {
+        const float k = static_cast<float>(255 - mask[s]) / 255.0f;
+        out[s] = {static_cast<Fixed>(static_cast<float>(in[s].x) * k), static_cast<Fixed>(static_cast<float>(in[s].y) * k)};
+    }
+    return true;
+}
+
 // Asks for the cache lines of cells first..last of a row ahead of their use:
 // each row of the square starts a new stream, which the processor's own
 // prefetching only catches up with after its first lines.
@@ -55,6 +74,7 @@ void compose(const BrushApplication& a, bool writeBack, RowDone rowDone) {
     const std::int64_t reach = (a.reachY >> 16) + 2;
     const int ring = writeBack && reach + 1 < rows ? static_cast<int>(reach) + 1 : rows;
     const auto slot = [&](int t) { return a.scratch.row(a.firstRow + (t - a.firstRow) % ring); };
+    std::vector<FixedVector> frozen(a.freeze != nullptr ? static_cast<std::size_t>(a.mesh.width()) : 0);
     for (int t = a.firstRow; t <= a.lastRow; ++t) {
         FixedVector* out = slot(t);
         const ColumnSpan changed = changedColumns(a, t);
@@ -71,7 +91,8 @@ void compose(const BrushApplication& a, bool writeBack, RowDone rowDone) {
         } else {
             copyCells(own, out, a.firstColumn, changed.first - 1);
             copyCells(own, out, changed.last + 1, a.lastColumn);
-            const warp_detail::ComposeRow row = composeRowOf(a, map, t);
+            warp_detail::ComposeRow row = composeRowOf(a, map, t);
+            if (a.freeze != nullptr && frozenRow(a, t, changed.first, changed.last, frozen.data())) row.brush = frozen.data();
             switch (kernels) {
                 case warp_detail::RowKernels::Avx512:
                     warp_detail::composeCellsAvx512(row, changed.first, changed.last, out);

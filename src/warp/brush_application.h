@@ -42,6 +42,10 @@ struct BrushApplication {
     std::int64_t reachY;
     // nonZeroColumns of the mesh, one per mesh row.
     const std::vector<ColumnSpan>& meshSpans;
+    // The freeze mask (the map's size), or null: each brush vector is scaled
+    // by the part of its map cell that is not frozen, row by row as the rows
+    // are composed.
+    const ByteMap* freeze = nullptr;
 
     bool isEmpty() const { return firstColumn > lastColumn || firstRow > lastRow; }
     Rect mapArea() const { return {at.x + firstColumn, at.y + firstRow, at.x + lastColumn + 1, at.y + lastRow + 1}; }

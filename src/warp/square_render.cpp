@@ -1,7 +1,10 @@
 #include "warp/square_render.h"
 
+#include "raster/gamma_table.h"
 #include "raster/pixel_surface.h"
 #include "raster/remap_transform.h"
+#include "warp/kernel_choice.h"
+#include "warp/row_kernels.h"
 #include "warp/warp_canvas.h"
 
 namespace mugwarp {
@@ -11,6 +14,33 @@ Rect renderSquare(WarpCanvas& canvas, const Rect& rect) {
     if (area.isEmpty()) return {};
     canvas.display.fillRect(area, 0);
     transform(canvas.display, canvas.source, canvas.remap, area);
+    return area;
+}
+
+RowRenderer::RowRenderer(WarpCanvas& canvas)
+    : canvas_(canvas), sample_(canvas.source, gammaTable()), kernels_(warp_detail::rowKernels()) {}
+
+void RowRenderer::render(int y, int first, int last) const {
+    if (first > last) return;
+    const PixelSurface& source = canvas_.source;
+    const warp_detail::RenderRow row{&sample_, source.bits(), source.width(), source.height(), first, y};
+    const FixedVector* vectors = canvas_.remap.displacementMap().row(y) + first;
+    Argb* const out = canvas_.display.bits() + static_cast<std::ptrdiff_t>(y) * canvas_.display.width();
+    const int count = last - first;
+    switch (kernels_) {
+        case warp_detail::RowKernels::Avx512: warp_detail::renderPixelsAvx512(row, 0, count, vectors, out); break;
+        case warp_detail::RowKernels::Avx2: warp_detail::renderPixelsAvx2(row, 0, count, vectors, out); break;
+        case warp_detail::RowKernels::Portable: warp_detail::renderPixels(row, 0, count, vectors, out); break;
+    }
+}
+
+Rect renderArea(WarpCanvas& canvas, const Rect& rect) {
+    if (!canRenderDirectly(canvas)) return renderSquare(canvas, rect);
+    const Rect area = rect.intersected(canvas.display.bounds());
+    if (area.isEmpty()) return {};
+    const RowRenderer rows(canvas);
+    for (int y = area.top; y < area.bottom; ++y) rows.render(y, area.left, area.right - 1);
+    canvas.display.changed(area);
     return area;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 #include "raster/geometry.h"
+#include "warp/kernel_choice.h"
+#include "warp/source_sampling.h"
 
 namespace mugwarp {
 
@@ -10,6 +12,26 @@ struct WarpCanvas;
 // cleared to transparent first, and the source merges onto it). Returns the
 // part of rect inside the display.
 Rect renderSquare(WarpCanvas& canvas, const Rect& rect);
+
+// The same as renderSquare, but where canRenderDirectly it renders each row
+// itself from the map with the brush's own row kernels, which gives the same
+// pixels without the general remap's set-up.
+Rect renderArea(WarpCanvas& canvas, const Rect& rect);
+
+// Renders single rows of a canvas that canRenderDirectly, from the map as it
+// is, with the brush's own row kernels: a brush that reworks the map row by
+// row renders each row while its vectors are still in cache.
+class RowRenderer {
+public:
+    explicit RowRenderer(WarpCanvas& canvas);
+    // Display pixels first..last (inclusive) of row y.
+    void render(int y, int first, int last) const;
+
+private:
+    WarpCanvas& canvas_;
+    BilinearSource sample_;
+    warp_detail::RowKernels kernels_;
+};
 
 // Whether the canvas is set up as the document sets it up: source, display
 // and map of one size, source and mapping rectangles equal to the bounds (so

@@ -28,7 +28,7 @@ void StrokeController::press(PixelPoint p, MouseButtons buttons) {
     // Without the left or right button there is no stroke: the timer must not
     // re-apply the previous stroke's brush.
     stroking_ = mesh >= 0;
-    if (stroking_) engine_.beginStroke(brushTopLeft(p, engine_.size()), mesh);
+    if (stroking_) engine_.beginStroke(brushTopLeft(p, engine_.activeSize()), mesh);
 }
 
 Rect StrokeController::move(PixelPoint p, MouseButtons buttons) {
@@ -36,7 +36,7 @@ Rect StrokeController::move(PixelPoint p, MouseButtons buttons) {
     const int mesh = selectStrokeButton(buttons);
     if (mesh < 0) return {};
     engine_.setStrokeMesh(mesh);
-    return apply(brushTopLeft(p, engine_.size()));
+    return apply(brushTopLeft(p, engine_.activeSize()));
 }
 
 void StrokeController::release() {

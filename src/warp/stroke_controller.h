@@ -28,7 +28,7 @@ class StrokeController {
 public:
     explicit StrokeController(StrokeTarget& target);
 
-    // What the menu items and palette buttons "Putty", "Warp" and "Twirl" do
+    // What the menu items and palette buttons of the brush tools do
     // on the document's side: leave the flat tools, snapshot for undo, set the
     // tool, its pressure and its timer, rebuild the meshes.
     void selectTool(WarpTool tool);
@@ -36,6 +36,12 @@ public:
     // Warp and Twirl repeat while a button is held; off for Putty and
     // whenever the document's tool is not a warp tool.
     bool timerShouldRun() const;
+
+    // The pen's pressure for the press, moves and ticks that follow (0..1; the
+    // mouse is 1), and whether it scales the brush's strength or its size.
+    void setPenPressure(double pressure) { engine_.setPenPressure(pressure); }
+    void setPressureMode(PressureMode mode) { engine_.setPressureMode(mode); }
+    PressureMode pressureMode() const { return engine_.pressureMode(); }
 
     // The "Size" (5..500) and "Effect" (-100..100) sliders; values are clamped.
     void setBrushSize(int size) { engine_.setSize(size); }

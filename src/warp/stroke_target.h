@@ -22,7 +22,7 @@ public:
     // their edits into an undeformed source) if one is active, and record the
     // warp tool as the current tool.
     virtual void enterWarpTool(int toolCode) = 0;
-    // Whether the current tool is one of the warp tools (codes 0, 1, 2).
+    // Whether the current tool is one of the warp tools (Putty, Warp, Twirl, Reconstruct, Smooth, Freeze, Thaw).
     virtual bool warpToolActive() const = 0;
 };
 

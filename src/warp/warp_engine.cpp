@@ -53,6 +53,26 @@ void WarpEngine::setSize(int size) {
     updateBrushes();
 }
 
+void WarpEngine::setPenPressure(double pressure) {
+    const double stepped = std::nearbyint(std::clamp(std::isnan(pressure) ? 1.0 : pressure, 0.0, 1.0) * 64.0) / 64.0;
+    if (stepped == penPressure_) return;
+    penPressure_ = stepped;
+    penFixed_ = toFixed(stepped);
+    if (pressureMode_ == PressureMode::Size) updateBrushes();
+}
+
+void WarpEngine::setPressureMode(PressureMode mode) {
+    if (mode == pressureMode_) return;
+    pressureMode_ = mode;
+    updateBrushes();
+}
+
+std::uint32_t WarpEngine::fieldStrength() const {
+    double s = effectStrength(effect_);
+    if (pressureMode_ == PressureMode::Strength) s *= penPressure_;
+    return static_cast<std::uint32_t>(std::clamp(std::nearbyint(s * 65536.0), 0.0, 65536.0));
+}
+
 void WarpEngine::setEffect(int effect) {
     effect_ = std::clamp(effect, kMinEffect, kMaxEffect);
     brush_.setPinch(effect_ / 100.0);
@@ -66,9 +86,22 @@ void WarpEngine::setTool(WarpTool tool) {
 }
 
 void WarpEngine::updateBrushes() {
-    meshes_[0].setSize(size_, size_);
-    meshes_[1].setSize(size_, size_);
-    scratch_.setSize(size_, size_);
+    activeSize_ = size_;
+    if (pressureMode_ == PressureMode::Size) {
+        activeSize_ = std::max(kMinSize, static_cast<int>(std::lround(size_ * penPressure_)));
+    }
+    const int size = activeSize_;
+    if (brushKind(tool_) != BrushKind::Mesh) {
+        // Reconstruct, Smooth, Freeze and Thaw weigh with the straight cone
+        // whatever Effect, which sets their strength instead of the shape.
+        WarpBrush cone = brush_;
+        cone.setPinch(0.0);
+        weights_ = buildBrushWeights(cone, size);
+        return;
+    }
+    meshes_[0].setSize(size, size);
+    meshes_[1].setSize(size, size);
+    scratch_.setSize(size, size);
     buildBrushMeshes();
 }
 
@@ -88,8 +121,56 @@ void WarpEngine::beginStroke(PixelPoint topLeft, int meshIndex) {
 }
 
 Rect WarpEngine::applyBrush(WarpCanvas& canvas, PixelPoint at) {
+    const Rect rendered = brushKind(tool_) == BrushKind::Mesh ? applyMesh(canvas, at) : applyField(canvas, at);
+    last_ = at;
+    return rendered;
+}
+
+void WarpEngine::runField(const FieldApplication& application, DisplacementMap& map, const RowDone& rowDone) {
+    if (tool_ == WarpTool::Smooth) {
+        smoothField(application, smoothRadius(), map, smoothSums_, rowDone);
+    } else {
+        reconstructField(application, map, rowDone);
+    }
+}
+
+Rect WarpEngine::applyField(WarpCanvas& canvas, PixelPoint at) {
     DisplacementMap& map = canvas.remap.displacementMap();
-    const int size = size_;
+    const int size = activeSize_;
+    const bool masked =
+        canvas.freeze != nullptr && canvas.freeze->width() == map.width() && canvas.freeze->height() == map.height();
+    const FieldApplication application{
+        weights_, fieldStrength(), masked ? canvas.freeze : nullptr, at,
+        std::max(0, -at.x), std::min(at.x + size - 1, map.width() - 1) - at.x,
+        std::max(0, -at.y), std::min(at.y + size - 1, map.height() - 1) - at.y};
+    if (application.isEmpty()) return {};
+    switch (tool_) {
+        case WarpTool::Freeze:
+        case WarpTool::Thaw:
+            // The mask has the picture's size, or none when nothing has been
+            // frozen yet (and so nothing can be thawed).
+            if (!masked) return {};
+            // The right button does the other one's work.
+            paintFreezeMask(application, (tool_ == WarpTool::Thaw) != (strokeMesh_ == 1), *canvas.freeze);
+            return application.mapArea();
+        default: break;
+    }
+    const Rect area = application.mapArea();
+    if (!canRenderDirectly(canvas)) {
+        runField(application, map, [](int, int, int) {});
+        return renderSquare(canvas, area);
+    }
+    // Each row is rendered as soon as it is written, while its vectors are in cache.
+    const RowRenderer rows(canvas);
+    runField(application, map, [&rows](int y, int first, int last) { rows.render(y, first, last); });
+    const Rect rendered = area.intersected(canvas.display.bounds());
+    canvas.display.changed(rendered);
+    return rendered;
+}
+
+Rect WarpEngine::applyMesh(WarpCanvas& canvas, PixelPoint at) {
+    DisplacementMap& map = canvas.remap.displacementMap();
+    const int size = activeSize_;
     // Putty has one mesh; its multipliers carry the direction, so the right
     // button drags exactly like the left.
     const int meshIndex = tool_ == WarpTool::Putty ? 0 : strokeMesh_;
@@ -104,13 +185,20 @@ Rect WarpEngine::applyBrush(WarpCanvas& canvas, PixelPoint at) {
         multiplierX = dragX_;
         multiplierY = dragY_;
     }
+    if (pressureMode_ == PressureMode::Strength && penFixed_ != kFixedOne) {
+        multiplierX = fixedMul(multiplierX, penFixed_);
+        multiplierY = fixedMul(multiplierY, penFixed_);
+    }
+
+    const bool frozen =
+        canvas.freeze != nullptr && canvas.freeze->width() == map.width() && canvas.freeze->height() == map.height();
 
     const BrushApplication application{
         mesh, map, scratch_, at, multiplierX, multiplierY,
         std::max(0, -at.x), std::min(at.x + size - 1, map.width() - 1) - at.x,
         std::max(0, -at.y), std::min(at.y + size - 1, map.height() - 1) - at.y,
         ((std::abs(static_cast<std::int64_t>(multiplierY)) * meshReachY_[meshIndex]) >> 16) + 1,
-        meshSpans_[meshIndex]};
+        meshSpans_[meshIndex], frozen ? canvas.freeze : nullptr};
     const Rect square{at.x, at.y, at.x + size, at.y + size};
     Rect rendered;
     if (canRenderDirectly(canvas)) {
@@ -123,7 +211,6 @@ Rect WarpEngine::applyBrush(WarpCanvas& canvas, PixelPoint at) {
         copyScratchBack(application);
         rendered = renderSquare(canvas, square);
     }
-    last_ = at;
     return rendered;
 }
 

@@ -7,8 +7,10 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointingDevice>
 #include <QSettings>
 #include <QStringList>
+#include <QTabletEvent>
 #include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtTest>
@@ -62,6 +64,18 @@ inline void moveHeld(QWidget* w, QPoint p, Qt::MouseButtons held) {
 }
 inline void release(QWidget* w, QPoint p, Qt::MouseButton b) {
     sendMouse(w, QEvent::MouseButtonRelease, p, b, Qt::NoButton);
+}
+
+// A pen on a tablet: press, move or release with a pressure of 0..1.
+inline void sendTablet(QWidget* target, QEvent::Type type, QPoint p, qreal pressure, Qt::MouseButton button,
+                       Qt::MouseButtons buttons) {
+    static const QPointingDevice pen(QStringLiteral("test pen"), 7, QInputDevice::DeviceType::Stylus,
+                                     QPointingDevice::PointerType::Pen,
+                                     QInputDevice::Capability::Position | QInputDevice::Capability::Pressure, 1, 3);
+    const QPointF local(p);
+    QTabletEvent event(type, &pen, local, target->mapToGlobal(local), pressure, 0, 0, 0, 0, 0, Qt::NoModifier, button,
+                       buttons);
+    QApplication::sendEvent(target, &event);
 }
 
 // One wheel notch at a point of the target; up means away from the user.

@@ -210,6 +210,12 @@ TEST_F(WarpCommand, RejectsBadArgumentsWithUsage) {
         {kPortrait, out, "--effect", "+-5", "undo"},
         {kPortrait, out, "twirl:left:+-1,2"},
         {kPortrait, out, "twirl:left:1,2:hold=+-0"},
+        {kPortrait, out, "reconstruct:middle:1,1"},
+        {kPortrait, out, "smooth:left:"},
+        {kPortrait, out, "freeze:left:1,2:hold=x"},
+        {kPortrait, out, "thaw"},
+        {kPortrait, out, "freeze-none:1"},
+        {kPortrait, out, "freeze-invert:left:1,1"},
     };
     for (const auto& args : bad) {
         std::string shown;
@@ -218,6 +224,47 @@ TEST_F(WarpCommand, RejectsBadArgumentsWithUsage) {
         EXPECT_NE(stderr_.find("usage: mugwarp-cli warp"), std::string::npos) << shown;
     }
     EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(WarpCommand, ReconstructBrushesAPullBackToTheOriginal) {
+    const PlatformBitmap original = warpPortrait("original.bmp", {"restore"});
+    const PlatformBitmap back = warpPortrait(
+        "back.bmp", {"--size", "60", "putty:left:240,250/255,252/270,256", "--size", "160", "--effect", "100",
+                     "reconstruct:left:255,253:hold=300"});
+    for (int y = 0; y < 512; ++y)
+        for (int x = 0; x < 512; ++x) ASSERT_EQ(back.pixelArgb(x, y), original.pixelArgb(x, y)) << x << "," << y;
+    // Smooth is a step of its own: undone, the pull is back as it was.
+    warpPortrait("pulled.bmp", {"--size", "60", "putty:left:240,250/255,252/270,256"});
+    warpPortrait("smoothed.bmp", {"--size", "60", "putty:left:240,250/255,252/270,256", "smooth:left:262,254:hold=20"});
+    warpPortrait("unsmoothed.bmp",
+                 {"--size", "60", "putty:left:240,250/255,252/270,256", "smooth:left:262,254:hold=20", "undo"});
+    EXPECT_FALSE(bytesOf(file("pulled.bmp")) == bytesOf(file("smoothed.bmp")));
+    EXPECT_TRUE(bytesOf(file("pulled.bmp")) == bytesOf(file("unsmoothed.bmp")));
+}
+
+TEST_F(WarpCommand, FrozenPixelsStayAndTheMaskCommandsAreSteps) {
+    const PlatformBitmap original = warpPortrait("original.bmp", {"restore"});
+    const std::vector<std::string> freeze = {"--size", "80", "--effect", "100", "freeze:left:256,256:hold=20"};
+    const auto with = [&](std::vector<std::string> actions) {
+        actions.insert(actions.begin(), freeze.begin(), freeze.end());
+        return actions;
+    };
+    const PlatformBitmap twirled = warpPortrait("frozen.bmp", with({"twirl:left:200,256/256,256/312,256:hold=20"}));
+    for (int y = 246; y <= 266; ++y)
+        for (int x = 246; x <= 266; ++x) ASSERT_EQ(twirled.pixelArgb(x, y), original.pixelArgb(x, y)) << x << "," << y;
+    warpPortrait("free.bmp", {"--size", "80", "--effect", "100", "twirl:left:200,256/256,256/312,256:hold=20"});
+    warpPortrait("none.bmp", with({"freeze-none", "twirl:left:200,256/256,256/312,256:hold=20"}));
+    warpPortrait("undone.bmp", with({"undo", "twirl:left:200,256/256,256/312,256:hold=20"}));
+    warpPortrait("inverted.bmp", with({"freeze-invert", "twirl:left:200,256/256,256/312,256:hold=20"}));
+    const auto same = [&](const char* a, const char* b) { return bytesOf(file(a)) == bytesOf(file(b)); };
+    EXPECT_FALSE(same("free.bmp", "frozen.bmp"));
+    EXPECT_TRUE(same("free.bmp", "none.bmp"));
+    EXPECT_TRUE(same("free.bmp", "undone.bmp"));
+    EXPECT_FALSE(same("inverted.bmp", "free.bmp"));
+    EXPECT_FALSE(same("inverted.bmp", "frozen.bmp"));
+    // The mask itself is never drawn into the saved picture.
+    warpPortrait("mask-only.bmp", freeze);
+    EXPECT_TRUE(same("original.bmp", "mask-only.bmp"));
 }
 
 TEST_F(WarpCommand, ReportsFailuresWithExitCodeOne) {
