@@ -47,6 +47,13 @@ public:
     // Makes a picture kept for recovery the document's, as shown then (the
     // deformation baked in), with a fresh history and unsaved.
     void loadRecovered(PixelSurface picture, PlatformColor key, Argb outer, const std::string& pictureFileName);
+    // Makes work kept in a project file the document's, exactly as it stood:
+    // the undeformed source, the picture as shown (empty: the source), the
+    // deformation between them (empty: none) and the freeze mask (empty:
+    // nothing frozen), with a fresh history and saved. Every size is checked
+    // before the first field changes (Error on a mismatch).
+    void loadProject(PixelSurface source, PixelSurface display, DisplacementMap deformation, ByteMap freezeMask,
+                     PlatformColor key, Argb outer, const std::string& pictureFileName);
     // Reads the file again (File > Reload, and the GIF just written by Save)
     // as one undoable change of the same document: the history stays, and
     // Undo brings back the picture as it was before the reload.
@@ -224,6 +231,12 @@ public:
     int eraseSize() const { return eraseSize_; }
     void setEraseSize(int size) { eraseSize_ = size; }
 
+    // Where strokes leave the picture alone: empty (0 x 0) while nothing is
+    // frozen, otherwise the picture's size (0 free, 255 fully frozen).
+    const ByteMap& freezeMask() const { return freezeMask_; }
+    // A map of the picture's size or an empty one (Error otherwise).
+    void setFreezeMask(ByteMap mask);
+
     // --- StrokeTarget ----------------------------------------------------
     WarpCanvas warpCanvas() override {
         deformationCleared_ = false;  // the brush writes into the map
@@ -271,6 +284,7 @@ private:
     PlatformColor keyColor_ = 0;
     PlatformColor paintColor_ = 0;
     int eraseSize_ = 26;
+    ByteMap freezeMask_;
 };
 
 }  // namespace mugwarp

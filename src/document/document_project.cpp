@@ -1,0 +1,42 @@
+#include <utility>
+
+#include "document/document.h"
+#include "document/surface_settings.h"
+#include "raster/error.h"
+
+namespace mugwarp {
+
+void Document::setFreezeMask(ByteMap mask) {
+    const bool empty = mask.width() == 0 || mask.height() == 0;
+    if (!empty && (mask.width() != source_.width() || mask.height() != source_.height()))
+        throw Error("The freeze mask does not fit the picture");
+    freezeMask_ = empty ? ByteMap() : std::move(mask);
+}
+
+void Document::loadProject(PixelSurface source, PixelSurface display, DisplacementMap deformation, ByteMap freezeMask,
+                           PlatformColor key, Argb outer, const std::string& pictureFileName) {
+    const int w = source.width(), h = source.height();
+    if (w < 1 || h < 1) throw Error("The project holds no picture");
+    auto fits = [&](int mw, int mh) { return (mw == 0 && mh == 0) || (mw == w && mh == h); };
+    if (!fits(display.width(), display.height()) || !fits(deformation.width(), deformation.height()) ||
+        !fits(freezeMask.width(), freezeMask.height()))
+        throw Error("The project's pictures and maps differ in size");
+    // Every block is had before the first field changes.
+    if (display.isEmpty()) display = source;
+    const bool identity = deformation.width() == 0;
+    if (identity) deformation.setSize(w, h);
+    PixelSurface undo = keepingHistory_ ? display : PixelSurface();
+    installPicture(source, key, outer, pictureFileName);
+    copyPixels(display_, display);
+    remap_.displacementMap() = std::move(deformation);
+    deformationCleared_ = identity;
+    freezeMask_ = freezeMask.width() == 0 ? ByteMap() : std::move(freezeMask);
+    flatStale_ = true;  // made from the display when first asked for
+    undo_ = std::make_shared<PixelSurface>(std::move(undo));
+    pendingRect_ = {};
+    history_.clear();
+    savedState_ = history_.stateId();
+    historyChanged();
+}
+
+}  // namespace mugwarp
