@@ -8,6 +8,7 @@
 #include "edit/project_coding.h"
 #include "formats/crc32.h"
 #include "formats/file_io.h"
+#include "raster/cell_storage.h"
 #include "raster/error.h"
 
 namespace mugwarp {
@@ -83,14 +84,14 @@ public:
     // begins in lower case may be added by later versions and are passed over.
     std::span<const std::uint8_t> part(const char* tag, const std::string& what) {
         for (;;) {
-            if (bytes_.size() - at_ < 12) cut(at_ == bytes_.size() ? "before the " + what : "within the " + what);
+            if (bytes_.size() - at_ < 12) cut(at_ == bytes_.size() ? "before " + what : "within " + what);
             const auto head = bytes_.subspan(at_, 12);
             const std::uint64_t length = std::uint64_t(getU32(head.subspan(4))) | std::uint64_t(getU32(head.subspan(8))) << 32;
-            if (length > bytes_.size() - at_ - 12 || bytes_.size() - at_ - 12 - length < 4) cut("within the " + what);
+            if (length > bytes_.size() - at_ - 12 || bytes_.size() - at_ - 12 - length < 4) cut("within " + what);
             const auto whole = bytes_.subspan(at_, 12 + static_cast<std::size_t>(length));
             const std::uint32_t check = getU32(bytes_.subspan(at_ + whole.size()));
             const bool optional = head[0] >= 'a' && head[0] <= 'z';
-            if (crc32(whole) != check) damaged((optional ? std::string("a part") : "the " + what) + " fails its check");
+            if (crc32(whole) != check) damaged((optional ? std::string("a part") : what) + " fails its check");
             at_ += whole.size() + 4;
             if (optional) continue;
             if (std::memcmp(head.data(), tag, 4) != 0) {
@@ -100,7 +101,7 @@ public:
                 if (!known)
                     throw Error("The " + noun_ + " needs a newer Mugwarp Studio: it holds a part \"" + found +
                                 "\" this version does not know");
-                damaged("the " + what + " is missing");
+                damaged(what + " is missing");
             }
             return whole.subspan(12);
         }
@@ -155,7 +156,7 @@ auto readPart(PartReader& reader, const char* tag, const std::string& what, Read
     try {
         return read(body);
     } catch (const MalformedPart&) {
-        reader.damaged("the " + what + " is malformed");
+        reader.damaged(what + " is malformed");
     }
 }
 
@@ -230,7 +231,7 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
     reader.preamble(kind == ProjectKind::Recovery);
     ProjectSnapshot s;
     std::uint32_t width = 0, height = 0, overlays = 0, flags = 0;
-    readPart(reader, "HEAD", "header", [&](std::span<const std::uint8_t> body) {
+    readPart(reader, "HEAD", "the header", [&](std::span<const std::uint8_t> body) {
         Fields in(body);
         width = in.u32();
         height = in.u32();
@@ -241,23 +242,26 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
         flags = in.u32();
         s.pictureFileName = in.string();
         s.documentFileName = in.string();
-        if (overlays > kMaxOverlays || flags > 7 || !in.atEnd()) throw MalformedPart{};
+        if (width < 1 || height < 1 || width > 1u << 20 || height > 1u << 20 ||
+            std::int64_t{width} * std::int64_t{height} > kMaxCells || overlays > kMaxOverlays || flags > 7 ||
+            !in.atEnd())
+            throw MalformedPart{};
         return 0;
     });
-    s.source = readPart(reader, "SRCE", "source picture", [&](std::span<const std::uint8_t> body) {
+    s.source = readPart(reader, "SRCE", "the source picture", [&](std::span<const std::uint8_t> body) {
         PixelSurface source = decodeImage(body);
         if (std::uint32_t(source.width()) != width || std::uint32_t(source.height()) != height) throw MalformedPart{};
         return source;
     });
     const int w = s.source.width(), h = s.source.height();
     if (flags & kHasDisplay)
-        s.display = readPart(reader, "SHOW", "picture as shown",
+        s.display = readPart(reader, "SHOW", "the picture as shown",
                              [&](std::span<const std::uint8_t> body) { return decodeImage(body, &s.source); });
     if (flags & kHasDeformation)
-        s.deformation = readPart(reader, "WARP", "deformation",
+        s.deformation = readPart(reader, "WARP", "the deformation",
                                  [&](std::span<const std::uint8_t> body) { return decodeDisplacement(body, w, h); });
     if (flags & kHasFreezeMask)
-        s.freezeMask = readPart(reader, "FRZE", "freeze mask",
+        s.freezeMask = readPart(reader, "FRZE", "the freeze mask",
                                 [&](std::span<const std::uint8_t> body) { return decodeByteMap(body, w, h); });
     for (std::uint32_t i = 0; i < overlays; ++i) {
         s.overlays.push_back(readPart(reader, "OVLY", "overlay " + std::to_string(i + 1), [](std::span<const std::uint8_t> body) {
@@ -273,7 +277,7 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
             return Overlay(where, std::move(picture));
         }));
     }
-    reader.part("END ", "end mark");
+    reader.part("END ", "the end mark");
     if (!reader.atEnd()) reader.damaged("there are bytes after its end");
     return s;
 }
