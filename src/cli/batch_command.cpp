@@ -12,19 +12,21 @@
 #include "cli/cli_commands.h"
 #include "cli/edit_actions.h"
 #include "cli/overlay_actions.h"
+#include "edit/project_file.h"
 #include "formats/picture_io.h"
 #include "raster/error.h"
 
 namespace mugwarp::cli {
 
 std::string batchUsage() {
-    return "usage: mugwarp-cli batch --out DIR [--format jpg|bmp|gif|pdf] [--jobs N] [--plugins DIR]\n"
+    return "usage: mugwarp-cli batch --out DIR [--format jpg|bmp|gif|pdf|mugwarp] [--jobs N] [--plugins DIR]\n"
            "                         [--filter-timeout S] FILE... -- ACTION...\n"
            "  applies the same edit actions (as 'mugwarp-cli edit' knows them, --size and\n"
            "  --effect included) to every FILE and writes DIR/NAME.EXT, NAME being the\n"
            "  file's name without its extension\n"
            "  --out DIR     where the results go (made if missing); never over an input\n"
-           "  --format F    the format of every result (default: each picture's own)\n"
+           "  --format F    the format of every result (default: each picture's own; a\n"
+           "                project file in gives a project out)\n"
            "  --jobs N      pictures worked on side by side (default: the number of cores);\n"
            "                each job starts its filter runners once and keeps them\n"
            "  a picture that fails is named and the others go on; the exit code is 0 only\n"
@@ -46,7 +48,7 @@ struct BatchScript {
     std::size_t historyNeeded = 0;  // steps up to the last undo or redo
 };
 
-const std::vector<std::string> kFormats = {"jpg", "bmp", "gif", "pdf"};
+const std::vector<std::string> kFormats = {"jpg", "bmp", "gif", "pdf", "mugwarp"};
 
 BatchScript parseBatch(const std::vector<std::string>& args) {
     BatchScript script;
@@ -64,7 +66,7 @@ BatchScript parseBatch(const std::vector<std::string>& args) {
         } else if (arg == "--format") {
             script.format = valueOf(i, "a format");
             if (std::find(kFormats.begin(), kFormats.end(), script.format) == kFormats.end())
-                throw UsageError{"--format is jpg, bmp, gif or pdf, not '" + script.format + "'"};
+                throw UsageError{"--format is jpg, bmp, gif, pdf or mugwarp, not '" + script.format + "'"};
         } else if (arg == "--jobs") {
             script.jobs = parseInt(valueOf(i, "a number"), 1, 64, "--jobs");
         } else if (arg == "--plugins") {
@@ -104,6 +106,7 @@ struct BatchItem {
 std::string outputExtension(const std::string& input, const std::string& format) {
     if (!format.empty()) return "." + format;
     const std::string own = lowerExtension(input);
+    if (isProjectFile(input)) return ".mugwarp";
     return pictureFormatFor(own) == PictureFormat::None ? ".jpg" : own;
 }
 
@@ -156,8 +159,7 @@ void runJob(const BatchScript& script, const std::vector<BatchItem>& items, std:
             EditSession session(printed, filters);
             replay(session, item.input, script.steps, script.historyNeeded);
             session.document.selectArrowTool();
-            savePicture(flattenedPicture(session.document, session.overlays), item.output,
-                        session.document.keyColor());
+            saveDocument(session.document, session.overlays, item.output);
             progress.pictureDone(item.input, item.output);
         } catch (const ActionError& e) {
             progress.pictureFailed(item.input, e.message);

@@ -13,6 +13,7 @@ int runEdit(const std::vector<std::string>& args, const std::string& command);
 int runFilters(const std::vector<std::string>& arguments);
 int runBatch(const std::vector<std::string>& args);
 int runFilterSettings(const std::vector<std::string>& args);
+int runAnimate(const std::vector<std::string>& args);
 
 // What each command takes, as "mugwarp-cli help COMMAND" prints it (and a
 // command on bad arguments).
@@ -22,6 +23,7 @@ std::string editUsage(const std::string& command);
 std::string filtersUsage();
 std::string batchUsage();
 std::string filterSettingsUsage();
+std::string animateUsage();
 
 // The shipped plug-in folder: share/mugwarp/plugins beside an installed
 // executable, else the build tree's sample filters.

@@ -1,6 +1,8 @@
 #include <iostream>
 
 #include "cli/cli_commands.h"
+#include "cli/overlay_actions.h"
+#include "edit/project_document.h"
 #include "formats/picture_io.h"
 #include "raster/error.h"
 #include "raster/pixel_surface.h"
@@ -42,8 +44,9 @@ OpenedPicture open(const std::string& path) {
 
 std::string convertUsage() {
     return "usage: mugwarp-cli convert IN OUT\n"
-           "  loads IN (BMP, JPEG or GIF) as the editor opens it and saves it as OUT in the\n"
-           "  format its extension names: .jpg or .jpeg, .bmp, .gif or .pdf\n";
+           "  loads IN (BMP, JPEG or GIF, or a .mugwarp project) as the editor opens it and\n"
+           "  saves it as OUT in the format its extension names: .jpg or .jpeg, .bmp, .gif\n"
+           "  or .pdf (a project flattened, its overlays drawn in, as Save does), or .mugwarp\n";
 }
 
 int runConvert(const std::vector<std::string>& args) {
@@ -53,6 +56,13 @@ int runConvert(const std::vector<std::string>& args) {
     }
     try {
         if (!checkOutputExtension(args[1])) return 1;
+        if (isProjectFile(args[0]) || hasProjectExtension(args[1])) {
+            Document document;
+            OverlayStack overlays;
+            openDocumentFile(document, overlays, args[0]);
+            saveDocument(document, overlays, args[1]);
+            return 0;
+        }
         const OpenedPicture picture = open(args[0]);
         savePicture(picture.pixels, args[1], picture.key);
     } catch (const std::exception& e) {

@@ -98,8 +98,7 @@ int runEdit(const std::vector<std::string>& args, const std::string& command) {
         session.filters.letRunnersGo();
         // Saving ends a flat-image tool as choosing the arrow tool does.
         session.document.selectArrowTool();
-        savePicture(flattenedPicture(session.document, session.overlays), script.output,
-                    session.document.keyColor());
+        saveDocument(session.document, session.overlays, script.output);
     } catch (const ActionError& e) {
         std::cerr << "mugwarp-cli " << command << ": " << e.message << "\n";
         return 1;

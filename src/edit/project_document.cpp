@@ -1,5 +1,6 @@
 #include "edit/project_document.h"
 
+#include <chrono>
 #include <utility>
 
 namespace mugwarp {
@@ -19,6 +20,7 @@ ProjectSnapshot projectOf(const Document& document, const OverlayStack& overlays
     s.documentFileName = document.documentFileName();
     s.keyColor = document.keyColor();
     s.outerColor = document.outerColor();
+    s.savedAt = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     return s;
 }
 
@@ -30,6 +32,15 @@ void installProject(Document& document, OverlayStack& overlays, ProjectSnapshot 
     document.setDocumentFileName(documentFileName);
     overlays.clear();
     for (Overlay& overlay : project.overlays) overlays.add(std::move(overlay));
+}
+
+bool openDocumentFile(Document& document, OverlayStack& overlays, const std::string& path) {
+    if (!isProjectFile(path)) {
+        document.loadPicture(path);
+        return false;
+    }
+    installProject(document, overlays, readProjectFile(path), path);
+    return true;
 }
 
 }  // namespace mugwarp

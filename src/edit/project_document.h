@@ -18,4 +18,10 @@ ProjectSnapshot projectOf(const Document& document, const OverlayStack& overlays
 void installProject(Document& document, OverlayStack& overlays, ProjectSnapshot project,
                     const std::string& documentFileName);
 
+// Opens a file as Open does: a project (known by its first bytes, whatever
+// its name) with its overlays, any other file as a picture, leaving the
+// overlays to the caller. Returns whether it was a project. A file that
+// cannot be read leaves document and overlays as they were.
+bool openDocumentFile(Document& document, OverlayStack& overlays, const std::string& path);
+
 }  // namespace mugwarp
