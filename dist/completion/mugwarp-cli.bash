@@ -53,7 +53,7 @@ _mugwarp_cli()
             return
             ;;
         --format)
-            COMPREPLY=($(compgen -W "jpg bmp gif pdf" -- "$cur"))
+            COMPREPLY=($(compgen -W "jpg bmp gif pdf mugwarp" -- "$cur"))
             return
             ;;
         --size | --effect | --filter-timeout | --jobs)

@@ -8,6 +8,7 @@
 #include "app/picture_saving.h"
 #include "app/status_line.h"
 #include "app/zoom.h"
+#include "edit/project_file.h"
 #include "raster/error.h"
 
 namespace mugwarp {
@@ -27,6 +28,7 @@ void MainWindow::buildFileMenu() {
     actions_.save->setToolTip(QStringLiteral("Save"));
     actions_.saveAs = addCommand(menus_.file, QStringLiteral("&Save As..."), "saveas1", [this] { saveAs(); });
     actions_.saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    buildProjectCommands(menus_.file);
     menus_.file->addSeparator();
     buildLoadFiltersCommand(menus_.file);
     menus_.file->addSeparator();
@@ -61,6 +63,11 @@ void MainWindow::loadAndShow(const QString& path) {
     // Kept absolute, so that Reload and Save still find the file should the
     // working folder change.
     const std::string fullPath = QFileInfo(path).absoluteFilePath().toStdString();
+    // A project is known by its first bytes, whatever its name.
+    if (isProjectFile(fullPath)) {
+        showProject(fullPath);
+        return;
+    }
     strokes_.release();
     document_.loadPicture(fullPath);
     pictureLeft();
@@ -74,7 +81,8 @@ void MainWindow::loadAndShow(const QString& path) {
 
 void MainWindow::afterPictureLoaded() {
     for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view, menus_.insert, menus_.filters}) menu->menuAction()->setEnabled(true);
-    for (QAction* action : {actions_.save, actions_.saveAs, actions_.putty, actions_.warp, actions_.twirl,
+    for (QAction* action : {actions_.save, actions_.saveAs, actions_.saveProject, actions_.saveProjectAs,
+                            actions_.exportAnimation, actions_.putty, actions_.warp, actions_.twirl,
                             actions_.original, actions_.zoomIn, actions_.zoomOut})
         action->setEnabled(true);
     view_->pictureReplaced();
@@ -118,6 +126,7 @@ void MainWindow::writeTo(const QString& path) {
 bool MainWindow::save() {
     if (!document_.pictureLoaded()) return false;
     const QString path = QString::fromStdString(document_.documentFileName());
+    if (hasProjectExtension(path.toStdString())) return saveProject();
     // A name no writer handles is refused before anything changes.
     if (pictureFormatFor(path) == PictureFormat::None) throw Error(unknownExtensionMessage(path).toStdString());
     prepareSave();
@@ -138,6 +147,10 @@ bool MainWindow::saveAs() {
     // A name without extension is written as a bitmap, and the document is
     // named after the file really written so that Save goes on writing it.
     if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.'))) path += QStringLiteral(".bmp");
+    if (hasProjectExtension(path.toStdString())) {
+        writeProjectTo(path);
+        return true;
+    }
     if (pictureFormatFor(path) == PictureFormat::None) throw Error(unknownExtensionMessage(path).toStdString());
     prepareSave();
     writeTo(path);

@@ -26,10 +26,12 @@ QString describedFilter(const QString& description, const QStringList& extension
 
 QStringList PictureFileDialog::openFilters() {
     return {
-        describedFilter(QStringLiteral("All"), {QStringLiteral("gif"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("bmp")}),
+        describedFilter(QStringLiteral("All"), {QStringLiteral("gif"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("bmp"),
+                                                QStringLiteral("mugwarp")}),
         describedFilter(QStringLiteral("CompuServe GIF Image"), {QStringLiteral("gif")}),
         describedFilter(QStringLiteral("JPEG Image File"), {QStringLiteral("jpg"), QStringLiteral("jpeg")}),
         describedFilter(QStringLiteral("Bitmaps"), {QStringLiteral("bmp")}),
+        describedFilter(QStringLiteral("Mugwarp Project"), {QStringLiteral("mugwarp")}),
     };
 }
 
@@ -39,6 +41,7 @@ QStringList PictureFileDialog::saveFilters() {
         describedFilter(QStringLiteral("Bitmaps"), {QStringLiteral("bmp")}),
         describedFilter(QStringLiteral("Portable Document Format"), {QStringLiteral("pdf")}),
         describedFilter(QStringLiteral("CompuServe GIF Image"), {QStringLiteral("gif")}),
+        describedFilter(QStringLiteral("Mugwarp Project"), {QStringLiteral("mugwarp")}),
     };
 }
 

@@ -226,7 +226,8 @@ std::vector<std::uint8_t> packProject(const ProjectSnapshot& s) {
     return out;
 }
 
-ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind kind) {
+ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind kind, ProjectContent content) {
+    const bool everything = content == ProjectContent::Everything;
     PartReader reader(bytes, kind);
     reader.preamble(kind == ProjectKind::Recovery);
     ProjectSnapshot s;
@@ -257,10 +258,12 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
     if (flags & kHasDisplay)
         s.display = readPart(reader, "SHOW", "the picture as shown",
                              [&](std::span<const std::uint8_t> body) { return decodeImage(body, &s.source); });
-    if (flags & kHasDeformation)
+    if ((flags & kHasDeformation) && !everything) reader.part("WARP", "the deformation");
+    if ((flags & kHasDeformation) && everything)
         s.deformation = readPart(reader, "WARP", "the deformation",
                                  [&](std::span<const std::uint8_t> body) { return decodeDisplacement(body, w, h); });
-    if (flags & kHasFreezeMask)
+    if ((flags & kHasFreezeMask) && !everything) reader.part("FRZE", "the freeze mask");
+    if ((flags & kHasFreezeMask) && everything)
         s.freezeMask = readPart(reader, "FRZE", "the freeze mask",
                                 [&](std::span<const std::uint8_t> body) { return decodeByteMap(body, w, h); });
     for (std::uint32_t i = 0; i < overlays; ++i) {
@@ -282,9 +285,9 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
     return s;
 }
 
-ProjectSnapshot readProjectFile(const std::string& path) {
+ProjectSnapshot readProjectFile(const std::string& path, ProjectContent content) {
     try {
-        return unpackProject(readWholeFile(path));
+        return unpackProject(readWholeFile(path), ProjectKind::Project, content);
     } catch (const Error& e) {
         const std::string message = e.what();
         if (message.rfind("Cannot open file", 0) == 0) throw;

@@ -43,7 +43,11 @@ std::vector<std::uint8_t> packProject(const ProjectSnapshot& snapshot);
 // Throws Error with a message that says what is wrong: not a project at all,
 // made by a newer version, cut short, or which part is damaged. Nothing is
 // allocated for a size before it has been checked.
-ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind kind = ProjectKind::Project);
+// Picture reads only what shows (source, picture as shown, overlays); the
+// deformation and the mask are checked but left empty (thumbnails).
+enum class ProjectContent { Everything, Picture };
+ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind kind = ProjectKind::Project,
+                              ProjectContent content = ProjectContent::Everything);
 
 // Whether bytes begin as a project file does (enough to choose the reader).
 bool looksLikeProject(std::span<const std::uint8_t> bytes);
@@ -53,7 +57,7 @@ bool isProjectFile(const std::string& path);
 bool hasProjectExtension(const std::string& path);
 
 // The file at path as a project; the message names the file.
-ProjectSnapshot readProjectFile(const std::string& path);
+ProjectSnapshot readProjectFile(const std::string& path, ProjectContent content = ProjectContent::Everything);
 // Written to a temporary file beside path and renamed over it.
 void writeProjectFile(const std::string& path, const ProjectSnapshot& snapshot);
 
