@@ -90,5 +90,29 @@ TEST(ProjectCommands, BatchKeepsProjectsProjectsAndAnimateCountsFrames) {
         EXPECT_EQ(cli("animate " + bad).status, 2) << bad;
 }
 
+TEST(Thumbnailer, WritesAPngOfTheSizeAskedOrSaysWhyNot) {
+    test::TempDir dir;
+    const std::string project = dir.path("face.mugwarp");
+    ASSERT_EQ(cli("edit " + sample() + " " + project + " " + kFirst).status, 0);
+    const std::string thumbnailer = MUGWARP_THUMBNAILER;
+    struct Case {
+        std::string arguments;
+        std::string expected;  // ImageMagick's reading
+    } cases[] = {{"-s 256 " + project, "PNG 256x256"},
+                 {"-s 100 file://" + project, "PNG 100x100"},
+                 {project, "PNG 256x256"},
+                 {"-s 1024 " + project, "PNG 512x512"}};  // never enlarged
+    for (const Case& c : cases) {
+        std::filesystem::remove(dir.path("t.png"));
+        ASSERT_EQ(test::runCommand(thumbnailer + " " + c.arguments + " " + dir.path("t.png")).status, 0) << c.arguments;
+        EXPECT_EQ(test::runCommand("/usr/bin/identify -format '%m %wx%h' " + dir.path("t.png")).out, c.expected);
+    }
+    const test::CommandRun foreign = test::runCommand(thumbnailer + " " + sample() + " " + dir.path("u.png"));
+    EXPECT_EQ(foreign.status, 1);
+    EXPECT_EQ(foreign.out, "Cannot open \"" + sample() + "\". This is not a Mugwarp project file.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.path("u.png")));
+    EXPECT_EQ(test::runCommand(thumbnailer + " -s 0 " + project + " " + dir.path("u.png")).status, 2);
+}
+
 }  // namespace
 }  // namespace mugwarp
