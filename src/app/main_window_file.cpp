@@ -126,7 +126,8 @@ void MainWindow::writeTo(const QString& path) {
 bool MainWindow::save() {
     if (!document_.pictureLoaded()) return false;
     const QString path = QString::fromStdString(document_.documentFileName());
-    if (hasProjectExtension(path.toStdString())) return saveProject();
+    // An opened project is written as one, whatever its name.
+    if (hasProjectExtension(path.toStdString()) || isProjectFile(path.toStdString())) return saveProject();
     // A name no writer handles is refused before anything changes.
     if (pictureFormatFor(path) == PictureFormat::None) throw Error(unknownExtensionMessage(path).toStdString());
     prepareSave();

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
@@ -55,8 +56,10 @@ void MainWindow::showProject(const std::string& path) {
         project = readProjectFile(path);
     }
     strokes_.release();
+    OverlayStack overlays;
+    installProject(document_, overlays, std::move(project), path);
     overlayController_->clear();
-    installProject(document_, overlays_, std::move(project), path);
+    for (std::size_t i = 0; i < overlays.size(); ++i) overlays_.add(overlays.at(i));
     pictureLeft();
     zoomPercent_ = Zoom::kOriginal;
     afterPictureLoaded();
@@ -82,7 +85,7 @@ void MainWindow::writeProjectTo(const QString& path) {
 bool MainWindow::saveProject() {
     if (!document_.pictureLoaded()) return false;
     const std::string path = document_.documentFileName();
-    if (!hasProjectExtension(path)) return saveProjectAs();
+    if (!hasProjectExtension(path) && !isProjectFile(path)) return saveProjectAs();
     writeProjectTo(QString::fromStdString(path));
     return true;
 }

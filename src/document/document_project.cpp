@@ -26,12 +26,25 @@ void Document::loadProject(PixelSurface source, PixelSurface display, Displaceme
     const bool identity = deformation.width() == 0;
     if (identity) deformation.setSize(w, h);
     PixelSurface undo = keepingHistory_ ? display : PixelSurface();
-    installPicture(source, key, outer, pictureFileName);
+    applySourceSettings(source, outer);
+    display_.setSize(w, h);
+
+    source_ = std::move(source);
     copyPixels(display_, display);
+    display_.setOuterColor(outer);
     remap_.displacementMap() = std::move(deformation);
     deformationCleared_ = identity;
+    const FloatRect bounds{0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h)};
+    remap_.setSrcRect(bounds);
+    remap_.setMappingRect(bounds);
     freezeMask_ = freezeMask.width() == 0 ? ByteMap() : std::move(freezeMask);
     flatStale_ = true;  // made from the display when first asked for
+    pictureFileName_ = pictureFileName;
+    keyColor_ = key;
+    pictureWidth_ = w;
+    pictureHeight_ = h;
+    sizeChanged_ = false;
+    pictureLoaded_ = true;
     undo_ = std::make_shared<PixelSurface>(std::move(undo));
     pendingRect_ = {};
     history_.clear();
