@@ -96,6 +96,10 @@ QString PictureFileDialog::askOpenPicture(QWidget* parent, const QString& sugges
 QString PictureFileDialog::askSavePicture(QWidget* parent, const QString& suggestedPath) {
     PictureFileDialog dialog(parent, Purpose::Save);
     if (!suggestedPath.isEmpty()) dialog.selectFile(suggestedPath);
+    // The type shown follows the name suggested (a project for Save Project As).
+    const QString pattern = QStringLiteral("*.") + QFileInfo(suggestedPath).suffix().toLower() + QLatin1Char(' ');
+    for (const QString& filter : saveFilters())
+        if (!QFileInfo(suggestedPath).suffix().isEmpty() && filter.contains(pattern)) dialog.selectNameFilter(filter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }
