@@ -53,8 +53,8 @@ struct Work {
     std::filesystem::path dir = std::filesystem::temp_directory_path() / "mugwarp-project-bench";
     Document document;
     OverlayStack overlays;
-    std::string project = (dir / "big.mugwarp").string();
-    Work(int width, int height) {
+    std::string project;
+    Work(int width, int height) : project((dir / ("work" + std::to_string(width) + ".mugwarp")).string()) {
         std::filesystem::create_directories(dir);
         document.loadRecovered(photoLike(width, height), kDefaultKeyColor, 0x00FDFEFF, "big.png");
         strokes(document);

@@ -143,12 +143,23 @@ inline int median(int a, int b, int c) {
     return a + b - c;
 }
 
+// Red and blue as their differences from green: the channels of a photograph
+// move together, so what is left of them is small.
+inline Argb decorrelate(Argb p) {
+    const Argb g = p >> 8 & 255;
+    return (p & 0xFF00FF00u) | Argb(std::uint8_t((p >> 16) - g)) << 16 | Argb(std::uint8_t(p - g));
+}
+inline Argb correlate(Argb t) {
+    const Argb g = t >> 8 & 255;
+    return (t & 0xFF00FF00u) | Argb(std::uint8_t((t >> 16) + g)) << 16 | Argb(std::uint8_t(t + g));
+}
+
 // The four channel predictions of pixel x of row from its neighbours (the
-// row above is null on a band's first row).
+// row above is null on a band's first row), in decorrelated channels.
 inline Argb predict(const Argb* row, const Argb* above, int x) {
-    const Argb a = x > 0 ? row[x - 1] : 0;
-    const Argb b = above ? above[x] : 0;
-    const Argb c = above && x > 0 ? above[x - 1] : 0;
+    const Argb a = x > 0 ? decorrelate(row[x - 1]) : 0;
+    const Argb b = above ? decorrelate(above[x]) : 0;
+    const Argb c = above && x > 0 ? decorrelate(above[x - 1]) : 0;
     Argb p = 0;
     for (int k = 0; k < 32; k += 8)
         p |= Argb(median(int(a >> k & 255), int(b >> k & 255), int(c >> k & 255)) & 255) << k;
@@ -201,7 +212,7 @@ std::vector<std::uint8_t> encodeImage(const PixelSurface& picture, const PixelSu
             const std::uint8_t* flags = base ? plain.data() + static_cast<std::size_t>(y - y0) * w : nullptr;
             for (int x = 0; x < w; ++x) {
                 if (flags && !flags[x]) continue;
-                const Argb d = differenceBytes(row[x], predict(row, above, x));
+                const Argb d = differenceBytes(decorrelate(row[x]), predict(row, above, x));
                 for (int k = 0; k < 4; ++k) out[k * coded + i] = std::uint8_t(d >> (8 * k));
                 ++i;
             }
@@ -245,7 +256,7 @@ PixelSurface decodeImage(std::span<const std::uint8_t> body, const PixelSurface*
                 if (rowFlags && !rowFlags[x]) continue;
                 Argb d = 0;
                 for (int k = 0; k < 4; ++k) d |= Argb(residuals[k * coded + i]) << (8 * k);
-                row[x] = sumBytes(d, predict(row, above, static_cast<int>(x)));
+                row[x] = correlate(sumBytes(d, predict(row, above, static_cast<int>(x))));
                 ++i;
             }
         }

@@ -20,10 +20,11 @@ struct MalformedPart {};
 //         band its packed byte count u64, then the bands' zstd frames.
 // A band of up to 256 rows holds, when the picture is coded against a base
 // picture, one byte per pixel (1 where the pixel differs from the base), then
-// four planes (blue, green, red, alpha) of the coded pixels' residuals: each
-// byte less the median predictor of its left, upper and upper-left
-// neighbours (as reconstructed), so a photograph packs about as small as
-// lossless picture formats pack it. Against a base, only the pixels that
+// four planes of the coded pixels' residuals: with red and blue first taken
+// as their differences from green, each of blue, green, red and alpha less
+// the median predictor of its left, upper and upper-left neighbours (as
+// reconstructed), so a photograph packs smaller than lossless picture
+// formats pack it. Against a base, only the pixels that
 // differ cost anything.
 std::vector<std::uint8_t> encodeImage(const PixelSurface& picture, const PixelSurface* base = nullptr);
 // Expected size: a base is given its size; 0 x 0 takes the size stored.

@@ -1,11 +1,13 @@
 #include "edit/project_file.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 
 #include "edit/project_coding.h"
+#include "edit/project_thumbnail.h"
 #include "formats/crc32.h"
 #include "formats/file_io.h"
 #include "raster/cell_storage.h"
@@ -21,6 +23,7 @@ constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kPreamble = sizeof kMagic + 8;  // magic, version, CRC
 constexpr std::uint32_t kMaxNameBytes = 64 * 1024;
 constexpr std::uint32_t kMaxOverlays = 4096;
+constexpr int kPreviewSide = 1024;
 
 constexpr std::uint32_t kHasDisplay = 1, kHasDeformation = 2, kHasFreezeMask = 4;
 
@@ -93,7 +96,10 @@ public:
             const bool optional = head[0] >= 'a' && head[0] <= 'z';
             if (crc32(whole) != check) damaged((optional ? std::string("a part") : what) + " fails its check");
             at_ += whole.size() + 4;
-            if (optional) continue;
+            if (optional) {
+                if (std::memcmp(head.data(), "prvw", 4) == 0) preview_ = whole.subspan(12);
+                continue;
+            }
             if (std::memcmp(head.data(), tag, 4) != 0) {
                 const std::string found(reinterpret_cast<const char*>(head.data()), 4);
                 const bool known = found == "HEAD" || found == "SRCE" || found == "SHOW" || found == "WARP" ||
@@ -107,9 +113,12 @@ public:
         }
     }
     bool atEnd() const { return at_ == bytes_.size(); }
+    // The body of the preview part passed over, if any.
+    std::span<const std::uint8_t> preview() const { return preview_; }
 
 private:
     std::span<const std::uint8_t> bytes_;
+    std::span<const std::uint8_t> preview_;
     std::string noun_;
     std::size_t at_ = 0;
 };
@@ -160,6 +169,22 @@ auto readPart(PartReader& reader, const char* tag, const std::string& what, Read
     }
 }
 
+// The picture shown with its overlays, shrunk to kPreviewSide on its longer side.
+PixelSurface previewOf(const ProjectSnapshot& s) {
+    const PixelSurface& shown = s.display.isEmpty() ? s.source : s.display;
+    const int w = shown.width(), h = shown.height(), longest = std::max(w, h);
+    const int pw = std::max(1, static_cast<int>(std::int64_t{w} * kPreviewSide / longest));
+    const int ph = std::max(1, static_cast<int>(std::int64_t{h} * kPreviewSide / longest));
+    PixelSurface preview = shrinkPicture(shown, pw, ph);
+    const float sx = static_cast<float>(pw) / static_cast<float>(w), sy = static_cast<float>(ph) / static_cast<float>(h);
+    OverlayStack overlays;
+    for (const Overlay& o : s.overlays)
+        overlays.add(Overlay(FloatRect{o.location.left * sx, o.location.top * sy, o.location.right * sx, o.location.bottom * sy},
+                             o.picture));
+    overlays.flattenInto(preview);
+    return preview;
+}
+
 }  // namespace
 
 bool looksLikeProject(std::span<const std::uint8_t> bytes) {
@@ -208,6 +233,9 @@ std::vector<std::uint8_t> packProject(const ProjectSnapshot& s) {
     putString(head, s.pictureFileName);
     putString(head, s.documentFileName);
     putPart(out, "HEAD", head);
+    // Larger pictures carry a small copy of what they show, so that a file
+    // manager's thumbnail need not unpack the whole picture.
+    if (std::max(w, h) > kPreviewSide) putPart(out, "prvw", encodeImage(previewOf(s)));
     putPart(out, "SRCE", encodeImage(s.source));
     if (hasDisplay) putPart(out, "SHOW", encodeImage(s.display, &s.source));
     if (hasDeformation) putPart(out, "WARP", encodeDisplacement(s.deformation));
@@ -282,6 +310,13 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
     }
     reader.part("END ", "the end mark");
     if (!reader.atEnd()) reader.damaged("there are bytes after its end");
+    if (content == ProjectContent::Picture && !reader.preview().empty()) {
+        try {
+            s.preview = decodeImage(reader.preview());
+        } catch (const MalformedPart&) {
+            reader.damaged("its preview is malformed");
+        }
+    }
     return s;
 }
 

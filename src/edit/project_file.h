@@ -29,6 +29,10 @@ struct ProjectSnapshot {
     PlatformColor keyColor = 0;
     Argb outerColor = 0;
     std::int64_t savedAt = 0;  // seconds since 1970 (UTC)
+    // Read only for thumbnails (ProjectContent::Picture): what a picture
+    // larger than 1024 pixels shows, overlays drawn in, at 1024 on its
+    // longer side; empty otherwise. Written from the other fields.
+    PixelSurface preview;
 };
 
 // What the file is for: both kinds share the format; the kind only names the

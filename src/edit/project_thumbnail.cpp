@@ -51,6 +51,14 @@ PixelSurface shrinkPicture(const PixelSurface& picture, int width, int height) {
 
 PixelSurface projectThumbnail(ProjectSnapshot project, int size) {
     if (size < 1) throw Error("A thumbnail needs a size of at least 1 pixel");
+    // The stored preview serves every size it is large enough for.
+    if (std::max(project.preview.width(), project.preview.height()) >= size) {
+        const PixelSurface& p = project.preview;
+        const int longest = std::max(p.width(), p.height());
+        const int tw = std::max(1, static_cast<int>((std::int64_t{p.width()} * size + longest / 2) / longest));
+        const int th = std::max(1, static_cast<int>((std::int64_t{p.height()} * size + longest / 2) / longest));
+        return shrinkPicture(p, tw, th);
+    }
     PixelSurface picture = project.display.isEmpty() ? std::move(project.source) : std::move(project.display);
     OverlayStack overlays;
     for (Overlay& overlay : project.overlays) overlays.add(std::move(overlay));

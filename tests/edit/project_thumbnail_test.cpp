@@ -50,5 +50,29 @@ TEST(ProjectThumbnail, ThePictureShownWithItsOverlaysFitsTheSizeAsked) {
     }
 }
 
+// Pictures larger than 1024 pixels carry a preview, which thumbnails use.
+TEST(ProjectThumbnail, ALargeProjectsPreviewGivesTheSameThumbnail) {
+    ProjectSnapshot project;
+    project.source = test::noise(1500, 40, 1);
+    project.display = PixelSurface(1500, 40);
+    project.display.fillRect(project.display.bounds(), 0xFF102030);
+    PixelSurface white(10, 10);
+    white.fillRect(white.bounds(), 0xFFFFFFFF);
+    white.setDrawMode(DrawMode::Blend);
+    project.overlays.emplace_back(FloatRect{750, 0, 1500, 40}, std::move(white));
+    const std::vector<std::uint8_t> bytes = packProject(project);
+    EXPECT_TRUE(unpackProject(bytes).preview.isEmpty());
+    ProjectSnapshot read = unpackProject(bytes, ProjectKind::Project, ProjectContent::Picture);
+    ASSERT_EQ(read.preview.width(), 1024);
+    ASSERT_EQ(read.preview.height(), 27);
+    EXPECT_TRUE(read.deformation.width() == 0 && read.freezeMask.width() == 0);
+    const PixelSurface fromPreview = projectThumbnail(std::move(read), 256);
+    const PixelSurface whole = projectThumbnail(std::move(project), 256);
+    ASSERT_EQ(fromPreview.width(), whole.width());
+    ASSERT_EQ(fromPreview.height(), whole.height());
+    EXPECT_EQ(fromPreview.row(3)[10], whole.row(3)[10]);
+    EXPECT_EQ(fromPreview.row(3)[250], 0xFFFFFFFFu);
+}
+
 }  // namespace
 }  // namespace mugwarp
