@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <tuple>
 
 #include "edit/project_coding.h"
 #include "edit/project_thumbnail.h"
@@ -277,6 +278,24 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
             throw MalformedPart{};
         return 0;
     });
+    // A thumbnail of a project with a preview needs nothing else unpacked;
+    // every part is still checked.
+    if (content == ProjectContent::Picture && !reader.preview().empty()) {
+        for (const auto& [flag, tag, what] : {std::tuple{~0u, "SRCE", "the source picture"},
+                                              std::tuple{kHasDisplay, "SHOW", "the picture as shown"},
+                                              std::tuple{kHasDeformation, "WARP", "the deformation"},
+                                              std::tuple{kHasFreezeMask, "FRZE", "the freeze mask"}})
+            if (flags & flag) reader.part(tag, what);
+        for (std::uint32_t i = 0; i < overlays; ++i) reader.part("OVLY", "overlay " + std::to_string(i + 1));
+        reader.part("END ", "the end mark");
+        if (!reader.atEnd()) reader.damaged("there are bytes after its end");
+        try {
+            s.preview = decodeImage(reader.preview());
+        } catch (const MalformedPart&) {
+            reader.damaged("its preview is malformed");
+        }
+        return s;
+    }
     s.source = readPart(reader, "SRCE", "the source picture", [&](std::span<const std::uint8_t> body) {
         PixelSurface source = decodeImage(body);
         if (std::uint32_t(source.width()) != width || std::uint32_t(source.height()) != height) throw MalformedPart{};
@@ -310,13 +329,6 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
     }
     reader.part("END ", "the end mark");
     if (!reader.atEnd()) reader.damaged("there are bytes after its end");
-    if (content == ProjectContent::Picture && !reader.preview().empty()) {
-        try {
-            s.preview = decodeImage(reader.preview());
-        } catch (const MalformedPart&) {
-            reader.damaged("its preview is malformed");
-        }
-    }
     return s;
 }
 

@@ -52,9 +52,11 @@ PixelSurface shrinkPicture(const PixelSurface& picture, int width, int height) {
 PixelSurface projectThumbnail(ProjectSnapshot project, int size) {
     if (size < 1) throw Error("A thumbnail needs a size of at least 1 pixel");
     // The stored preview serves every size it is large enough for.
-    if (std::max(project.preview.width(), project.preview.height()) >= size) {
+    const int previewSide = std::max(project.preview.width(), project.preview.height());
+    if (previewSide > 0 && project.source.isEmpty() && previewSide < size) return std::move(project.preview);
+    if (previewSide >= size) {
         const PixelSurface& p = project.preview;
-        const int longest = std::max(p.width(), p.height());
+        const int longest = previewSide;
         const int tw = std::max(1, static_cast<int>((std::int64_t{p.width()} * size + longest / 2) / longest));
         const int th = std::max(1, static_cast<int>((std::int64_t{p.height()} * size + longest / 2) / longest));
         return shrinkPicture(p, tw, th);
