@@ -280,9 +280,9 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
     });
     // A thumbnail of a project with a preview needs nothing else unpacked;
     // every part is still checked.
+    const auto sourceBody = reader.part("SRCE", "the source picture");  // passes over the preview
     if (content == ProjectContent::Picture && !reader.preview().empty()) {
-        for (const auto& [flag, tag, what] : {std::tuple{~0u, "SRCE", "the source picture"},
-                                              std::tuple{kHasDisplay, "SHOW", "the picture as shown"},
+        for (const auto& [flag, tag, what] : {std::tuple{kHasDisplay, "SHOW", "the picture as shown"},
                                               std::tuple{kHasDeformation, "WARP", "the deformation"},
                                               std::tuple{kHasFreezeMask, "FRZE", "the freeze mask"}})
             if (flags & flag) reader.part(tag, what);
@@ -296,11 +296,12 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
         }
         return s;
     }
-    s.source = readPart(reader, "SRCE", "the source picture", [&](std::span<const std::uint8_t> body) {
-        PixelSurface source = decodeImage(body);
-        if (std::uint32_t(source.width()) != width || std::uint32_t(source.height()) != height) throw MalformedPart{};
-        return source;
-    });
+    try {
+        s.source = decodeImage(sourceBody);
+        if (std::uint32_t(s.source.width()) != width || std::uint32_t(s.source.height()) != height) throw MalformedPart{};
+    } catch (const MalformedPart&) {
+        reader.damaged("the source picture is malformed");
+    }
     const int w = s.source.width(), h = s.source.height();
     if (flags & kHasDisplay)
         s.display = readPart(reader, "SHOW", "the picture as shown",
