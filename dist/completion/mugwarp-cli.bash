@@ -55,7 +55,7 @@ _mugwarp_cli()
             return
             ;;
         --format)
-            COMPREPLY=($(compgen -W "jpg png webp bmp gif pdf" -- "$cur"))
+            COMPREPLY=($(compgen -W "jpg png webp bmp gif pdf mugwarp" -- "$cur"))
             return
             ;;
         --size | --effect | --filter-timeout | --jobs)

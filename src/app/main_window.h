@@ -17,6 +17,7 @@
 #include "document/canvas_operations.h"
 #include "document/document.h"
 #include "document/flat_tools.h"
+#include "edit/morph_animation.h"
 #include "warp/stroke_controller.h"
 
 class QAction;
@@ -80,6 +81,8 @@ public:
     using TextAsker = std::function<QString(QWidget* parent)>;
     // The printer a Print job goes to; throws Error when there is none.
     using PrinterProvider = std::function<std::unique_ptr<QPrinter>()>;
+    // Asks for the frames, delay and playing of File > Export Animation; nullopt means cancelled.
+    using AnimationAsker = std::function<std::optional<AnimationOptions>(QWidget* parent, const AnimationOptions& current)>;
 
     explicit MainWindow(StartupOptions options = StartupOptions::quick(), QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -97,6 +100,7 @@ public:
     void setTextStyleChooser(TextStyleChooser chooser) { chooseTextStyle_ = std::move(chooser); }
     void setTextAsker(TextAsker asker) { askText_ = std::move(asker); }
     void setPrinterProvider(PrinterProvider provider) { printerFor_ = std::move(provider); }
+    void setAnimationAsker(AnimationAsker asker) { askAnimation_ = std::move(asker); }
 
     // Commands, as the menus and toolbar run them (errors go to the reporter).
     bool openPicture(const QString& path);
@@ -104,6 +108,11 @@ public:
     // True once the picture is written; false when Save As was cancelled.
     bool save();
     bool saveAs();
+    // Projects and the animation (main_window_project.cpp). Save Project
+    // writes the open project, or asks for a name as Save Project As does.
+    bool saveProject();
+    bool saveProjectAs();
+    void exportAnimation();
     void reload();
     void undo();
     void redo();
@@ -228,6 +237,9 @@ public:
         QAction* text = nullptr;
         QAction* loadFilters = nullptr;
         QAction* caricature = nullptr;
+        QAction* saveProject = nullptr;
+        QAction* saveProjectAs = nullptr;
+        QAction* exportAnimation = nullptr;
     };
     const Actions& actions() const { return actions_; }
 
@@ -267,6 +279,7 @@ private:
     void buildHelpMenu();
     void buildFiltersMenu();  // main_window_filters.cpp
     void buildLoadFiltersCommand(QMenu* fileMenu);
+    void buildProjectCommands(QMenu* fileMenu);
     void buildToolBar();
     void buildWarpSettingsBar();
     void buildView();
@@ -290,6 +303,8 @@ private:
     void finishSave();
     void writeTo(const QString& path);
     void setTitleFor(const QString& documentPath);
+    void showProject(const std::string& path);
+    void writeProjectTo(const QString& path);
 
     // Unsaved changes (main_window_closing.cpp). Before the picture is closed
     // or replaced: asks whether to save them; false means keep the picture.
@@ -363,6 +378,8 @@ private:
     TextStyleChooser chooseTextStyle_;
     TextAsker askText_;
     PrinterProvider printerFor_;
+    AnimationAsker askAnimation_;
+    AnimationOptions animationOptions_;  // as last chosen
     std::unique_ptr<TextStyle> textStyle_;
 
     Actions actions_;

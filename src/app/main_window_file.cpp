@@ -9,6 +9,7 @@
 #include "app/picture_saving.h"
 #include "app/status_line.h"
 #include "app/zoom.h"
+#include "edit/project_file.h"
 #include "raster/error.h"
 
 namespace mugwarp {
@@ -29,6 +30,7 @@ void MainWindow::buildFileMenu() {
     actions_.saveAs = addCommand(menus_.file, QStringLiteral("&Save As..."), "saveas1", [this] { saveAs(); });
     actions_.saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     addKeepPhotoInformationCommand(menus_.file);
+    buildProjectCommands(menus_.file);
     menus_.file->addSeparator();
     buildLoadFiltersCommand(menus_.file);
     menus_.file->addSeparator();
@@ -63,6 +65,11 @@ void MainWindow::loadAndShow(const QString& path) {
     // Kept absolute, so that Reload and Save still find the file should the
     // working folder change.
     const std::string fullPath = QFileInfo(path).absoluteFilePath().toStdString();
+    // A project is known by its first bytes, whatever its name.
+    if (isProjectFile(fullPath)) {
+        showProject(fullPath);
+        return;
+    }
     strokes_.release();
     document_.loadPicture(fullPath);
     pictureLeft();
@@ -80,7 +87,8 @@ void MainWindow::loadAndShow(const QString& path) {
 
 void MainWindow::afterPictureLoaded() {
     for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view, menus_.insert, menus_.filters}) menu->menuAction()->setEnabled(true);
-    for (QAction* action : {actions_.save, actions_.saveAs, actions_.putty, actions_.warp, actions_.twirl,
+    for (QAction* action : {actions_.save, actions_.saveAs, actions_.saveProject, actions_.saveProjectAs,
+                            actions_.exportAnimation, actions_.putty, actions_.warp, actions_.twirl,
                             actions_.original, actions_.zoomIn, actions_.zoomOut, actions_.fitInWindow,
                             actions_.reconstruct, actions_.smooth, actions_.freeze, actions_.thaw, actions_.freezeNone,
                             actions_.invertFreeze})
@@ -126,6 +134,8 @@ void MainWindow::writeTo(const QString& path) {
 bool MainWindow::save() {
     if (!document_.pictureLoaded()) return false;
     const QString path = QString::fromStdString(document_.documentFileName());
+    // An opened project is written as one, whatever its name.
+    if (hasProjectExtension(path.toStdString()) || isProjectFile(path.toStdString())) return saveProject();
     // A name no writer handles is refused before anything changes.
     if (pictureFormatFor(path) == PictureFormat::None) throw Error(unknownExtensionMessage(path).toStdString());
     prepareSave();
@@ -146,6 +156,10 @@ bool MainWindow::saveAs() {
     // A name without extension is written as a bitmap, and the document is
     // named after the file really written so that Save goes on writing it.
     if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.'))) path += QStringLiteral(".bmp");
+    if (hasProjectExtension(path.toStdString())) {
+        writeProjectTo(path);
+        return true;
+    }
     if (pictureFormatFor(path) == PictureFormat::None) throw Error(unknownExtensionMessage(path).toStdString());
     prepareSave();
     writeTo(path);

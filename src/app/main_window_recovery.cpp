@@ -104,6 +104,7 @@ void MainWindow::installRecovered(RecoverySnapshot snapshot, const std::filesyst
     strokes_.release();
     document_.loadRecovered(std::move(snapshot.picture), snapshot.keyColor, snapshot.outerColor,
                             snapshot.pictureFileName);
+    document_.setFreezeMask(std::move(snapshot.freezeMask));
     document_.setDocumentFileName(snapshot.documentFileName);
     zoomPercent_ = zoomForNewPicture();
     overlayController_->clear();

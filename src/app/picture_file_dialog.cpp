@@ -28,13 +28,14 @@ QStringList PictureFileDialog::openFilters() {
     return {
         describedFilter(QStringLiteral("All"), {QStringLiteral("gif"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("bmp"),
                                                 QStringLiteral("png"), QStringLiteral("webp"), QStringLiteral("heic"),
-                                                QStringLiteral("heif"), QStringLiteral("avif")}),
+                                                QStringLiteral("heif"), QStringLiteral("avif"), QStringLiteral("mugwarp")}),
         describedFilter(QStringLiteral("CompuServe GIF Image"), {QStringLiteral("gif")}),
         describedFilter(QStringLiteral("JPEG Image File"), {QStringLiteral("jpg"), QStringLiteral("jpeg")}),
         describedFilter(QStringLiteral("Bitmaps"), {QStringLiteral("bmp")}),
         describedFilter(QStringLiteral("PNG Image"), {QStringLiteral("png")}),
         describedFilter(QStringLiteral("WebP Image"), {QStringLiteral("webp")}),
         describedFilter(QStringLiteral("HEIC and AVIF Photo"), {QStringLiteral("heic"), QStringLiteral("heif"), QStringLiteral("avif")}),
+        describedFilter(QStringLiteral("Mugwarp Project"), {QStringLiteral("mugwarp")}),
     };
 }
 
@@ -46,6 +47,7 @@ QStringList PictureFileDialog::saveFilters() {
         describedFilter(QStringLiteral("CompuServe GIF Image"), {QStringLiteral("gif")}),
         describedFilter(QStringLiteral("PNG Image"), {QStringLiteral("png")}),
         describedFilter(QStringLiteral("WebP Image"), {QStringLiteral("webp")}),
+        describedFilter(QStringLiteral("Mugwarp Project"), {QStringLiteral("mugwarp")}),
     };
 }
 
@@ -100,6 +102,10 @@ QString PictureFileDialog::askOpenPicture(QWidget* parent, const QString& sugges
 QString PictureFileDialog::askSavePicture(QWidget* parent, const QString& suggestedPath) {
     PictureFileDialog dialog(parent, Purpose::Save);
     if (!suggestedPath.isEmpty()) dialog.selectFile(suggestedPath);
+    // The type shown follows the name suggested (a project for Save Project As).
+    const QString pattern = QStringLiteral("*.") + QFileInfo(suggestedPath).suffix().toLower() + QLatin1Char(' ');
+    for (const QString& filter : saveFilters())
+        if (!QFileInfo(suggestedPath).suffix().isEmpty() && filter.contains(pattern)) dialog.selectNameFilter(filter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }

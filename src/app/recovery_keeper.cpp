@@ -72,6 +72,7 @@ void RecoveryKeeper::writeNow() {
     if (!document_.pictureLoaded() || !document_.isModified()) return;
     RecoverySnapshot snapshot;
     snapshot.picture = document_.display();
+    snapshot.freezeMask = document_.freezeMask();
     for (std::size_t i = 0; i < overlays_.size(); ++i) snapshot.overlays.push_back(overlays_.at(i));
     snapshot.documentFileName = document_.documentFileName();
     snapshot.pictureFileName = document_.pictureFileName();

@@ -13,19 +13,21 @@
 #include "cli/edit_actions.h"
 #include "cli/overlay_actions.h"
 #include "cli/save_flags.h"
+#include "edit/project_file.h"
 #include "formats/picture_io.h"
 #include "raster/error.h"
 
 namespace mugwarp::cli {
 
 std::string batchUsage() {
-    return std::string("usage: mugwarp-cli batch --out DIR [--format jpg|png|webp|bmp|gif|pdf] [--jobs N] [--plugins DIR]\n"
+    return std::string("usage: mugwarp-cli batch --out DIR [--format jpg|png|webp|bmp|gif|pdf|mugwarp] [--jobs N] [--plugins DIR]\n"
            "                         [--filter-timeout S] FILE... -- ACTION...\n"
            "  applies the same edit actions (as 'mugwarp-cli edit' knows them, --size and\n"
            "  --effect included) to every FILE and writes DIR/NAME.EXT, NAME being the\n"
            "  file's name without its extension\n"
            "  --out DIR     where the results go (made if missing); never over an input\n"
-           "  --format F    the format of every result (default: each picture's own)\n"
+           "  --format F    the format of every result (default: each picture's own; a\n"
+           "                project file in gives a project out)\n"
            "  --jobs N      pictures worked on side by side (default: the number of cores);\n"
            "                each job starts its filter runners once and keeps them\n"
            "  --filter-timeout S  a filter still running after S seconds is asked to stop,\n"
@@ -51,7 +53,7 @@ struct BatchScript {
     std::size_t historyNeeded = 0;  // steps up to the last undo or redo
 };
 
-const std::vector<std::string> kFormats = {"jpg", "png", "webp", "bmp", "gif", "pdf"};
+const std::vector<std::string> kFormats = {"jpg", "png", "webp", "bmp", "gif", "pdf", "mugwarp"};
 
 BatchScript parseBatch(const std::vector<std::string>& args) {
     BatchScript script;
@@ -69,7 +71,7 @@ BatchScript parseBatch(const std::vector<std::string>& args) {
         } else if (arg == "--format") {
             script.format = valueOf(i, "a format");
             if (std::find(kFormats.begin(), kFormats.end(), script.format) == kFormats.end())
-                throw UsageError{"--format is jpg, png, webp, bmp, gif or pdf, not '" + script.format + "'"};
+                throw UsageError{"--format is jpg, png, webp, bmp, gif, pdf or mugwarp, not '" + script.format + "'"};
         } else if (arg == "--jobs") {
             script.jobs = parseInt(valueOf(i, "a number"), 1, 64, "--jobs");
         } else if (arg == "--plugins") {
@@ -109,6 +111,7 @@ struct BatchItem {
 std::string outputExtension(const std::string& input, const std::string& format) {
     if (!format.empty()) return "." + format;
     const std::string own = lowerExtension(input);
+    if (isProjectFile(input)) return ".mugwarp";
     return pictureFormatFor(own) == PictureFormat::None ? ".jpg" : own;
 }
 
@@ -161,8 +164,8 @@ void runJob(const BatchScript& script, const std::vector<BatchItem>& items, std:
             EditSession session(printed, filters);
             replay(session, item.input, script.steps, script.historyNeeded);
             session.document.selectArrowTool();
-            savePicture(flattenedPicture(session.document, session.overlays), item.output,
-                        session.document.keyColor(), script.save.options(session.document.photoInfo()));
+            saveDocument(session.document, session.overlays, item.output,
+                         script.save.options(session.document.photoInfo()));
             progress.pictureDone(item.input, item.output);
         } catch (const ActionError& e) {
             progress.pictureFailed(item.input, e.message);

@@ -14,6 +14,7 @@ int runFilters(const std::vector<std::string>& arguments);
 int runBatch(const std::vector<std::string>& args);
 int runFilterSettings(const std::vector<std::string>& args);
 int runFaces(const std::vector<std::string>& args);
+int runAnimate(const std::vector<std::string>& args);
 
 // What each command takes, as "mugwarp-cli help COMMAND" prints it (and a
 // command on bad arguments).
@@ -24,6 +25,7 @@ std::string filtersUsage();
 std::string batchUsage();
 std::string filterSettingsUsage();
 std::string facesUsage();
+std::string animateUsage();
 
 // The shipped plug-in folder: share/mugwarp/plugins beside an installed
 // executable, else the build tree's sample filters.

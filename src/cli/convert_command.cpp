@@ -3,6 +3,8 @@
 #include "cli/cli_commands.h"
 #include "cli/save_flags.h"
 #include "formats/picture_file.h"
+#include "cli/overlay_actions.h"
+#include "edit/project_document.h"
 #include "formats/picture_io.h"
 #include "raster/error.h"
 #include "raster/pixel_surface.h"
@@ -47,9 +49,10 @@ OpenedPicture open(const std::string& path) {
 
 std::string convertUsage() {
     return "usage: mugwarp-cli convert [OPTIONS] IN OUT\n"
-           "  loads IN (BMP, JPEG, GIF, PNG, WebP, HEIC or AVIF, told by its content) as the\n"
-           "  editor opens it, upright and in sRGB, and saves it as OUT in the format its\n"
-           "  extension names: .jpg or .jpeg, .png, .webp, .bmp, .gif or .pdf\n" +
+           "  loads IN (BMP, JPEG, GIF, PNG, WebP, HEIC or AVIF, told by its content, or a\n"
+           "  .mugwarp project) as the editor opens it, upright and in sRGB, and saves it as\n"
+           "  OUT in the format its extension names: .jpg or .jpeg, .png, .webp, .bmp, .gif\n"
+           "  or .pdf (a project flattened, its overlays drawn in, as Save does), or .mugwarp\n" +
            saveFlagsHelp();
 }
 
@@ -62,6 +65,13 @@ int runConvert(const std::vector<std::string>& arguments) {
     }
     try {
         if (!checkOutputExtension(args[1])) return 1;
+        if (isProjectFile(args[0]) || hasProjectExtension(args[1])) {
+            Document document;
+            OverlayStack overlays;
+            openDocumentFile(document, overlays, args[0]);
+            saveDocument(document, overlays, args[1]);
+            return 0;
+        }
         const OpenedPicture picture = open(args[0]);
         savePicture(picture.pixels, args[1], picture.key, flags.options(picture.info));
     } catch (const std::exception& e) {

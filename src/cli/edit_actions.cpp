@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "edit/project_document.h"
+
 namespace mugwarp::cli {
 
 namespace {
@@ -47,7 +49,7 @@ bool walksHistory(const std::string& word) {
 void replay(EditSession& session, const std::string& input, const std::vector<Action>& steps,
             std::size_t historyNeeded) {
     if (historyNeeded == 0) session.document.stopKeepingHistory();
-    session.document.loadPicture(input);
+    openDocumentFile(session.document, session.overlays, input);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         steps[i](session);
         if (i + 1 == historyNeeded) session.document.stopKeepingHistory();

@@ -107,8 +107,8 @@ int runEdit(const std::vector<std::string>& args, const std::string& command) {
         session.filters.letRunnersGo();
         // Saving ends a flat-image tool as choosing the arrow tool does.
         session.document.selectArrowTool();
-        savePicture(flattenedPicture(session.document, session.overlays), script.output,
-                    session.document.keyColor(), save.options(session.document.photoInfo()));
+        saveDocument(session.document, session.overlays, script.output,
+                     save.options(session.document.photoInfo()));
     } catch (const ActionError& e) {
         std::cerr << "mugwarp-cli " << command << ": " << e.message << "\n";
         return 1;

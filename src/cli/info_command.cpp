@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/cli_commands.h"
+#include "edit/project_file.h"
 #include "formats/file_io.h"
 #include "formats/gif_image.h"
 #include "formats/picture_file.h"
@@ -76,6 +77,24 @@ void describePicture(const PictureFile& file) {
     for (const std::string& note : file.notes) std::cout << "note: " << note << "\n";
 }
 
+void describeProject(const std::string& path) {
+    const ProjectSnapshot project = readProjectFile(path);
+    bool deformed = false;
+    for (int y = 0; y < project.deformation.height() && !deformed; ++y)
+        for (int x = 0; x < project.deformation.width() && !deformed; ++x)
+            deformed = !(project.deformation.vector(x, y) == FixedVector{});
+    bool frozen = false;
+    for (int y = 0; y < project.freezeMask.height() && !frozen; ++y)
+        for (int x = 0; x < project.freezeMask.width() && !frozen; ++x) frozen = project.freezeMask.value(x, y) != 0;
+    std::cout << "format: Mugwarp project\n";
+    std::cout << "width: " << project.source.width() << "\n";
+    std::cout << "height: " << project.source.height() << "\n";
+    std::cout << "deformed: " << (deformed ? "yes" : "no") << "\n";
+    std::cout << "frozen: " << (frozen ? "yes" : "no") << "\n";
+    std::cout << "overlays: " << project.overlays.size() << "\n";
+    std::cout << "picture: " << (project.pictureFileName.empty() ? "none" : printable(project.pictureFileName)) << "\n";
+}
+
 }  // namespace
 
 std::string infoUsage() {
@@ -83,7 +102,9 @@ std::string infoUsage() {
            "  prints the picture's format (told by its content), width and height, one\n"
            "  \"name: value\" per line; for a GIF also its version, frames, transparent colour\n"
            "  and comment; for other pictures the orientation the file declares (the size is\n"
-           "  the upright one), whether it has transparency, and its metadata blocks\n";
+           "  the upright one), whether it has transparency, and its metadata blocks; for a\n"
+           "  .mugwarp project whether it is deformed and frozen, its overlays and the\n"
+           "  picture it began from\n";
 }
 
 int runInfo(const std::vector<std::string>& args) {
@@ -93,6 +114,10 @@ int runInfo(const std::vector<std::string>& args) {
     }
     const std::string& path = args[0];
     try {
+        if (isProjectFile(path)) {
+            describeProject(path);
+            return 0;
+        }
         const PictureFile file = readPictureFile(path);
         if (file.kind == PictureKind::Gif) describeGif(path);
         else describePicture(file);

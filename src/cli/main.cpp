@@ -30,9 +30,10 @@ std::string helpUsage() {
 }
 
 const Command kCommands[] = {
-    {"convert", "IN OUT", "load IN as the editor does and save OUT by its extension", mugwarp::cli::runConvert,
+    {"convert", "IN OUT", "load IN as the editor does and save OUT by its extension\n"
+     "(a .mugwarp project flattened, or written as one)", mugwarp::cli::runConvert,
      mugwarp::cli::convertUsage},
-    {"info", "FILE", "describe a picture file", mugwarp::cli::runInfo, mugwarp::cli::infoUsage},
+    {"info", "FILE", "describe a picture or project file", mugwarp::cli::runInfo, mugwarp::cli::infoUsage},
     {"edit", "IN OUT [--size S] [--effect E] ACTION...",
      "replay an editing session (warp strokes, erase, paint,\n"
      "pick, crop, resize, rotate, undo, redo) and save the result;\n"
@@ -43,6 +44,10 @@ const Command kCommands[] = {
      [] { return std::string("usage: mugwarp-cli warp ...\n  the older name of edit, taking the same arguments\n"); }},
     {"batch", "--out DIR [--format F] [--jobs N] FILE... -- ACTION...", "apply the same actions to many pictures",
      mugwarp::cli::runBatch, mugwarp::cli::batchUsage},
+    {"animate", "IN OUT.gif [--frames N] [--delay MS] [--back-and-forth] [-- ACTION...]",
+     "write the morph from the source to the warped picture\n"
+     "as an animated GIF",
+     mugwarp::cli::runAnimate, mugwarp::cli::animateUsage},
     {"filter-settings", "list|export CATEGORY/NAME FILE|import FILE", "the filter settings the editor keeps",
      mugwarp::cli::runFilterSettings, mugwarp::cli::filterSettingsUsage},
     {"filters", "[--verbose] [--plugins DIR | DIR]", "list the filter plug-ins below DIR in menu order", mugwarp::cli::runFilters,

@@ -6,6 +6,8 @@
 #include "cli/edit_actions.h"
 #include "document/key_color.h"
 #include "edit/clipart_picture.h"
+#include "edit/project_document.h"
+#include "formats/picture_io.h"
 #include "raster/error.h"
 
 #ifdef MUGWARP_CLI_TEXT
@@ -139,6 +141,17 @@ PixelSurface flattenedPicture(const Document& document, const OverlayStack& over
     PixelSurface picture(document.display());
     overlays.flattenInto(picture);
     return picture;
+}
+
+void saveDocument(const Document& document, const OverlayStack& overlays, const std::string& path,
+                  const SaveOptions& options) {
+    if (!hasProjectExtension(path)) {
+        savePicture(flattenedPicture(document, overlays), path, document.keyColor(), options);
+        return;
+    }
+    ProjectSnapshot project = projectOf(document, overlays);
+    project.documentFileName = path;
+    writeProjectFile(path, project);
 }
 
 }  // namespace mugwarp::cli

@@ -51,6 +51,13 @@ public:
     // Makes a picture kept for recovery the document's, as shown then (the
     // deformation baked in), with a fresh history and unsaved.
     void loadRecovered(PixelSurface picture, PlatformColor key, Argb outer, const std::string& pictureFileName);
+    // Makes work kept in a project file the document's, exactly as it stood:
+    // the undeformed source, the picture as shown (empty: the source), the
+    // deformation between them (empty: none) and the freeze mask (empty:
+    // nothing frozen), with a fresh history and saved. Every size is checked
+    // before the first field changes (Error on a mismatch).
+    void loadProject(PixelSurface source, PixelSurface display, DisplacementMap deformation, ByteMap freezeMask,
+                     PlatformColor key, Argb outer, const std::string& pictureFileName);
     // Reads the file again (File > Reload, and the GIF just written by Save)
     // as one undoable change of the same document: the history stays, and
     // Undo brings back the picture as it was before the reload.

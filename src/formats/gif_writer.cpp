@@ -84,7 +84,8 @@ void GifImage::encodeFrame(GifFrame& frame) {
         bitsPerPixel = frame.bitsPerPixel;
         frame.localTable = false;
     } else {
-        frame.localTable = true;
+        // Frames that share the first one's colours need no table of their own.
+        frame.localTable = frame.colors.count != globalColors.count || frame.colors.rgb != globalColors.rgb;
     }
     frame.width = indexed->width();
     frame.height = indexed->height();

@@ -8,6 +8,7 @@
 
 #include "formats/crc32.h"
 #include "raster/error.h"
+#include "support/legacy_recovery.h"
 #include "support/picture_checks.h"
 
 namespace mugwarp {
@@ -41,9 +42,12 @@ std::vector<std::uint8_t> resealed(std::vector<std::uint8_t> bytes) {
     return bytes;
 }
 
-TEST(RecoveryFile, RoundTripKeepsEveryPixelOverlayNameAndColour) {
+// Copies written now, and copies an older editor left behind.
+class RecoveryRoundTrip : public ::testing::TestWithParam<bool> {};
+
+TEST_P(RecoveryRoundTrip, KeepsEveryPixelOverlayNameAndColour) {
     const RecoverySnapshot in = sample();
-    const RecoverySnapshot out = unpackRecovery(packRecovery(in));
+    const RecoverySnapshot out = unpackRecovery(GetParam() ? test::packLegacyRecovery(in) : packRecovery(in));
     EXPECT_TRUE(test::samePixels(out.picture, in.picture));
     ASSERT_EQ(out.overlays.size(), 2u);
     for (std::size_t i = 0; i < 2; ++i) {
@@ -58,8 +62,21 @@ TEST(RecoveryFile, RoundTripKeepsEveryPixelOverlayNameAndColour) {
     EXPECT_EQ(out.savedAt, in.savedAt);
 }
 
-TEST(RecoveryFile, EveryCutAndEveryFlippedByteIsReportedAsDamaged) {
-    const std::vector<std::uint8_t> good = packRecovery(sample());
+TEST(RecoveryFile, TheFreezeMaskComesBack) {
+    RecoverySnapshot in = sample();
+    in.freezeMask = ByteMap(37, 21);
+    for (int y = 0; y < 21; ++y)
+        for (int x = 0; x < 37; ++x) in.freezeMask.setValue(x, y, std::uint8_t(x * 7 + y * 13));
+    const RecoverySnapshot out = unpackRecovery(packRecovery(in));
+    ASSERT_EQ(out.freezeMask.width(), 37);
+    ASSERT_EQ(out.freezeMask.height(), 21);
+    for (int y = 0; y < 21; ++y)
+        for (int x = 0; x < 37; ++x) ASSERT_EQ(out.freezeMask.value(x, y), in.freezeMask.value(x, y));
+    EXPECT_EQ(unpackRecovery(packRecovery(sample())).freezeMask.width(), 0);
+}
+
+TEST_P(RecoveryRoundTrip, EveryCutAndEveryFlippedByteIsReportedAsDamaged) {
+    const std::vector<std::uint8_t> good = GetParam() ? test::packLegacyRecovery(sample()) : packRecovery(sample());
     for (std::size_t length = 0; length < good.size(); ++length) {
         const std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length));
         EXPECT_THROW(unpackRecovery(cut), Error) << "cut at " << length;
@@ -74,12 +91,13 @@ TEST(RecoveryFile, EveryCutAndEveryFlippedByteIsReportedAsDamaged) {
     EXPECT_THROW(unpackRecovery(longer), Error);
 }
 
-// Files that pass the checksum but lie about what they hold.
+// Older copies that pass the checksum but lie about what they hold.
 TEST(RecoveryFile, HostileFieldsBehindAGoodChecksumAreRefusedBeforeAllocating) {
     RecoverySnapshot plain = sample();
     plain.overlays.clear();
     plain.documentFileName = plain.pictureFileName = "";
-    const std::vector<std::uint8_t> good = packRecovery(plain);
+    const std::vector<std::uint8_t> good = test::packLegacyRecovery(plain);
+    ASSERT_NO_THROW(unpackRecovery(good));
     // magic 8, version 4, savedAt 8, key 4, outer 4, two empty names 8: the picture's width is at 36.
     constexpr std::size_t kVersionAt = 8, kWidthAt = 36, kHeightAt = 40, kPackedSizeAt = 48;
     const std::size_t countAt = good.size() - 8;
@@ -108,6 +126,7 @@ TEST(RecoveryFile, HostileFieldsBehindAGoodChecksumAreRefusedBeforeAllocating) {
 
     RecoverySnapshot nan = sample();
     nan.overlays[0].location.left = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_THROW(unpackRecovery(test::packLegacyRecovery(nan)), Error);
     EXPECT_THROW(unpackRecovery(packRecovery(nan)), Error);
 }
 
@@ -118,6 +137,9 @@ TEST(RecoveryFile, AFlatPhotographPacksSmall) {
         for (int x = 0; x < 400; ++x) s.picture.row(y)[x] = makeArgb(255, std::uint8_t(x / 2), std::uint8_t(y / 2), 90);
     EXPECT_LT(packRecovery(s).size(), std::size_t{400} * 300 * 4 / 20);
 }
+
+INSTANTIATE_TEST_SUITE_P(RecoveryFile, RecoveryRoundTrip, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Legacy" : "Current"; });
 
 }  // namespace
 }  // namespace mugwarp

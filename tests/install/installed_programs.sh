@@ -48,6 +48,33 @@ check_editor() {
     [[ $status == 124 ]] || fail "the installed editor ended with status $status instead of running" || return 1
 }
 
+# check_project_files PREFIX SAMPLE_JPEG WORK_DIR: a project made by the
+# installed mugwarp-cli is known to the desktop by its name and first bytes,
+# the editor's desktop entry opens it, and the installed thumbnailer, run as
+# its .thumbnailer entry says, draws it at the size asked.
+check_project_files() {
+    local prefix=$1 sample=$2 work=$3
+    local entry=$prefix/share/thumbnailers/mugwarp.thumbnailer
+    "$prefix/bin/mugwarp-cli" edit "$sample" "$work/face.mugwarp" twirl:left:256,256 || fail "edit into a project" || return 1
+    [[ -f $entry ]] || fail "no $entry" || return 1
+    local exec
+    exec=$(sed -n 's/^Exec=//p' "$entry")
+    exec=${exec//%s/128}
+    exec=${exec//%i/$work/face.mugwarp}
+    exec=${exec//%o/$work/thumb.png}
+    PATH=$prefix/bin:$PATH eval "$exec" || fail "the thumbnailer: $exec" || return 1
+    [[ $(/usr/bin/identify -format '%m %wx%h' "$work/thumb.png") == "PNG 128x128" ]] ||
+        fail "the thumbnail is not a 128 x 128 PNG" || return 1
+    grep -q '^MimeType=.*application/x-mugwarp-project;' "$prefix/share/applications/"*.desktop ||
+        fail "the desktop entry does not open projects" || return 1
+    grep -q '^MimeType=application/x-mugwarp-project;$' "$entry" || fail "the thumbnailer is not for projects" || return 1
+    mkdir -p "$work/mime/packages"
+    cp "$prefix/share/mime/packages/mugwarp-project.xml" "$work/mime/packages/"
+    update-mime-database "$work/mime" || fail "update-mime-database refused the project type" || return 1
+    grep -q '\*\.mugwarp' "$work/mime/globs2" && grep -q 'x-mugwarp-project' "$work/mime/magic" ||
+        fail "the project type has no glob or magic" || return 1
+}
+
 # check_no_build_paths ROOT PATH...: no installed file mentions the build or
 # source tree.
 check_no_build_paths() {

@@ -21,6 +21,7 @@ check() { "$@" || ((failures++)); }
 
 check check_cli "$prefix" "$source_dir/data/sample/portrait.jpg" "$work"
 check check_editor "$prefix" "$prefix/share/mugwarp/sample/portrait.jpg"
+check check_project_files "$prefix" "$source_dir/data/sample/portrait.jpg" "$work"
 check check_no_build_paths "$prefix" "$build" "$source_dir"
 
 for f in bin/mugwarp bin/mugwarp-cli libexec/mugwarp/mugwarp-filter-runner share/mugwarp/help/index.html \

@@ -27,5 +27,6 @@ depends=$(dpkg-deb -f "$deb" Depends)
 dpkg-deb -x "$deb" "$work/root" || { fail "dpkg-deb -x"; exit 1; }
 check check_cli "$work/root/usr" "$source_dir/data/sample/portrait.jpg" "$work"
 check check_editor "$work/root/usr" "$work/root/usr/share/mugwarp/sample/portrait.jpg"
+check check_project_files "$work/root/usr" "$source_dir/data/sample/portrait.jpg" "$work"
 check check_no_build_paths "$work/root" "$build" "$source_dir"
 exit $((failures > 0))
