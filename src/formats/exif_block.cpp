@@ -111,14 +111,18 @@ std::vector<std::uint8_t> exifForSaving(std::span<const std::uint8_t> tiff) {
         std::fill_n(out.begin() + std::ptrdiff_t(thumbDir), view.u16(thumbDir) * kEntrySize + 6, std::uint8_t{0});
     }
 
-    // The orientation entry goes; the ones after it move up and the link to
-    // the (now absent) next directory follows them.
-    std::size_t orientation = view.findEntry(dir, kOrientationTag);
-    if (orientation != 0) {
+    // Every orientation entry goes (a damaged block may hold more than one);
+    // the ones after it move up and the link to the (now absent) next
+    // directory follows them.
+    for (;;) {
+        const TiffView now(out);
+        count = now.u16(dir);
+        const std::size_t orientation = now.findEntry(dir, kOrientationTag);
+        if (orientation == 0) break;
         const std::size_t end = dir + 2 + count * kEntrySize;
         std::memmove(out.data() + orientation, out.data() + orientation + kEntrySize, end - orientation - kEntrySize);
         --count;
-        view.put16(out, dir, std::uint16_t(count));
+        now.put16(out, dir, std::uint16_t(count));
         std::fill_n(out.begin() + std::ptrdiff_t(dir + 2 + count * kEntrySize), kEntrySize, std::uint8_t{0});
     }
     view.put32(out, dir + 2 + count * kEntrySize, 0);

@@ -104,6 +104,10 @@ DecodedImage decodeWebp(std::span<const std::uint8_t> file) {
         out.orientation = exifOrientation(tiff);
     }
     if (flags & XMP_FLAG) out.info.xmp = chunk(demux.get(), "XMP ");
+    // The canvas is checked before the animation decoder sets one up: a small
+    // file may declare a canvas of gigabytes.
+    checkPictureSize(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH), WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT),
+                     "WebP image");
     if ((flags & ANIMATION_FLAG) && WebPDemuxGetI(demux.get(), WEBP_FF_FRAME_COUNT) > 1) decodeFirstFrame(file, out);
     else decodeStill(file, out);
     return out;

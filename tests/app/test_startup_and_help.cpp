@@ -282,15 +282,17 @@ private slots:
 
     void dialogsOfferThePictureFormats() {
         const QStringList open = PictureFileDialog::openFilters();
-        QCOMPARE(open.size(), 7);
-        for (const char* pattern : {"*.png", "*.webp", "*.heic", "*.avif"})
+        QCOMPARE(open.size(), 8);
+        for (const char* pattern : {"*.png", "*.webp", "*.heic", "*.avif", "*.mugwarp"})
             QVERIFY2(open[0].contains(QLatin1String(pattern)), pattern);
         QVERIFY(open[0].startsWith(QStringLiteral("All (")));
         QVERIFY(open[1].startsWith(QStringLiteral("CompuServe GIF Image (*.gif")));
         QVERIFY(open[2].startsWith(QStringLiteral("JPEG Image File (*.jpg")));
         QVERIFY(open[3].startsWith(QStringLiteral("Bitmaps (*.bmp")));
         const QStringList save = PictureFileDialog::saveFilters();
-        QCOMPARE(save.size(), 6);
+        QVERIFY(open[7].startsWith(QStringLiteral("Mugwarp Project (*.mugwarp")));
+        QCOMPARE(save.size(), 7);
+        QVERIFY(save[6].startsWith(QStringLiteral("Mugwarp Project (*.mugwarp")));
         QVERIFY(save[4].startsWith(QStringLiteral("PNG Image (*.png")));
         QVERIFY(save[5].startsWith(QStringLiteral("WebP Image (*.webp")));
         QVERIFY(save[2].startsWith(QStringLiteral("Portable Document Format (*.pdf")));

@@ -71,13 +71,13 @@ expect_completion() {
 }
 expect_completion "edit" e
 expect_completion "convert" help co
-expect_completion "--effect --filter-timeout --plugins --size" edit in.jpg --
+expect_completion "--effect --filter-timeout --lossless --plugins --quality --size --strip-metadata" edit in.jpg --
 expect_completion "twirl:" edit in.jpg out.jpg --size 40 tw
 expect_completion "undo" edit in.jpg out.jpg un
-expect_completion "redo resize: restore" batch --out done --jobs 2 a.jpg b.jpg -- --size 40 re
+expect_completion "reconstruct: redo resize: restore" batch --out done --jobs 2 a.jpg b.jpg -- --size 40 re
 expect_completion "gif" batch --format g
 expect_completion "export" filter-settings --plugins dir ex
-expect_completion 'Mugwarp\ Adjust/Invert' edit in.jpg out.jpg filter : 'Mugwarp\ Adjust/In'
+expect_completion 'Mugwarp\ Adjust/Invert Mugwarp\ Adjust/Invert\ \(Windows\) Mugwarp\ Adjust/Invert\ \(Windows\,\ 32-bit\)' edit in.jpg out.jpg filter : 'Mugwarp\ Adjust/In'
 expect_completion "$source_dir/data/sample/portrait.jpg" convert "$source_dir/data/sample/port"
 
 exit $((failures > 0))
