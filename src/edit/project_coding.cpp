@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -28,30 +30,6 @@ void putU32(Bytes& out, std::uint32_t v) {
 void putU64(Bytes& out, std::uint64_t v) {
     for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
-
-class Cursor {
-public:
-    explicit Cursor(std::span<const std::uint8_t> b) : bytes_(b) {}
-    std::span<const std::uint8_t> take(std::size_t n) {
-        if (n > bytes_.size() - at_) throw MalformedPart{};
-        const auto part = bytes_.subspan(at_, n);
-        at_ += n;
-        return part;
-    }
-    std::uint32_t u32() {
-        const auto b = take(4);
-        return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
-    }
-    std::uint64_t u64() {
-        const std::uint64_t low = u32();
-        return low | std::uint64_t(u32()) << 32;
-    }
-    std::size_t remaining() const { return bytes_.size() - at_; }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-    std::size_t at_ = 0;
-};
 
 // Runs job(i) for i in [0, count) on every core; the first exception thrown
 // is thrown again once all have stopped.
@@ -105,7 +83,7 @@ Bytes packBands(Bytes header, int height, const std::function<Bytes(int y0, int 
 
 // The frames that follow a band count, which must fit the height, and their
 // sizes, which must add up to exactly the bytes left.
-std::vector<std::span<const std::uint8_t>> readBands(Cursor& in, int height) {
+std::vector<std::span<const std::uint8_t>> readBands(PartFields& in, int height) {
     const std::uint32_t count = in.u32();
     if (count != static_cast<std::uint32_t>(bandCount(height))) throw MalformedPart{};
     std::vector<std::uint64_t> sizes(count);
@@ -222,7 +200,7 @@ std::vector<std::uint8_t> encodeImage(const PixelSurface& picture, const PixelSu
 }
 
 PixelSurface decodeImage(std::span<const std::uint8_t> body, const PixelSurface* base) {
-    Cursor in(body);
+    PartFields in(body);
     const std::uint32_t w = in.u32(), h = in.u32();
     checkSize(w, h);
     if (base && (std::int64_t{w} != base->width() || std::int64_t{h} != base->height())) throw MalformedPart{};
@@ -292,7 +270,7 @@ std::vector<std::uint8_t> encodeDisplacement(const DisplacementMap& map) {
 }
 
 DisplacementMap decodeDisplacement(std::span<const std::uint8_t> body, int width, int height) {
-    Cursor in(body);
+    PartFields in(body);
     const std::uint32_t w = in.u32(), h = in.u32();
     checkSize(w, h);
     if (std::int64_t{w} != width || std::int64_t{h} != height) throw MalformedPart{};
@@ -344,7 +322,7 @@ std::vector<std::uint8_t> encodeByteMap(const ByteMap& map) {
 }
 
 ByteMap decodeByteMap(std::span<const std::uint8_t> body, int width, int height) {
-    Cursor in(body);
+    PartFields in(body);
     const std::uint32_t w = in.u32(), h = in.u32();
     checkSize(w, h);
     if (std::int64_t{w} != width || std::int64_t{h} != height) throw MalformedPart{};
@@ -363,6 +341,38 @@ ByteMap decodeByteMap(std::span<const std::uint8_t> body, int width, int height)
         }
     });
     return map;
+}
+
+std::span<const std::uint8_t> PartFields::take(std::size_t n) {
+    if (n > remaining()) throw MalformedPart{};
+    const auto part = bytes_.subspan(at_, n);
+    at_ += n;
+    return part;
+}
+
+std::uint32_t PartFields::u32() {
+    const auto b = take(4);
+    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
+}
+
+std::uint64_t PartFields::u64() {
+    const std::uint64_t low = u32();
+    return low | std::uint64_t(u32()) << 32;
+}
+
+float PartFields::f32() {
+    const std::uint32_t u = u32();
+    float v;
+    std::memcpy(&v, &u, 4);
+    if (!std::isfinite(v)) throw MalformedPart{};
+    return v;
+}
+
+std::string PartFields::string(std::size_t maxBytes) {
+    const std::uint32_t n = u32();
+    if (n > maxBytes) throw MalformedPart{};
+    const auto b = take(n);
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
 }
 
 }  // namespace mugwarp

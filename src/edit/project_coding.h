@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "raster/displacement_map.h"
@@ -15,6 +16,26 @@ namespace mugwarp {
 // turns that into a message naming the part. Nothing is allocated for a size
 // before the size has been checked against the limits and the bytes present.
 struct MalformedPart {};
+
+// Little-endian fields of a body, read in order; reading past its end or a
+// value out of place is MalformedPart.
+class PartFields {
+public:
+    explicit PartFields(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    std::span<const std::uint8_t> take(std::size_t n);
+    std::uint32_t u32();
+    std::uint64_t u64();
+    float f32();  // finite values only
+    // A u32 byte count, at most maxBytes, then the bytes.
+    std::string string(std::size_t maxBytes);
+    std::span<const std::uint8_t> rest() { return take(remaining()); }
+    std::size_t remaining() const { return bytes_.size() - at_; }
+    bool atEnd() const { return at_ == bytes_.size(); }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t at_ = 0;
+};
 
 // image = width u32, height u32, outerColor u32, band count u32, then per
 //         band its packed byte count u64, then the bands' zstd frames.

@@ -124,42 +124,6 @@ private:
     std::size_t at_ = 0;
 };
 
-// A body's fields behind a good check; anything out of place is malformed.
-class Fields {
-public:
-    explicit Fields(std::span<const std::uint8_t> b) : bytes_(b) {}
-    std::span<const std::uint8_t> take(std::size_t n) {
-        if (n > bytes_.size() - at_) throw MalformedPart{};
-        const auto part = bytes_.subspan(at_, n);
-        at_ += n;
-        return part;
-    }
-    std::uint32_t u32() { return getU32(take(4)); }
-    std::uint64_t u64() {
-        const std::uint64_t low = u32();
-        return low | std::uint64_t(u32()) << 32;
-    }
-    float f32() {
-        const std::uint32_t u = u32();
-        float v;
-        std::memcpy(&v, &u, 4);
-        if (!std::isfinite(v)) throw MalformedPart{};
-        return v;
-    }
-    std::string string() {
-        const std::uint32_t n = u32();
-        if (n > kMaxNameBytes) throw MalformedPart{};
-        const auto b = take(n);
-        return std::string(reinterpret_cast<const char*>(b.data()), b.size());
-    }
-    std::span<const std::uint8_t> rest() { return take(bytes_.size() - at_); }
-    bool atEnd() const { return at_ == bytes_.size(); }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-    std::size_t at_ = 0;
-};
-
 template <typename Read>
 auto readPart(PartReader& reader, const char* tag, const std::string& what, Read read) {
     const auto body = reader.part(tag, what);
@@ -262,7 +226,7 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
     ProjectSnapshot s;
     std::uint32_t width = 0, height = 0, overlays = 0, flags = 0;
     readPart(reader, "HEAD", "the header", [&](std::span<const std::uint8_t> body) {
-        Fields in(body);
+        PartFields in(body);
         width = in.u32();
         height = in.u32();
         s.keyColor = in.u32();
@@ -270,8 +234,8 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
         s.savedAt = static_cast<std::int64_t>(in.u64());
         overlays = in.u32();
         flags = in.u32();
-        s.pictureFileName = in.string();
-        s.documentFileName = in.string();
+        s.pictureFileName = in.string(kMaxNameBytes);
+        s.documentFileName = in.string(kMaxNameBytes);
         if (width < 1 || height < 1 || width > 1u << 20 || height > 1u << 20 ||
             std::int64_t{width} * std::int64_t{height} > kMaxCells || overlays > kMaxOverlays || flags > 7 ||
             !in.atEnd())
@@ -316,7 +280,7 @@ ProjectSnapshot unpackProject(std::span<const std::uint8_t> bytes, ProjectKind k
                                 [&](std::span<const std::uint8_t> body) { return decodeByteMap(body, w, h); });
     for (std::uint32_t i = 0; i < overlays; ++i) {
         s.overlays.push_back(readPart(reader, "OVLY", "overlay " + std::to_string(i + 1), [](std::span<const std::uint8_t> body) {
-            Fields in(body);
+            PartFields in(body);
             FloatRect where;
             where.left = in.f32();
             where.top = in.f32();
