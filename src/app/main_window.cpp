@@ -68,6 +68,7 @@ MainWindow::MainWindow(StartupOptions options, QWidget* parent)
     setStatusBar(status_);
     buildToolPalette();
     buildBrushCommands();
+    buildCaricatureCommand();  // last on the Mugwarp menu, after the freeze commands
 
     // Only File (without Save and Save As), Help and the toolbar start enabled.
     for (QMenu* menu : {menus_.edit, menus_.mugwarp, menus_.view, menus_.insert}) menu->menuAction()->setEnabled(false);

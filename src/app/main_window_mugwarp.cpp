@@ -47,7 +47,6 @@ void MainWindow::buildMugwarpMenu() {
         default: break;
         }
     }
-    buildCaricatureCommand();
 }
 
 // The bar stays on the screen and only its contents come and go, keeping
